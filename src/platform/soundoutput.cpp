@@ -1,0 +1,100 @@
+#include "platform/soundoutput.h"
+
+#include <gst/app/gstappsrc.h>
+
+#include <QLoggingCategory>
+#include <QtEndian>
+
+#include "platform/gstreamer.h"
+
+Q_LOGGING_CATEGORY(lcSound, "tessivo.sound")
+
+namespace sound {
+namespace {
+
+constexpr int kRiffHeaderSize = 12;
+constexpr int kChunkHeaderSize = 8;
+constexpr int kFmtMinimumSize = 16;
+constexpr quint16 kFormatPcm = 1;
+
+quint32 ReadU32(const char* p) { return qFromLittleEndian<quint32>(p); }
+quint16 ReadU16(const char* p) { return qFromLittleEndian<quint16>(p); }
+
+}  // namespace
+
+std::optional<PcmClip> ParseWave(const QByteArray& wave) {
+  if (wave.size() < kRiffHeaderSize || !wave.startsWith("RIFF") || wave.mid(8, 4) != "WAVE") return std::nullopt;
+  std::optional<PcmClip> clip;
+  bool haveFormat = false;
+  qsizetype pos = kRiffHeaderSize;
+  while (pos + kChunkHeaderSize <= wave.size()) {
+    const char* chunk = wave.constData() + pos;
+    const quint32 size = ReadU32(chunk + 4);
+    const qsizetype bodyStart = pos + kChunkHeaderSize;
+    const qsizetype available = wave.size() - bodyStart;
+    const qsizetype body = std::min<qsizetype>(size, available);
+    if (memcmp(chunk, "fmt ", 4) == 0 && body >= kFmtMinimumSize) {
+      const char* fmt = chunk + kChunkHeaderSize;
+      if (ReadU16(fmt) != kFormatPcm) return std::nullopt;
+      clip.emplace();
+      clip->channels = ReadU16(fmt + 2);
+      clip->sampleRate = static_cast<int>(ReadU32(fmt + 4));
+      clip->bitsPerSample = ReadU16(fmt + 14);
+      haveFormat = true;
+    } else if (memcmp(chunk, "data", 4) == 0 && haveFormat) {
+      clip->samples = wave.mid(bodyStart, body);
+      const bool supported = clip->channels >= 1 && clip->channels <= 8 && clip->sampleRate > 0 &&
+                             (clip->bitsPerSample == 8 || clip->bitsPerSample == 16);
+      return supported ? clip : std::nullopt;
+    }
+    pos = bodyStart + qsizetype{size} + (size & 1);  // chunks are word-aligned
+  }
+  return std::nullopt;
+}
+
+bool PlayClip(const PcmClip& clip, std::chrono::milliseconds timeout) {
+  gst::EnsureInitialised();
+  GError* error = nullptr;
+  const auto pipeline = gst::ElementPtr::Sink(gst_parse_launch(
+      "appsrc name=src format=time ! audioconvert ! audioresample ! autoaudiosink name=out", &error));
+  if (error) {
+    qCWarning(lcSound) << "no sound output:" << error->message;
+    g_error_free(error);
+    return false;
+  }
+  gst::ElementPtr source(gst_bin_get_by_name(GST_BIN(pipeline.get()), "src"));
+  const char* format = clip.bitsPerSample == 8 ? "U8" : "S16LE";
+  gst::CapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, format, "rate", G_TYPE_INT,
+                                      clip.sampleRate, "channels", G_TYPE_INT, clip.channels, "layout",
+                                      G_TYPE_STRING, "interleaved", nullptr));
+  gst_app_src_set_caps(GST_APP_SRC(source.get()), caps.get());
+
+  GstBuffer* buffer = gst_buffer_new_memdup(clip.samples.constData(), clip.samples.size());
+  const int bytesPerFrame = clip.channels * clip.bitsPerSample / 8;
+  GST_BUFFER_PTS(buffer) = 0;
+  GST_BUFFER_DURATION(buffer) =
+      gst_util_uint64_scale(clip.samples.size() / bytesPerFrame, GST_SECOND, clip.sampleRate);
+  gst_app_src_push_buffer(GST_APP_SRC(source.get()), buffer);
+  gst_app_src_end_of_stream(GST_APP_SRC(source.get()));
+
+  if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    qCInfo(lcSound) << "sound output unavailable, beep not played";
+    gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+    return false;
+  }
+  gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
+  const GstClockTime wait = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+  const gst::MessagePtr message(gst_bus_timed_pop_filtered(
+      bus.get(), wait, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+  bool played = false;
+  if (message) {
+    played = GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS;
+    if (!played) qCInfo(lcSound) << "sound output failed, beep not played";
+  } else {
+    qCInfo(lcSound) << "beep did not finish in time";
+  }
+  gst_element_set_state(pipeline.get(), GST_STATE_NULL);
+  return played;
+}
+
+}  // namespace sound

@@ -1,0 +1,43 @@
+// Every French text the program shows, in one place, so that a reader can find
+// them and a test can check them. Keep the spelling and punctuation exactly as
+// they are: users and scripts know the program by them.
+#pragma once
+
+namespace texts {
+
+// Start-up check of the media framework.
+inline constexpr char kGateYouHave[] = "Vous avez GStreamer ";
+inline constexpr char kGateNeedAtLeast[] =
+    "Il faut avoir au moins GStreamer %1 pour faire tourner correctement %2 version %3 %4.";
+inline constexpr char kGateMissingElements[] = "Éléments GStreamer absents : %1.";
+inline constexpr char kGateContinueAnyway[] =
+    "Voulez-vous continuer quand même? Si oui, l'application risque de ne pas bien fonctionner.";
+inline constexpr char kVersionUnknown[] = "Erreur";
+
+// Capture formats, by format code.
+inline constexpr char kFormatNone[] = "Aucun";
+inline constexpr char kFormatDvType1Native[] = "dv type 1 natif";
+inline constexpr char kFormatDvType2Native[] = "dv type 2 natif";
+inline constexpr char kFormatMpeg2Native[] = "flux mpeg2 natif";
+inline constexpr char kFormatMpeg1Native[] = "flux mpeg1 natif";
+inline constexpr char kFormatAviNative[] = "avi natif";
+inline constexpr char kFormatDvType2Recompressed[] = "dv type 2 (recomp)";
+inline constexpr char kFormatWmv[] = "Wmv";
+inline constexpr char kFormatImageByImage[] = "Image/Image";
+inline constexpr char kFormatDivx[] = "divx";
+inline constexpr char kFormatDefault[] = "défaut";
+inline constexpr char kFormatWav[] = "Wav";
+inline constexpr char kFormatMp3[] = "mp3";
+inline constexpr char kFormatShortNative[] = "natif";
+inline constexpr char kFormatShortDv2Recompressed[] = "dv2 rec";
+
+// Preference modes.
+inline constexpr char kModeRegistry[] = "Mode normal (registre)";
+inline constexpr char kModePortable[] = "Mode portable (clé USB)";
+inline constexpr char kModeNone[] = "Ne pas enregistrer en quittant";
+
+// Operating system line of the system report.
+inline constexpr char kSystemUnknown[] = "Inconnu";
+inline constexpr char kSystemKernel[] = "%1 - noyau %2";
+
+}  // namespace texts
