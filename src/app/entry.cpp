@@ -1,7 +1,10 @@
 #include "app/entry.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "app/captureform.h"
 #include "app/identity.h"
@@ -9,6 +12,16 @@
 #include "platform/gstreamer.h"
 
 namespace {
+
+// The program speaks French: Qt's own dialogs and buttons ("Oui", "Non",
+// "Annuler") too.
+void InstallFrenchTranslation(QApplication& application) {
+  auto* translator = new QTranslator(&application);
+  if (translator->load(QLocale(QLocale::French), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(translator);
+  else
+    qInfo() << "Qt's French translation is not installed; standard buttons stay in English";
+}
 
 bool AskToContinue(const QString& warning) {
   return QMessageBox::warning(nullptr, identity::kProductName, warning, QMessageBox::Yes | QMessageBox::No,
@@ -22,6 +35,7 @@ int RunTessivo(int argc, char** argv) {
   QApplication::setApplicationName(identity::kProductName);
   QApplication::setOrganizationName(identity::kMaker);
   QApplication::setApplicationVersion(identity::Version());
+  InstallFrenchTranslation(application);
 
   gst::EnsureInitialised();
   if (!PassVersionGate(CheckMediaFramework(), AskToContinue)) return 1;

@@ -85,7 +85,7 @@ IniFile::LoadResult IniFile::Load(const QString& path) {
   QFile file(path);
   if (!file.exists()) return LoadResult::Missing;
   if (!file.open(QIODevice::ReadOnly) || file.size() > kMaximumSize) return LoadResult::Unreadable;
-  const QByteArray bytes = file.read(kMaximumSize + 1);
+  const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) return LoadResult::Unreadable;
   lines_ = Decode(bytes);
   return LoadResult::Loaded;
