@@ -41,3 +41,29 @@ inline constexpr char kSystemUnknown[] = "Inconnu";
 inline constexpr char kSystemKernel[] = "%1 - noyau %2";
 
 }  // namespace texts
+
+namespace texts {
+
+// Save-preferences dialog.
+inline constexpr char kSavePrefsCaption[] = "Enregistrement des préférences de %1";
+inline constexpr char kSavePrefsMessage[] =
+    "<br><size 10><i>Voulez-vous enregistrer vos préférences pour pouvoir les retrouver au prochain "
+    "lancement?<br><br>Cliquez sur votre choix:</i><br><br>* soit pour les enregistrer dans le registre (mode "
+    "normal).<br>* soit pour les enregistrer dans un fichier ini (mode portable).<br>* soit pour ne pas les "
+    "enregistrer. Dans ce cas, elles seront perdues et les valeurs par défaut seront chargées lors du prochain "
+    "lancement.<br></size>";
+inline constexpr char kSavePrefsNormal[] = "Normal";
+inline constexpr char kSavePrefsNormalHint[] =
+    "Enregistre les préférences dans le registre.\r\nSi un fichier ini existait, il est supprimé.";
+inline constexpr char kSavePrefsPortable[] = "Portable";
+inline constexpr char kSavePrefsPortableHint[] =
+    "Enregistre les préférences dans un fichier ini.\r\nEfface les valeurs contenues dans le registre.";
+inline constexpr char kSavePrefsNone[] = "Aucun";
+inline constexpr char kSavePrefsNoneHint[] =
+    "Quitte sans enregistrer les préférences.\r\nSi elles existaient dans un fichier ini ou dans le "
+    "registre,\r\nelles sont effacées.";
+
+// Start-up errors shown in the error panel.
+inline constexpr char kCannotLoadVideoSources[] = "impossible de charger les sources vidéo.";
+
+}  // namespace texts

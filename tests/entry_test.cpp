@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/captureform.h"
 #include "app/identity.h"
 #include "app/versiongate.h"
 
@@ -50,7 +49,3 @@ TEST(VersionGate, an_old_or_incomplete_framework_asks_and_the_answer_decides) {
   EXPECT_EQ(shown.section('\n', 1, 1), "Éléments GStreamer absents : dvdemux, avimux.");
 }
 
-TEST(MainWindow, carries_the_program_caption) {
-  TCaptureForm form;
-  EXPECT_EQ(form.windowTitle(), "Tessivo 6.1.3 fr de Orbelin");
-}

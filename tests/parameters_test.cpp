@@ -9,11 +9,11 @@
 #include "settings/conversions.h"
 #include "settings/inifile.h"
 #include "settings/parametertable.h"
-#include "support/tempfolder.h"
+#include "support/installation.h"
 
 namespace {
 
-const QString kSection = "[\\Software\\Orbelin\\Tessivo]";
+const QString kSection = kParameterSection;
 const QString kSignature = "Tessivo 6.1.3 fr de Orbelin";
 
 // Every key of the table, in the order the stores hold them.
@@ -40,27 +40,6 @@ const QStringList kIncrustRecLines = {
     "IncrustRec\\FontRec\\FontUnderline", "IncrustRec\\FontRec\\FontStrikeOut", "IncrustRec\\Autofontsize",
     "IncrustRec\\BorderSize", "IncrustRec\\What Incrust", "IncrustRec\\Alignement", "IncrustRec\\BorderColor",
     "IncrustRec\\Xpos", "IncrustRec\\Ypos",
-};
-
-// One installation in a private folder: the program file, its INI file and
-// the per-user store (the test run's own private configuration folder).
-class Installation {
- public:
-  Installation() {
-    folder_.write("tessivo", "program");
-    registry().clear();
-  }
-  ~Installation() { registry().clear(); }
-
-  PreferenceLocations locations() const { return PreferenceLocations::ForProgram(folder_.file("tessivo")); }
-  ParameterDefaults defaults() const { return {folder_.path(), "/home/u/Vidéos", "/home/u/Images", ""}; }
-  QSettings registry() const { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orbelin", "Tessivo"); }
-  const TempFolder& folder() const { return folder_; }
-  void writeIni(const QByteArray& bytes) const { folder_.write("Tessivo.ini", bytes); }
-  QStringList iniLines() const { return IniFile::Decode(folder_.read("Tessivo.ini")); }
-
- private:
-  TempFolder folder_;
 };
 
 struct Loaded {
@@ -149,11 +128,11 @@ TEST(ParameterTable, first_run_has_every_key_in_order_with_its_default) {
 TEST(ParameterTable, mode_choice_follows_the_ini_file_then_the_saved_program_path) {
   Installation installation;
   // The store was saved by this very program: registry mode.
-  installation.registry().setValue("ExeName", installation.folder().file("tessivo"));
+  installation.registry().setValue("ExeName", installation.exePath());
   EXPECT_EQ(ChoosePreferenceMode(installation.locations()), TSavePreferences::spRegistre);
 
   // The same program reached through a link is the same program.
-  QFile::link(installation.folder().file("tessivo"), installation.folder().file("lien"));
+  QFile::link(installation.exePath(), installation.folder().file("lien"));
   EXPECT_EQ(ChoosePreferenceMode(PreferenceLocations::ForProgram(installation.folder().file("lien"))),
             TSavePreferences::spRegistre);
 
@@ -204,7 +183,7 @@ TEST(ParameterTable, portable_save_writes_the_header_values_then_every_key_in_or
   }
   EXPECT_EQ(NamesInSection(lines), expected);
   EXPECT_TRUE(lines.contains("Signature=" + kSignature));
-  EXPECT_TRUE(lines.contains("ExeName=" + installation.folder().file("tessivo")));
+  EXPECT_TRUE(lines.contains("ExeName=" + installation.exePath()));
   EXPECT_TRUE(lines.contains("Volume=5000"));
   EXPECT_TRUE(lines.contains("Want Mp3=1"));
   EXPECT_TRUE(lines.contains("Audio Type=#@vide§#"));
@@ -219,7 +198,7 @@ TEST(ParameterTable, both_stores_round_trip_every_key) {
     SCOPED_TRACE(static_cast<int>(mode));
     Installation installation;
     if (mode == TSavePreferences::spPortable) installation.writeIni("");
-    else installation.registry().setValue("ExeName", installation.folder().file("tessivo"));
+    else installation.registry().setValue("ExeName", installation.exePath());
 
     Loaded first = Load(installation);
     ASSERT_EQ(first.list->mode(), mode);
@@ -320,7 +299,7 @@ TEST(ParameterTable, registry_values_of_the_wrong_kind_give_defaults) {
   Installation installation;
   {
     QSettings registry = installation.registry();
-    registry.setValue("ExeName", installation.folder().file("tessivo"));
+    registry.setValue("ExeName", installation.exePath());
     registry.setValue("Volume", "fort");                   // not an integer
     registry.setValue("Video Racine", QByteArray("\1\2"));  // not a string
     registry.setValue("Framerate", QByteArray("\0\0", 2));  // not 8 bytes

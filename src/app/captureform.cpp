@@ -1,14 +1,335 @@
 #include "app/captureform.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
 #include "app/identity.h"
+#include "app/layout.h"
+#include "platform/screensaver.h"
+#include "platform/shellutils.h"
+#include "platform/trace.h"
+#include "settings/conversions.h"
+#include "settings/saveprefsform.h"
+#include "texts.h"
+
+Q_LOGGING_CATEGORY(lcStartup, "tessivo.startup")
+
+using trace::TraceLine;
 
 namespace {
-constexpr int kMinimumWidth = 800;
-constexpr int kMinimumHeight = 600;
+
+constexpr int kSidePanelCount = 9;  // sources to about, numbered as "Panneau actif"
+constexpr int kStatusPanelCount = 4;
+constexpr int kToolbarHeight = 40;
+constexpr int kButtonRowHeight = 40;
+constexpr int kCamcorderWindowWidth = 568;
+constexpr int kCamcorderWindowHeight = 132;
+
 }  // namespace
 
-TCaptureForm::TCaptureForm(QWidget* parent) : QMainWindow(parent) {
+FormEnvironment FormEnvironment::ForThisProgram() {
+  FormEnvironment environment;
+  environment.locations = PreferenceLocations::ForThisProgram();
+  environment.defaults = ParameterDefaults::ForThisUser(QCoreApplication::applicationDirPath());
+  return environment;
+}
+
+TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), environment_(std::move(environment)) {
+  BuildWidgets();
+  TOrbelinPreferences::ModeChooser chooser = environment_.chooseSaveMode;
+  if (!chooser) {
+    chooser = [this](const QString& caption) {
+      TSavePrefsForm dialog(this);
+      return dialog.Ask(caption);
+    };
+  }
+  preferences_ = std::make_unique<TOrbelinPreferences>(environment_.locations, chooser);
+  preferences_->OnChangeMode = [this](TSavePreferences mode) { gpChangeMode(mode); };
+  preferences_->OnLoadPrefs = [this] { gpLoadPrefs(); };
+  preferences_->OnSavePrefs = [this] { gpSavePrefs(); };
+  FormCreate();
+}
+
+TCaptureForm::~TCaptureForm() { FormDestroy(); }
+
+QWidget* TCaptureForm::videoArea() const { return videoArea_; }
+QWidget* TCaptureForm::sidePanels() const { return sidePanels_; }
+
+void TCaptureForm::BuildWidgets() {
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+  setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
+
+  actionsToolbar_ = new QToolBar(central);
+  actionsToolbar_->setObjectName("actionsToolbar");
+  panelsToolbar_ = new QToolBar(central);
+  panelsToolbar_->setObjectName("panelsToolbar");
+
+  videoArea_ = new QFrame(central);
+  videoArea_->setObjectName("videoArea");
+  videoArea_->setFrameShape(QFrame::StyledPanel);
+  videoArea_->setAutoFillBackground(true);
+  QPalette areaPalette = videoArea_->palette();
+  areaPalette.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+  videoArea_->setPalette(areaPalette);
+
+  videoDisplay_ = new QFrame(central);
+  videoDisplay_->setObjectName("videoDisplay");
+  videoDisplay_->setAutoFillBackground(true);
+  QPalette displayPalette = videoDisplay_->palette();
+  displayPalette.setColor(QPalette::Window, Qt::black);
+  videoDisplay_->setPalette(displayPalette);
+
+  buttonRow_ = new QWidget(central);
+  buttonRow_->setObjectName("buttonRow");
+
+  sidePanels_ = new QStackedWidget(central);
+  sidePanels_->setObjectName("sidePanels");
+  sidePanels_->setFrameShape(QFrame::StyledPanel);
+  for (int panel = 0; panel < kSidePanelCount; ++panel) sidePanels_->addWidget(new QWidget(sidePanels_));
+
+  for (int i = 0; i < kStatusPanelCount; ++i) {
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QStringLiteral("statusPanel%1").arg(i));
+    statusBar()->addWidget(panel);
+    statusPanels_ << panel;
+  }
+  statusBar()->setSizeGripEnabled(false);
+  resize(kMinimumWindowWidth, kMinimumWindowHeight);
+}
+
+bool TCaptureForm::RunGuarded(const char* chain, std::initializer_list<Step> steps) {
+  const Step* current = nullptr;
+  try {
+    for (const Step& step : steps) {
+      current = &step;
+      if (environment_.beforeStep) environment_.beforeStep(QString::fromLatin1(step.name));
+      step.run();
+    }
+    return true;
+  } catch (const std::exception& error) {
+    qCWarning(lcStartup) << chain << "stopped at" << current->name << ":" << error.what();
+  } catch (...) {
+    qCWarning(lcStartup) << chain << "stopped at" << current->name;
+  }
+  return false;
+}
+
+// --- Creation -------------------------------------------------------------
+
+void TCaptureForm::FormCreate() {
+  trace::TraceOpen(shell::PersonalFolder() + "/tessivo.txt");
+  TraceLine(identity::VersionTraceLine());
+  TraceLine("Enter FormCreate");
+  preferences_->titre = identity::kProductName;
+  preferences_->version = identity::PreferenceVersionText();
+  parameterList_ = std::make_unique<TparameterList>(identity::PreferenceSignature(), environment_.locations);
+  sharedList_.clear();
+  startupFlag_ = true;
+  // The volume and interval-grab keys, and the captured-file list, are set up
+  // by their actions and panel when those exist.
+  TraceLine("Exit FormCreate");
+}
+
+// --- Show -----------------------------------------------------------------
+
+void TCaptureForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  preferences_->ShowHook([this] { FormShow(); });
+  // The deferred chain runs once, on the first turn of the event loop after
+  // the window is on screen.
+  QTimer::singleShot(0, this, &TCaptureForm::AppEventsIdle);
+}
+
+void TCaptureForm::FormShow() {
+  TraceLine("Enter FormShow");
+  videoDisplay_->show();
   setWindowTitle(identity::MainWindowCaption());
-  setCentralWidget(new QWidget(this));
-  resize(kMinimumWidth, kMinimumHeight);
+  ChargerPrefs1();
+  TraceLine("Exit FormShow");
+}
+
+void TCaptureForm::ChargerPrefs1() {
+  TraceLine("Enter ChargerPrefs1");
+  RunGuarded("ChargerPrefs1",
+             {
+                 {"loadfromregistry",
+                  [this] {
+                    parameters_ = BuildParameterTable(*parameterList_, environment_.defaults);
+                    TraceLine("loadfromregistry passed");
+                  }},
+                 {"layout",
+                  [this] {
+                    TntFormResize();
+                    const int panel = parameters_.PanneauActif->value;
+                    if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
+                  }},
+                 {"Fullscreen", [] { TraceLine("Fullscreen passed"); }},
+                 {"ReducedOn", [] { TraceLine("ReducedOn passed"); }},
+                 {"MuteOn", [] { TraceLine("MuteOn passed"); }},
+                 {"cam1", [] { TraceLine("cam1 passed"); }},
+                 {"cam2", [] { TraceLine("cam2 passed"); }},
+                 {"DossiersFrame", [] { TraceLine("DossiersFrame passed"); }},
+                 {"SourcesFrame", [] { TraceLine("SourcesFrame passed"); }},
+                 {"SetIncrust", [] { TraceLine("SetIncrust passed"); }},
+                 {"Superposer.setincrust", [] { TraceLine("Superposer.setincrust passed"); }},
+                 {"Superposer.whenincrust", [] { TraceLine("Superposer.whenincrust passed"); }},
+                 {"Optionsframe",
+                  [this] {
+                    // The preference-mode selector follows the mode the
+                    // parameters were loaded with.
+                    preferences_->SetMode(parameterList_->mode(), ModeOrigin::Startup);
+                    TraceLine("Optionsframe passed");
+                  }},
+                 {"Extraireframe", [] { TraceLine("Extraireframe passed"); }},
+                 {"FreezePreview", [] { TraceLine("FreezePreview passed"); }},
+                 {"FreezeCapture", [] { TraceLine("FreezeCapture passed"); }},
+                 {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},
+             });
+}
+
+// --- Deferred start-up ----------------------------------------------------
+
+void TCaptureForm::ChargerPrefs2() {
+  TraceLine("Enter ChergerPrefs2");
+  RunGuarded("ChargerPrefs2", {
+                                  {"optionsframe.populate", [] { TraceLine("optionsframe.populate passed"); }},
+                                  {"Exit ChargerPrefs2", [] { TraceLine("Exit ChargerPrefs2 OK"); }},
+                              });
+}
+
+void TCaptureForm::AppEventsIdle() {
+  if (idleDone_) return;
+  idleDone_ = true;
+  TraceLine("Enter AppEventsIdle");
+  RunGuarded("AppEventsIdle",
+             {
+                 {"populatecrossbar", [] { TraceLine("populatecrossbar passed"); }},
+                 {"startuperrors", [this] { startupErrors_.clear(); }},
+                 {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
+                 {"pluginaddtolist", [] { TraceLine("pluginaddtolist passed"); }},
+                 {"ChargerDrivers", [] { TraceLine("ChargerDrivers passed"); }},
+                 {"sourcesactivated", [this] { sourcesActivated_ = true; }},
+                 {"activervideo", [] { TraceLine("activervideo passed"); }},
+                 {"activeraudio", [] { TraceLine("activeraudio passed"); }},
+                 {"activerformatcapture", [] { TraceLine("activerformatcapture passed"); }},
+                 {"play", [] { TraceLine("play passed"); }},
+                 {"flip", [] { TraceLine("flip passed"); }},
+                 {"incruster.execute", [] { TraceLine("incruster.execute passed"); }},
+                 {"images", [] { TraceLine("images passed"); }},
+                 {"setsystem", [] { TraceLine("setsystem passed"); }},
+                 {"erreur", [] { TraceLine("erreur passed"); }},
+             });
+  // Always, whatever failed above.
+  if (environment_.inhibitScreenSaver) {
+    screenSaver_ = std::make_unique<ScreenSaverInhibitor>();
+    screenSaver_->Inhibit(identity::kProductName, QStringLiteral("Capture vidéo"));
+  }
+  imageByImage_ = false;
+  startupFlag_ = false;
+  TraceLine("Exit AppEventsIdle");
+}
+
+// --- Close ----------------------------------------------------------------
+
+void TCaptureForm::closeEvent(QCloseEvent* event) {
+  if (!closeHooked_) {
+    event->accept();
+    return;
+  }
+  if (!preferences_->CloseQueryHook([this] { FormCloseQuery(); })) {
+    // The save question was closed unanswered: the program goes on. The
+    // preview, once it exists, is rebuilt here.
+    event->ignore();
+    return;
+  }
+  closeHooked_ = false;
+  event->accept();
+}
+
+void TCaptureForm::FormCloseQuery() {
+  TraceLine("Enter FormCloseQuery");
+  // Capture, sources, graph and camcorder windows are stopped and released
+  // here by their owners once they exist.
+  TraceLine("Exit FormCloseQuery");
+}
+
+void TCaptureForm::gpChangeMode(TSavePreferences mode) {
+  if (parameterList_) parameterList_->setMode(mode);
+}
+
+void TCaptureForm::gpLoadPrefs() {
+  // The application manager loads its actions here once actions exist.
+}
+
+void TCaptureForm::gpSavePrefs() {
+  SauverPrefs();
+}
+
+void TCaptureForm::SauverPrefs() {
+  if (!parameterList_ || parameterList_->mode() == TSavePreferences::spNone || !parameters_.FreezeCapture) return;
+  try {
+    parameters_.PanneauActif->value = static_cast<std::uint8_t>(sidePanels_->currentIndex());
+  } catch (...) {
+    qCWarning(lcStartup) << "SauverPrefs: the window state was not all copied";
+  }
+  if (!SaveParameters(*parameterList_)) qCWarning(lcStartup) << "preferences could not be written";
+}
+
+// --- Destruction ----------------------------------------------------------
+
+void TCaptureForm::FormDestroy() {
+  TraceLine("Enter FormDestroy");
+  if (screenSaver_) screenSaver_->Release();
+  sharedList_.clear();
+  parameters_ = {};
+  parameterList_.reset();
+  TraceLine("Exit FormDestroy");
+  trace::TraceMark();
+}
+
+// --- Layout ---------------------------------------------------------------
+
+void TCaptureForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  TntFormResize();
+}
+
+void TCaptureForm::TntFormResize() {
+  MainLayoutInput input;
+  input.width = centralWidget()->width();
+  input.height = height();
+  input.ecranGauche = parameters_.EcranGauche ? parameters_.EcranGauche->value : true;
+  input.actionsToolbarWidth = actionsToolbar_->sizeHint().width();
+  input.panelsToolbarWidth = panelsToolbar_->sizeHint().width();
+  input.toolbarHeight = kToolbarHeight;
+  input.buttonRowWidth = buttonRow_->sizeHint().isValid() ? buttonRow_->sizeHint().width() : 0;
+  input.buttonRowHeight = kButtonRowHeight;
+  input.statusBarHeight = statusBar()->sizeHint().height();
+  const MainLayout layout = ComputeMainLayout(input);
+
+  actionsToolbar_->setGeometry(layout.actionsToolbar);
+  panelsToolbar_->setGeometry(layout.panelsToolbar);
+  videoArea_->setGeometry(layout.videoArea);
+  videoDisplay_->setGeometry(layout.videoDisplay);
+  videoDisplay_->raise();
+  buttonRow_->setGeometry(layout.buttonRow);
+  sidePanels_->setGeometry(layout.sidePanels);
+  for (QLabel* panel : statusPanels_) panel->setFixedWidth(std::max(0, layout.statusPanelWidth));
+}
+
+QRect TCaptureForm::DefaultCamcorderRect() const {
+  const QRect frame = frameGeometry();
+  return QRect(frame.left(), frame.top() + frame.height(), kCamcorderWindowWidth, kCamcorderWindowHeight);
 }

@@ -1,11 +1,107 @@
-// The main window.
+// The main window and the order in which the program comes up and goes down:
+// creation, first show with the preferences applied, the deferred start-up
+// chain on the first turn of the event loop, close with saving, destruction.
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "settings/orbelinpreferences.h"
+#include "settings/parametertable.h"
+
+class QFrame;
+class QLabel;
+class QStackedWidget;
+class QToolBar;
+class ScreenSaverInhibitor;
+
+// What the main window needs from outside: where the preferences live, the
+// defaults that depend on this user, and how to ask where to save.
+struct FormEnvironment {
+  PreferenceLocations locations;
+  ParameterDefaults defaults;
+  TOrbelinPreferences::ModeChooser chooseSaveMode;  // empty: the save dialog
+  bool inhibitScreenSaver = true;
+  // Called before each step of the start-up chains with the step's name;
+  // lets tests make a step fail.
+  std::function<void(const QString& step)> beforeStep;
+
+  static FormEnvironment ForThisProgram();
+};
 
 class TCaptureForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TCaptureForm(QWidget* parent = nullptr);
+  explicit TCaptureForm(FormEnvironment environment, QWidget* parent = nullptr);
+  ~TCaptureForm() override;
+
+  // While true, device-change notifications are ignored.
+  bool startingUp() const { return startupFlag_; }
+  bool idleChainDone() const { return idleDone_; }
+  TparameterList& parameterList() { return *parameterList_; }
+  const TParameters& parameters() const { return parameters_; }
+  TOrbelinPreferences& preferences() { return *preferences_; }
+  QWidget* videoArea() const;
+  QWidget* sidePanels() const;
+
+  // Camcorder windows open under the main window until their rectangles are
+  // saved.
+  QRect DefaultCamcorderRect() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void ChargerPrefs1();
+  void ChargerPrefs2();
+  void AppEventsIdle();
+  void FormCloseQuery();
+  void FormDestroy();
+  void TntFormResize();
+  void SauverPrefs();
+
+  void gpChangeMode(TSavePreferences mode);
+  void gpLoadPrefs();
+  void gpSavePrefs();
+
+  // Runs the steps in order inside one guard: a step that fails is logged
+  // with its name and ends the chain; the rest of it is skipped.
+  struct Step {
+    const char* name;
+    std::function<void()> run;
+  };
+  bool RunGuarded(const char* chain, std::initializer_list<Step> steps);
+
+  void BuildWidgets();
+
+  FormEnvironment environment_;
+  std::unique_ptr<TOrbelinPreferences> preferences_;
+  std::unique_ptr<TparameterList> parameterList_;
+  TParameters parameters_;
+  QStringList sharedList_;
+  std::unique_ptr<ScreenSaverInhibitor> screenSaver_;
+  QString startupErrors_;
+
+  bool startupFlag_ = false;
+  bool sourcesActivated_ = false;
+  bool imageByImage_ = false;
+  bool windowsMediaAvailable_ = false;
+  bool shown_ = false;
+  bool idleDone_ = false;
+  bool closeHooked_ = true;
+
+  QToolBar* actionsToolbar_ = nullptr;
+  QToolBar* panelsToolbar_ = nullptr;
+  QFrame* videoArea_ = nullptr;
+  QFrame* videoDisplay_ = nullptr;
+  QWidget* buttonRow_ = nullptr;
+  QStackedWidget* sidePanels_ = nullptr;
+  QList<QLabel*> statusPanels_;
 };

@@ -40,7 +40,7 @@ int RunTessivo(int argc, char** argv) {
   gst::EnsureInitialised();
   if (!PassVersionGate(CheckMediaFramework(), AskToContinue)) return 1;
 
-  TCaptureForm mainWindow;
+  TCaptureForm mainWindow(FormEnvironment::ForThisProgram());
   mainWindow.show();
   return application.exec();
 }

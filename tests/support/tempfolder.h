@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/qtprinters.h"
+
 // A private folder for one test, removed afterwards.
 class TempFolder {
  public:

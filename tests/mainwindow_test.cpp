@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLoggingCategory>
+#include <QPixmap>
+#include <stdexcept>
+
+#include "app/captureform.h"
+#include "settings/conversions.h"
+#include "settings/inifile.h"
+#include "support/installation.h"
+
+namespace {
+
+// Collects the trace lines while it lives.
+class TraceRecorder {
+ public:
+  TraceRecorder() {
+    lines().clear();
+    QLoggingCategory::setFilterRules("tessivo.trace.debug=true");
+    previous_ = qInstallMessageHandler(&TraceRecorder::Handle);
+  }
+  ~TraceRecorder() {
+    qInstallMessageHandler(previous_);
+    QLoggingCategory::setFilterRules("tessivo.trace.debug=false");
+  }
+  static QStringList& lines() {
+    static QStringList recorded;
+    return recorded;
+  }
+
+ private:
+  static void Handle(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    if (QLatin1String(context.category) == QLatin1String("tessivo.trace")) lines() << message;
+  }
+  QtMessageHandler previous_ = nullptr;
+};
+
+FormEnvironment EnvironmentFor(const Installation& installation, std::optional<TSavePreferences> answer = std::nullopt,
+                               int* asked = nullptr) {
+  FormEnvironment environment;
+  environment.locations = installation.locations();
+  environment.defaults = installation.defaults();
+  environment.inhibitScreenSaver = false;
+  environment.chooseSaveMode = [answer, asked](const QString&) {
+    if (asked) ++*asked;
+    return answer;
+  };
+  return environment;
+}
+
+// Shows the window and lets the event loop turn until the deferred start-up
+// chain has run.
+void ShowAndStart(TCaptureForm& form) {
+  form.show();
+  QElapsedTimer clock;
+  clock.start();
+  while (!form.idleChainDone() && clock.elapsed() < 5000) QApplication::processEvents();
+  ASSERT_TRUE(form.idleChainDone());
+}
+
+// The lines between two markers, both included.
+QStringList Between(const QStringList& lines, const QString& first, const QString& last) {
+  const qsizetype from = lines.indexOf(first);
+  const qsizetype to = lines.indexOf(last, from);
+  return from < 0 || to < 0 ? QStringList{} : lines.mid(from, to - from + 1);
+}
+
+}  // namespace
+
+TEST(MainWindow, comes_up_and_goes_down_in_order) {
+  Installation installation;
+  installation.writeIni("");
+  TraceRecorder recorder;
+  {
+    TCaptureForm form(EnvironmentFor(installation));
+    EXPECT_TRUE(form.startingUp());
+    ShowAndStart(form);
+    EXPECT_FALSE(form.startingUp());
+    EXPECT_EQ(form.windowTitle(), "Tessivo 6.1.3 fr de Orbelin");
+    form.close();
+  }
+  const QStringList& lines = TraceRecorder::lines();
+  ASSERT_GE(lines.size(), 3);
+  EXPECT_EQ(lines[1], "Version 6.1.3.54 du 20/4/2022");
+  EXPECT_EQ(Between(lines, "Enter FormCreate", "Exit FormShow"),
+            (QStringList{"Enter FormCreate", "Exit FormCreate", "Enter FormShow", "Enter ChargerPrefs1",
+                         "loadfromregistry passed", "Fullscreen passed", "ReducedOn passed", "MuteOn passed",
+                         "cam1 passed", "cam2 passed", "DossiersFrame passed", "SourcesFrame passed",
+                         "SetIncrust passed", "Superposer.setincrust passed", "Superposer.whenincrust passed",
+                         "Optionsframe passed", "Extraireframe passed", "FreezePreview passed", "FreezeCapture passed",
+                         "Exit ChargerPrefs1", "Exit FormShow"}));
+  EXPECT_EQ(Between(lines, "Enter AppEventsIdle", "Exit AppEventsIdle"),
+            (QStringList{"Enter AppEventsIdle", "populatecrossbar passed", "Enter ChergerPrefs2",
+                         "optionsframe.populate passed", "Exit ChargerPrefs2 OK", "pluginaddtolist passed",
+                         "ChargerDrivers passed", "activervideo passed", "activeraudio passed",
+                         "activerformatcapture passed", "play passed", "flip passed", "incruster.execute passed",
+                         "images passed", "setsystem passed", "erreur passed", "Exit AppEventsIdle"}));
+  EXPECT_EQ(Between(lines, "Enter FormCloseQuery", "Exit FormDestroy"),
+            (QStringList{"Enter FormCloseQuery", "Exit FormCloseQuery", "Enter FormDestroy", "Exit FormDestroy"}));
+  EXPECT_LT(lines.indexOf("Exit FormShow"), lines.indexOf("Enter AppEventsIdle"));
+}
+
+TEST(MainWindow, a_failing_step_ends_its_chain_but_not_the_always_run_tail) {
+  Installation installation;
+  installation.writeIni("");
+  TraceRecorder recorder;
+  FormEnvironment environment = EnvironmentFor(installation);
+  environment.beforeStep = [](const QString& step) {
+    if (step == "SourcesFrame" || step == "activervideo") throw std::runtime_error("panne simulée");
+  };
+  TCaptureForm form(environment);
+  ShowAndStart(form);
+  const QStringList& lines = TraceRecorder::lines();
+  EXPECT_TRUE(lines.contains("DossiersFrame passed"));
+  EXPECT_FALSE(lines.contains("SourcesFrame passed"));
+  EXPECT_FALSE(lines.contains("FreezeCapture passed"));
+  EXPECT_FALSE(lines.contains("Exit ChargerPrefs1"));
+  EXPECT_TRUE(lines.contains("Exit FormShow"));  // the show step goes on
+  EXPECT_TRUE(lines.contains("ChargerDrivers passed"));
+  EXPECT_FALSE(lines.contains("activervideo passed"));
+  EXPECT_FALSE(lines.contains("play passed"));
+  EXPECT_TRUE(lines.contains("Exit AppEventsIdle"));  // the tail always runs
+  EXPECT_FALSE(form.startingUp());
+  form.close();
+}
+
+TEST(MainWindow, first_run_uses_defaults_and_asks_where_to_save) {
+  Installation installation;
+  int asked = 0;
+  TCaptureForm form(EnvironmentFor(installation, std::nullopt, &asked));
+  ShowAndStart(form);
+  EXPECT_EQ(form.parameterList().mode(), TSavePreferences::spNone);
+  EXPECT_EQ(form.preferences().mode(), TSavePreferences::spNone);
+  EXPECT_EQ(form.parameters().Volume->value, 5000);
+  EXPECT_EQ(form.parameters().CaptureFormat->value, fcDefault);
+
+  // Closing the question unanswered keeps the window, and asks again next time.
+  EXPECT_FALSE(form.close());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(form.close());
+  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(QFile::exists(installation.iniPath()));
+}
+
+TEST(MainWindow, portable_mode_keeps_changes_and_the_components_sections_across_a_restart) {
+  Installation installation;
+  installation.writeIni("");
+  const QRect camcorder(QPoint(5, 6), QPoint(572, 137));
+  {
+    TCaptureForm form(EnvironmentFor(installation));
+    ShowAndStart(form);
+    ASSERT_EQ(form.parameterList().mode(), TSavePreferences::spPortable);
+    form.parameters().Volume->value = 1234;
+    form.parameters().VideoRacine->value = "Mariage";
+    form.preferences().WriteRect("raCam1", camcorder);
+    EXPECT_TRUE(form.close());
+  }
+  TCaptureForm again(EnvironmentFor(installation));
+  ShowAndStart(again);
+  EXPECT_EQ(again.parameters().Volume->value, 1234);
+  EXPECT_EQ(again.parameters().VideoRacine->value, "Mariage");
+  EXPECT_EQ(again.preferences().ReadRect("raCam1", {}), camcorder);
+  again.close();
+}
+
+TEST(MainWindow, an_empty_ini_file_is_filled_with_every_key_and_its_default) {
+  Installation installation;
+  installation.writeIni("");
+  {
+    TCaptureForm form(EnvironmentFor(installation));
+    ShowAndStart(form);
+    EXPECT_TRUE(form.close());
+  }
+  const QStringList lines = installation.iniLines();
+  const qsizetype header = lines.indexOf(kParameterSection);
+  ASSERT_GE(header, 0);
+  EXPECT_EQ(lines[header + 1], "Signature=Tessivo 6.1.3 fr de Orbelin");
+  EXPECT_TRUE(lines[header + 2].startsWith("DerniereSauvegarde="));
+  EXPECT_EQ(lines[header + 3], "ExeName=" + installation.exePath());
+  EXPECT_EQ(lines[header + 4], "Volume=5000");
+  EXPECT_TRUE(lines.contains("Framerate=18"));
+  EXPECT_TRUE(lines.contains("No Datecode=N/A"));
+  EXPECT_TRUE(lines.contains("Video Input Select=-1"));
+  EXPECT_EQ(lines.indexOf("Freeze Capture=0"), lines.indexOf("Freeze Preview=0") + 1);
+  // The component's root section is there too.
+  EXPECT_TRUE(lines.contains("[]"));
+  EXPECT_TRUE(lines.contains("Version=Tessivo 6.1.3 fr de Orbelin"));
+}
+
+TEST(MainWindow, camcorder_windows_open_below_the_main_window) {
+  Installation installation;
+  TCaptureForm form(EnvironmentFor(installation));
+  form.move(40, 30);
+  const QRect frame = form.frameGeometry();
+  EXPECT_EQ(form.DefaultCamcorderRect(), QRect(frame.left(), frame.bottom() + 1, 568, 132));
+}
+
+namespace {
+
+bool IsDark(QRgb pixel) { return qRed(pixel) < 0x40 && qGreen(pixel) < 0x40 && qBlue(pixel) < 0x40; }
+
+// Looks at the window as drawn: the video area is dark all over, the side
+// panels have no dark pixel, so neither covers the other.
+void ExpectVideoAndPanelsApart(TCaptureForm& form) {
+  const QRect video = form.videoArea()->geometry();
+  const QRect panels = form.sidePanels()->geometry();
+  EXPECT_FALSE(video.intersects(panels)) << "video " << video.x() << "+" << video.width() << ", panels "
+                                         << panels.x() << "+" << panels.width();
+  const QImage shot = form.centralWidget()->grab().toImage();
+  const QRect inside = video.adjusted(3, 3, -3, -3);
+  int lightInVideo = 0, darkInPanels = 0;
+  for (int y = inside.top(); y <= inside.bottom(); y += 4)
+    for (int x = inside.left(); x <= inside.right(); x += 4) lightInVideo += !IsDark(shot.pixel(x, y));
+  for (int y = panels.top(); y <= panels.bottom(); y += 4)
+    for (int x = panels.left(); x <= panels.right(); x += 4) darkInPanels += IsDark(shot.pixel(x, y));
+  EXPECT_EQ(lightInVideo, 0);
+  EXPECT_EQ(darkInPanels, 0);
+  EXPECT_LE(panels.right(), form.centralWidget()->width());
+  EXPECT_GE(video.left(), 0);
+}
+
+}  // namespace
+
+TEST(MainWindow, video_area_and_side_panels_never_overlap) {
+  Installation installation;
+  installation.writeIni(IniFile::Encode({kParameterSection, "EcranGauche=0"}));
+  TCaptureForm right(EnvironmentFor(installation));
+  ShowAndStart(right);
+  for (const QSize size : {QSize(800, 600), QSize(1280, 800), QSize(1920, 1080)}) {
+    SCOPED_TRACE(size.width());
+    right.resize(size);
+    QApplication::processEvents();
+    ExpectVideoAndPanelsApart(right);
+    EXPECT_EQ(right.sidePanels()->x(), 0);
+  }
+  right.close();
+
+  Installation leftInstallation;
+  leftInstallation.writeIni("");
+  TCaptureForm left(EnvironmentFor(leftInstallation));
+  ShowAndStart(left);
+  for (const QSize size : {QSize(800, 600), QSize(1280, 800)}) {
+    SCOPED_TRACE(size.width());
+    left.resize(size);
+    QApplication::processEvents();
+    ExpectVideoAndPanelsApart(left);
+    EXPECT_EQ(left.videoArea()->x(), 8);
+    EXPECT_EQ(left.videoArea()->width(), left.centralWidget()->width() - 303);
+  }
+  left.close();
+}
