@@ -67,3 +67,12 @@ inline constexpr char kSavePrefsNoneHint[] =
 inline constexpr char kCannotLoadVideoSources[] = "impossible de charger les sources vidéo.";
 
 }  // namespace texts
+
+namespace texts {
+
+// Commands.
+inline constexpr char kCommandQuit[] = "Quitter";
+inline constexpr char kCommandScript[] = "Lancer script";
+inline constexpr char kScriptFileFilter[] = "*.txt";
+
+}  // namespace texts

@@ -56,6 +56,8 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   preferences_->OnChangeMode = [this](TSavePreferences mode) { gpChangeMode(mode); };
   preferences_->OnLoadPrefs = [this] { gpLoadPrefs(); };
   preferences_->OnSavePrefs = [this] { gpSavePrefs(); };
+  CreateCommands();
+  CreateApplicationManagerCommands();
   FormCreate();
 }
 
@@ -239,6 +241,15 @@ void TCaptureForm::AppEventsIdle() {
   imageByImage_ = false;
   startupFlag_ = false;
   TraceLine("Exit AppEventsIdle");
+  // The command line runs once, when the start-up is over.
+  QTimer::singleShot(0, this, &TCaptureForm::RunCommandLine);
+}
+
+void TCaptureForm::RunCommandLine() {
+  if (commandLineDone_) return;
+  commandLineDone_ = true;
+  obSwitch_.RunArguments(environment_.commandLine);
+  switch_.RunArguments(environment_.commandLine);
 }
 
 // --- Close ----------------------------------------------------------------
@@ -269,12 +280,11 @@ void TCaptureForm::gpChangeMode(TSavePreferences mode) {
   if (parameterList_) parameterList_->setMode(mode);
 }
 
-void TCaptureForm::gpLoadPrefs() {
-  // The application manager loads its actions here once actions exist.
-}
+void TCaptureForm::gpLoadPrefs() { am_.LoadFromPrefs(*preferences_); }
 
 void TCaptureForm::gpSavePrefs() {
   SauverPrefs();
+  am_.SaveToPrefs(*preferences_);
 }
 
 void TCaptureForm::SauverPrefs() {

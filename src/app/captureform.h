@@ -8,6 +8,10 @@
 #include <functional>
 #include <memory>
 
+#include "actions/abstractaction.h"
+#include "actions/actioncontext.h"
+#include "actions/commandengine.h"
+#include "actions/superaction.h"
 #include "settings/orbelinpreferences.h"
 #include "settings/parametertable.h"
 
@@ -27,6 +31,12 @@ struct FormEnvironment {
   // Called before each step of the start-up chains with the step's name;
   // lets tests make a step fail.
   std::function<void(const QString& step)> beforeStep;
+  // The command-line arguments after the program's name, copied before Qt
+  // took its own options out; run once after start-up.
+  QStringList commandLine;
+  // Asks for the command file of "Lancer script"; empty when cancelled. Empty
+  // function: a file dialog.
+  std::function<QString()> chooseScriptFile;
 
   static FormEnvironment ForThisProgram();
 };
@@ -46,6 +56,14 @@ class TCaptureForm : public QMainWindow {
   TOrbelinPreferences& preferences() { return *preferences_; }
   QWidget* videoArea() const;
   QWidget* sidePanels() const;
+  bool commandLineDone() const { return commandLineDone_; }
+
+  // The main window's commands in list order, and the persistable commands
+  // of the application manager.
+  const TActionList& al() const { return al_; }
+  const TCustomOBActionList& am() const { return am_; }
+  TActionContext& actionContext() { return actionContext_; }
+  TScript& script() { return script_; }
 
   // Camcorder windows open under the main window until their rectangles are
   // saved.
@@ -80,6 +98,14 @@ class TCaptureForm : public QMainWindow {
   bool RunGuarded(const char* chain, std::initializer_list<Step> steps);
 
   void BuildWidgets();
+  void CreateCommands();
+  void CreateApplicationManagerCommands();
+  void RunCommandLine();
+
+  // Command handlers.
+  void acQuitterExecute(QObject* sender);
+  void saScriptPrepare(TCustomSuperAction& action);
+  void saScriptExecute(QObject* sender);
 
   FormEnvironment environment_;
   std::unique_ptr<TOrbelinPreferences> preferences_;
@@ -96,6 +122,14 @@ class TCaptureForm : public QMainWindow {
   bool shown_ = false;
   bool idleDone_ = false;
   bool closeHooked_ = true;
+  bool commandLineDone_ = false;
+
+  TActionContext actionContext_;
+  TActionList al_;
+  TCustomOBActionList am_;
+  TSwitch switch_;
+  TOBSwitch obSwitch_;
+  TScript script_;
 
   QToolBar* actionsToolbar_ = nullptr;
   QToolBar* panelsToolbar_ = nullptr;

@@ -30,7 +30,16 @@ bool AskToContinue(const QString& warning) {
 
 }  // namespace
 
+QStringList CommandLineArguments(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
 int RunTessivo(int argc, char** argv) {
+  // Qt takes its own options ("-platform", "-style") out of argv: the
+  // commands are copied first.
+  const QStringList commands = CommandLineArguments(argc, argv);
   QApplication application(argc, argv);
   QApplication::setApplicationName(identity::kProductName);
   QApplication::setOrganizationName(identity::kMaker);
@@ -40,7 +49,9 @@ int RunTessivo(int argc, char** argv) {
   gst::EnsureInitialised();
   if (!PassVersionGate(CheckMediaFramework(), AskToContinue)) return 1;
 
-  TCaptureForm mainWindow(FormEnvironment::ForThisProgram());
+  FormEnvironment environment = FormEnvironment::ForThisProgram();
+  environment.commandLine = commands;
+  TCaptureForm mainWindow(environment);
   mainWindow.show();
   return application.exec();
 }

@@ -1,0 +1,135 @@
+// The main window's command table and the commands of the application
+// manager. A command is one row: adding one is adding its row and handler.
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "app/captureform.h"
+#include "texts.h"
+
+namespace {
+
+enum class Kind { Plain, Toggle };
+
+using Handler = void (TCaptureForm::*)(QObject* sender);
+using Prepare = void (TCaptureForm::*)(TCustomSuperAction& action);
+
+struct CommandRow {
+  const char* name;
+  Kind kind;
+  const char* caption;      // toggles: the false-state caption
+  const char* trueCaption;  // toggles only
+  const char* key;
+  const char* secondKey;
+  const char* switchName;
+  const char* token;
+  Prepare prepare;
+  Handler execute;       // plain commands; toggles: false-state handler
+  Handler trueExecute;   // toggles only
+};
+
+}  // namespace
+
+// Only commands whose handlers exist are listed; the order is the order in
+// which names and keys are resolved.
+void TCaptureForm::CreateCommands() {
+  static const CommandRow rows[] = {
+      {"acQuitter", Kind::Plain, texts::kCommandQuit, nullptr, "Alt+F4", "Ctrl+Q", "q", "quit", nullptr,
+       &TCaptureForm::acQuitterExecute, nullptr},
+      {"saScript", Kind::Plain, texts::kCommandScript, nullptr, "", "", "", "", &TCaptureForm::saScriptPrepare,
+       &TCaptureForm::saScriptExecute, nullptr},
+  };
+  for (const CommandRow& row : rows) {
+    TCustomSuperAction* action = nullptr;
+    if (row.kind == Kind::Plain) {
+      auto* plain = new TSuperAction(actionContext_, this);
+      plain->Onexecute = [this, handler = row.execute](QObject* sender) { (this->*handler)(sender); };
+      plain->setText(QString::fromUtf8(row.caption));
+      action = plain;
+    } else {
+      auto* toggle = new TtoggleAction(actionContext_, this);
+      toggle->FalseCaption = QString::fromUtf8(row.caption);
+      toggle->TrueCaption = QString::fromUtf8(row.trueCaption);
+      toggle->OnfalseExecute = [this, handler = row.execute](QObject* sender) { (this->*handler)(sender); };
+      toggle->OnTrueExecute = [this, handler = row.trueExecute](QObject* sender) { (this->*handler)(sender); };
+      toggle->SetChecked(false);
+      action = toggle;
+    }
+    action->setObjectName(row.name);
+    action->setSwitch(QString::fromUtf8(row.switchName));
+    action->setToken(QString::fromUtf8(row.token));
+    if (row.prepare)
+      action->Onprepare = [this, prepare = row.prepare](TCustomSuperAction& self) { (this->*prepare)(self); };
+    QList<QKeySequence> keys;
+    for (const char* key : {row.key, row.secondKey})
+      if (*key) keys << QKeySequence(QString::fromLatin1(key));
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    al_.Add(action);
+  }
+  switch_.actionlist = &al_;
+  switch_.OnQuit = [this] { close(); };
+  script_.actionlist = &al_;
+  script_.OnQuit = [this] { close(); };
+}
+
+void TCaptureForm::CreateApplicationManagerCommands() {
+  auto* naQuit = new TNopeAction(actionContext_, this);
+  naQuit->setObjectName("naQuit");
+  naQuit->InternalId = "naQuit";
+  naQuit->ScriptName = "Quit";
+  naQuit->setText(QString::fromUtf8(texts::kCommandQuit));
+  naQuit->InternalApply = [this] { close(); };
+  am_.Add(naQuit);
+
+  // The main window's bounds, applied as soon as they are loaded; the first
+  // time, the window's size centred on its screen.
+  auto* raFormSave = new TRectAction(actionContext_, this);
+  raFormSave->setObjectName("raFormSave");
+  raFormSave->InternalId = "raFormSave";
+  raFormSave->ScriptName = "FormSave";
+  raFormSave->ApplyWhenLoad = true;
+  raFormSave->InternalDefault = [this](TRectValue& value) {
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize area = shown ? shown->availableGeometry().size() : size();
+    const QPoint topLeft((area.width() - width()) / 2, (area.height() - height()) / 2);
+    value = TRectValue::FromRect(QRect(topLeft, size()));
+  };
+  raFormSave->InternalBeforeSave = [this](TRectValue& value) { value = TRectValue::FromRect(geometry()); };
+  raFormSave->InternalApply = [this, raFormSave] {
+    const QRect bounds = raFormSave->value().ToRect();
+    if (bounds.width() >= minimumWidth() && bounds.height() >= minimumHeight()) setGeometry(bounds);
+  };
+  am_.Add(raFormSave);
+
+  // The main list takes every key first; the manager's commands keep only
+  // the keys nobody in it uses.
+  for (TCustomAbstractAction* action : am_.actions()) {
+    QList<QKeySequence> free;
+    for (const QKeySequence& key : action->shortcuts()) {
+      bool taken = false;
+      for (const TCustomSuperAction* command : al_.actions()) taken = taken || command->shortcuts().contains(key);
+      if (!taken) free << key;
+    }
+    action->setShortcuts(free);
+    addAction(action);
+  }
+  obSwitch_.Attach(am_);
+}
+
+void TCaptureForm::acQuitterExecute(QObject*) { close(); }
+
+void TCaptureForm::saScriptPrepare(TCustomSuperAction&) {
+  const QString path = environment_.chooseScriptFile
+                           ? environment_.chooseScriptFile()
+                           : QFileDialog::getOpenFileName(this, QString(), QString(),
+                                                          QString::fromUtf8(texts::kScriptFileFilter));
+  if (path.isEmpty()) {
+    actionContext_.proceed = false;
+    return;
+  }
+  actionContext_.arguments = QStringList{path};
+}
+
+void TCaptureForm::saScriptExecute(QObject*) { script_.RunFile(actionContext_.argument()); }
