@@ -9,6 +9,7 @@
 #include "app/captureform.h"
 #include "app/identity.h"
 #include "app/versiongate.h"
+#include "media/filters/tessivoelements.h"
 #include "platform/gstreamer.h"
 
 namespace {
@@ -47,6 +48,7 @@ int RunTessivo(int argc, char** argv) {
   InstallFrenchTranslation(application);
 
   gst::EnsureInitialised();
+  RegisterTessivoPlugin();
   if (!PassVersionGate(CheckMediaFramework(), AskToContinue)) return 1;
 
   FormEnvironment environment = FormEnvironment::ForThisProgram();

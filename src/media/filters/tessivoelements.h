@@ -1,0 +1,14 @@
+// The program's own elements, registered in-process at start and built as
+// the plug-in file libgsttessivo.so for other pipelines.
+#pragma once
+
+#include <gst/gst.h>
+
+// Registers every own element with the plug-in (or in-process when null).
+gboolean RegisterTessivoElements(GstPlugin* plugin);
+
+// Registers them once as the static plug-in "tessivo"; safe to call again.
+bool RegisterTessivoPlugin();
+
+// The element factory names.
+inline constexpr char kSceneDetectElement[] = "vx_scenedetect";
