@@ -108,7 +108,8 @@ TEST(CommandSyntax, script_lines) {
   EXPECT_EQ(ParseScriptLine("full_screen true"), (ParsedCommand{CommandKind::Token, "full_screen", "true"}));
   EXPECT_EQ(ParseScriptLine("source_video=\"DV Source - Video\" reste"),
             (ParsedCommand{CommandKind::Token, "source_video", "DV Source - Video"}));
-  EXPECT_EQ(ParseScriptLine("Source_Video   Webcam  HD"), (ParsedCommand{CommandKind::Token, "source_video", "Webcam"}));
+  EXPECT_EQ(ParseScriptLine("Source_Video   Webcam  HD"),
+            (ParsedCommand{CommandKind::Token, "source_video", "Webcam"}));
   EXPECT_EQ(ParseScriptLine("+fs"), (ParsedCommand{CommandKind::Set, "fs", ""}));
   EXPECT_EQ(ParseScriptLine("-fs=1"), (ParsedCommand{CommandKind::Clear, "fs", "1"}));
   EXPECT_EQ(ParseScriptLine("capture"), (ParsedCommand{CommandKind::Token, "capture", ""}));
@@ -135,8 +136,7 @@ TEST(CommandEngine, a_shared_switch_reaches_the_first_command_only) {
 
 TEST(CommandEngine, quit_closes_after_the_queue_while_the_quit_command_runs_in_turn) {
   Commands commands;
-  EXPECT_EQ(commands.RunCommandLine({"quit", "/fs", "/q"}),
-            (QStringList{"tafullscreen on ", "acQuitter ", "closed"}));
+  EXPECT_EQ(commands.RunCommandLine({"quit", "/fs", "/q"}), (QStringList{"tafullscreen on ", "acQuitter ", "closed"}));
   EXPECT_EQ(commands.RunCommandLine({"quit"}), QStringList{"closed"});
   EXPECT_EQ(commands.RunCommandLine({}), QStringList{"no command line"});
   // Unknown names, unnamed arguments and disabled commands do nothing.
@@ -247,9 +247,8 @@ TEST(PersistableActions, applied_actions_record_their_macro_lines) {
   p.boolean->SetValue(true);  // unchanged: nothing
   p.check->SetChecked(true);
   p.rect->ApplyText("(10,20,110,220)");
-  EXPECT_EQ(p.context.macro.lines(),
-            (QStringList{"    Quit;", "    Titre('Vacances');", "    Muet(True);", "    setHelp(True);",
-                         "    FormSave(10,110,20,220);"}));
+  EXPECT_EQ(p.context.macro.lines(), (QStringList{"    Quit;", "    Titre('Vacances');", "    Muet(True);",
+                                                  "    setHelp(True);", "    FormSave(10,110,20,220);"}));
   EXPECT_EQ(p.applied.size(), 5);
 
   // The script window's own check and the stop command record nothing.
@@ -333,9 +332,10 @@ TEST(PersistableActions, values_persist_under_their_script_names) {
     p.boolean->SetValue(true);
     p.boolean->BeforeSave = [](bool& saved) { saved = false; };  // changes what is written only
     TCustomOBActionList list;
-    for (TCustomAbstractAction* action : {static_cast<TCustomAbstractAction*>(p.nope), static_cast<TCustomAbstractAction*>(p.text),
-                                          static_cast<TCustomAbstractAction*>(p.boolean), static_cast<TCustomAbstractAction*>(p.check),
-                                          static_cast<TCustomAbstractAction*>(p.rect)})
+    for (TCustomAbstractAction* action :
+         {static_cast<TCustomAbstractAction*>(p.nope), static_cast<TCustomAbstractAction*>(p.text),
+          static_cast<TCustomAbstractAction*>(p.boolean), static_cast<TCustomAbstractAction*>(p.check),
+          static_cast<TCustomAbstractAction*>(p.rect)})
       list.Add(action);
     EXPECT_TRUE(list.SaveToPrefs(preferences));
     EXPECT_TRUE(p.boolean->value());
@@ -345,8 +345,9 @@ TEST(PersistableActions, values_persist_under_their_script_names) {
   Persistables loaded;
   loaded.rect->ApplyWhenLoad = true;
   loaded.text->DefaultValue = "défaut";
-  for (TCustomAbstractAction* action : {static_cast<TCustomAbstractAction*>(loaded.text), static_cast<TCustomAbstractAction*>(loaded.boolean),
-                                        static_cast<TCustomAbstractAction*>(loaded.check), static_cast<TCustomAbstractAction*>(loaded.rect)})
+  for (TCustomAbstractAction* action :
+       {static_cast<TCustomAbstractAction*>(loaded.text), static_cast<TCustomAbstractAction*>(loaded.boolean),
+        static_cast<TCustomAbstractAction*>(loaded.check), static_cast<TCustomAbstractAction*>(loaded.rect)})
     EXPECT_TRUE(action->LoadFromPrefs(preferences));
   EXPECT_EQ(loaded.text->value(), "Vacances");
   EXPECT_FALSE(loaded.boolean->value());

@@ -34,7 +34,7 @@ TEST(DvTools, generated_frames_read_back_with_their_dates_and_scenes) {
   TempFolder folder;
   const QString dvFile = folder.file("cassette.dv");
   const ToolRun generated = Execute(TESSIVO_DVGEN, {"--frames", "80", "--start", "2031-12-31 23:59:58", "--jump",
-                                                "50:-3600", "--audio", "32000:12", "--wide", dvFile});
+                                                    "50:-3600", "--audio", "32000:12", "--wide", dvFile});
   ASSERT_EQ(generated.status, 0) << generated.errors.toStdString();
   EXPECT_EQ(QFileInfo(dvFile).size(), 80 * 144000);
 
@@ -52,8 +52,8 @@ TEST(DvTools, generated_frames_read_back_with_their_dates_and_scenes) {
   EXPECT_EQ(folder.read("cassette.scn").mid(countOffset, 2), QByteArray("\x02\x00", 2));
 
   // Real frames: they still decode.
-  const ToolRun decoded = Execute("gst-launch-1.0", {"-q", "filesrc", "location=" + dvFile, "!", "dvdemux", "!",
-                                                 "avdec_dvvideo", "!", "fakesink"});
+  const ToolRun decoded = Execute(
+      "gst-launch-1.0", {"-q", "filesrc", "location=" + dvFile, "!", "dvdemux", "!", "avdec_dvvideo", "!", "fakesink"});
   EXPECT_EQ(decoded.status, 0) << decoded.errors.toStdString();
 }
 

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gst/check/gstharness.h>
+#include <gtest/gtest.h>
 
 #include <QFileInfo>
 #include <QProcess>
@@ -46,10 +46,17 @@ class Invert : public TTransformFilter {
 void RegisterTestElements() {
   static bool done = [] {
     gst::EnsureInitialised();
-    FilterElementDescription inPlace{"test_addone", "Add one", "Filter/Audio", "test", "ANY", "ANY", true,
-                                     [] { return std::make_unique<AddOneDropOdd>(); }, {}};
-    FilterElementDescription copy{"test_invert", "Invert", "Filter", "test", "ANY", "ANY", false,
-                                  [] { return std::make_unique<Invert>(); }, {}};
+    FilterElementDescription inPlace{"test_addone",
+                                     "Add one",
+                                     "Filter/Audio",
+                                     "test",
+                                     "ANY",
+                                     "ANY",
+                                     true,
+                                     [] { return std::make_unique<AddOneDropOdd>(); },
+                                     {}};
+    FilterElementDescription copy{
+        "test_invert", "Invert", "Filter", "test", "ANY", "ANY", false, [] { return std::make_unique<Invert>(); }, {}};
     return RegisterFilterElement(nullptr, inPlace) && RegisterFilterElement(nullptr, copy) && RegisterTessivoPlugin();
   }();
   ASSERT_TRUE(done);

@@ -36,7 +36,9 @@ TEST(IniFile, reads_every_encoding_an_editor_may_leave) {
   EXPECT_EQ(IniFile::Decode("\xEF\xBB\xBF" + text.toUtf8()), expected);
   EXPECT_EQ(IniFile::Decode(text.toUtf8()), expected);
   // The Western Windows code page: é is 0xE9, € is 0x80.
-  EXPECT_EQ(IniFile::Decode("[Sec]\r\nDur\xE9" "e Incruster=7\r\nSigne=\x80\r\n"), expected);
+  EXPECT_EQ(IniFile::Decode("[Sec]\r\nDur\xE9"
+                            "e Incruster=7\r\nSigne=\x80\r\n"),
+            expected);
 }
 
 TEST(IniFile, splits_lines_at_any_line_end) {
@@ -44,23 +46,37 @@ TEST(IniFile, splits_lines_at_any_line_end) {
   EXPECT_EQ(IniFile::Decode("a\r\n\r\nb\r\n"), (QStringList{"a", "", "b"}));
   EXPECT_EQ(IniFile::Decode(""), QStringList{});
   // Half a UTF-16 character at the end of a cut file is dropped.
-  EXPECT_EQ(IniFile::Decode(QByteArray("\xFF\xFE" "a\0=\0" "1\0\x32", 9)), (QStringList{"a=1"}));
+  EXPECT_EQ(IniFile::Decode(QByteArray("\xFF\xFE"
+                                       "a\0=\0"
+                                       "1\0\x32",
+                                       9)),
+            (QStringList{"a=1"}));
 }
 
 TEST(IniFile, writes_utf16_little_endian_with_mark_and_crlf) {
-  const QByteArray expected("\xFF\xFE" "[\0" "s\0" "]\0" "\r\0\n\0" "\xE9\0" "=\0" "\xAC\x20" "\r\0\n\0", 22);
+  const QByteArray expected(
+      "\xFF\xFE"
+      "[\0"
+      "s\0"
+      "]\0"
+      "\r\0\n\0"
+      "\xE9\0"
+      "=\0"
+      "\xAC\x20"
+      "\r\0\n\0",
+      22);
   EXPECT_EQ(IniFile::Encode({"[s]", "é=€"}), expected);
   EXPECT_EQ(IniFile::Decode(expected), (QStringList{"[s]", "é=€"}));
 }
 
 TEST(IniFile, lookup_takes_the_first_exact_match_in_its_section) {
   const IniFile ini = WithLines({
-      "Volume=1",            // before any section
+      "Volume=1",  // before any section
       "[Other]",
       "Volume=2",
       "  " + kSection + "  ",  // a header is recognised trimmed
-      "volume=3",            // names are case-sensitive
-      "Volume = 4",          // the name is the text before "=", spaces included
+      "volume=3",              // names are case-sensitive
+      "Volume = 4",            // the name is the text before "=", spaces included
       "Volume= 5 ",
       "Volume=6",
       "Chemin=a=b",

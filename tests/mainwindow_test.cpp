@@ -85,13 +85,27 @@ TEST(MainWindow, comes_up_and_goes_down_in_order) {
   const QStringList& lines = TraceRecorder::lines();
   ASSERT_GE(lines.size(), 3);
   EXPECT_EQ(lines[1], "Version 6.1.3.54 du 20/4/2022");
-  EXPECT_EQ(Between(lines, "Enter FormCreate", "Exit FormShow"),
-            (QStringList{"Enter FormCreate", "Exit FormCreate", "Enter FormShow", "Enter ChargerPrefs1",
-                         "loadfromregistry passed", "Fullscreen passed", "ReducedOn passed", "MuteOn passed",
-                         "cam1 passed", "cam2 passed", "DossiersFrame passed", "SourcesFrame passed",
-                         "SetIncrust passed", "Superposer.setincrust passed", "Superposer.whenincrust passed",
-                         "Optionsframe passed", "Extraireframe passed", "FreezePreview passed", "FreezeCapture passed",
-                         "Exit ChargerPrefs1", "Exit FormShow"}));
+  EXPECT_EQ(Between(lines, "Enter FormCreate", "Exit FormShow"), (QStringList{"Enter FormCreate",
+                                                                              "Exit FormCreate",
+                                                                              "Enter FormShow",
+                                                                              "Enter ChargerPrefs1",
+                                                                              "loadfromregistry passed",
+                                                                              "Fullscreen passed",
+                                                                              "ReducedOn passed",
+                                                                              "MuteOn passed",
+                                                                              "cam1 passed",
+                                                                              "cam2 passed",
+                                                                              "DossiersFrame passed",
+                                                                              "SourcesFrame passed",
+                                                                              "SetIncrust passed",
+                                                                              "Superposer.setincrust passed",
+                                                                              "Superposer.whenincrust passed",
+                                                                              "Optionsframe passed",
+                                                                              "Extraireframe passed",
+                                                                              "FreezePreview passed",
+                                                                              "FreezeCapture passed",
+                                                                              "Exit ChargerPrefs1",
+                                                                              "Exit FormShow"}));
   EXPECT_EQ(Between(lines, "Enter AppEventsIdle", "Exit AppEventsIdle"),
             (QStringList{"Enter AppEventsIdle", "populatecrossbar passed", "Enter ChergerPrefs2",
                          "optionsframe.populate passed", "Exit ChargerPrefs2 OK", "pluginaddtolist passed",
@@ -207,8 +221,8 @@ bool IsDark(QRgb pixel) { return qRed(pixel) < 0x40 && qGreen(pixel) < 0x40 && q
 void ExpectVideoAndPanelsApart(TCaptureForm& form) {
   const QRect video = form.videoArea()->geometry();
   const QRect panels = form.sidePanels()->geometry();
-  EXPECT_FALSE(video.intersects(panels)) << "video " << video.x() << "+" << video.width() << ", panels "
-                                         << panels.x() << "+" << panels.width();
+  EXPECT_FALSE(video.intersects(panels)) << "video " << video.x() << "+" << video.width() << ", panels " << panels.x()
+                                         << "+" << panels.width();
   const QImage shot = form.centralWidget()->grab().toImage();
   const QRect inside = video.adjusted(3, 3, -3, -3);
   int lightInVideo = 0, darkInPanels = 0;

@@ -18,28 +18,102 @@ const QString kSignature = "Tessivo 6.1.3 fr de Orbelin";
 
 // Every key of the table, in the order the stores hold them.
 const QStringList kKeyOrder = {
-    "Volume", "Standard DV", "Profile wmv", "FrequenceDV", "RatioDV", "Ratio DivX", "Correction Sync", "Framerate",
-    "IncrustRec", "Durée Incruster", "When Incrust", "No Datecode", "Décalage horaire", "Décalage avancé",
-    "Extension des images", "Qualité jpeg", "Version wmv", "Valeur Intervallomètre", "Unités Intervallomètre",
-    "Panneau actif", "Aspect ratio", "WideScreen", "Plugins Dir", "Video Directory", "Video Racine",
-    "Image Directory", "Image Racine", "Scenolog", "Source video", "Source Audio", "Capture Format", "Audio Type",
-    "Sound Card Entry", "Profil Windows media", "Profil wmv favori", "Profil par défaut", "Divx favori", "Want Mp3",
-    "Frequence DV native", "Garder Format DV", "Demi Taille", "Notifier", "Internal Deinterlacer", "EcranGauche",
-    "Preview Locked", "Activer Superposition", "Want Incrust", "Want vert Flip", "Want Horz flip",
-    "Want Widescreen", "Want video source", "Want audio source", "Want Format capture", "Raccourcis Sort",
-    "Fullscreen On", "Reduced on", "Mute On", "Stopper camera DV 1 en quittant", "Stopper camera DV 2 en quittant",
-    "Video Date", "Image date", "Show Video Pilot DV", "Show Audio Pilot DV", "Sauver préférences en quittant",
-    "Confirmer Image", "Confirmer Video", "Mpeg2 Ratio Normal", "scn", "DV demi si DivX", "Beeps",
-    "Sources Exclues", "Video Input Select", "Freeze Preview", "Freeze Capture",
+    "Volume",
+    "Standard DV",
+    "Profile wmv",
+    "FrequenceDV",
+    "RatioDV",
+    "Ratio DivX",
+    "Correction Sync",
+    "Framerate",
+    "IncrustRec",
+    "Durée Incruster",
+    "When Incrust",
+    "No Datecode",
+    "Décalage horaire",
+    "Décalage avancé",
+    "Extension des images",
+    "Qualité jpeg",
+    "Version wmv",
+    "Valeur Intervallomètre",
+    "Unités Intervallomètre",
+    "Panneau actif",
+    "Aspect ratio",
+    "WideScreen",
+    "Plugins Dir",
+    "Video Directory",
+    "Video Racine",
+    "Image Directory",
+    "Image Racine",
+    "Scenolog",
+    "Source video",
+    "Source Audio",
+    "Capture Format",
+    "Audio Type",
+    "Sound Card Entry",
+    "Profil Windows media",
+    "Profil wmv favori",
+    "Profil par défaut",
+    "Divx favori",
+    "Want Mp3",
+    "Frequence DV native",
+    "Garder Format DV",
+    "Demi Taille",
+    "Notifier",
+    "Internal Deinterlacer",
+    "EcranGauche",
+    "Preview Locked",
+    "Activer Superposition",
+    "Want Incrust",
+    "Want vert Flip",
+    "Want Horz flip",
+    "Want Widescreen",
+    "Want video source",
+    "Want audio source",
+    "Want Format capture",
+    "Raccourcis Sort",
+    "Fullscreen On",
+    "Reduced on",
+    "Mute On",
+    "Stopper camera DV 1 en quittant",
+    "Stopper camera DV 2 en quittant",
+    "Video Date",
+    "Image date",
+    "Show Video Pilot DV",
+    "Show Audio Pilot DV",
+    "Sauver préférences en quittant",
+    "Confirmer Image",
+    "Confirmer Video",
+    "Mpeg2 Ratio Normal",
+    "scn",
+    "DV demi si DivX",
+    "Beeps",
+    "Sources Exclues",
+    "Video Input Select",
+    "Freeze Preview",
+    "Freeze Capture",
 };
 
 const QStringList kIncrustRecLines = {
-    "IncrustRec\\Incrust1", "IncrustRec\\Incrust2", "IncrustRec\\FormatDate1", "IncrustRec\\FormatDate2",
-    "IncrustRec\\Decalage Horaire", "IncrustRec\\FontRec\\FontName", "IncrustRec\\FontRec\\FontSize",
-    "IncrustRec\\FontRec\\FontColor", "IncrustRec\\FontRec\\FontBold", "IncrustRec\\FontRec\\FontItalic",
-    "IncrustRec\\FontRec\\FontUnderline", "IncrustRec\\FontRec\\FontStrikeOut", "IncrustRec\\Autofontsize",
-    "IncrustRec\\BorderSize", "IncrustRec\\What Incrust", "IncrustRec\\Alignement", "IncrustRec\\BorderColor",
-    "IncrustRec\\Xpos", "IncrustRec\\Ypos",
+    "IncrustRec\\Incrust1",
+    "IncrustRec\\Incrust2",
+    "IncrustRec\\FormatDate1",
+    "IncrustRec\\FormatDate2",
+    "IncrustRec\\Decalage Horaire",
+    "IncrustRec\\FontRec\\FontName",
+    "IncrustRec\\FontRec\\FontSize",
+    "IncrustRec\\FontRec\\FontColor",
+    "IncrustRec\\FontRec\\FontBold",
+    "IncrustRec\\FontRec\\FontItalic",
+    "IncrustRec\\FontRec\\FontUnderline",
+    "IncrustRec\\FontRec\\FontStrikeOut",
+    "IncrustRec\\Autofontsize",
+    "IncrustRec\\BorderSize",
+    "IncrustRec\\What Incrust",
+    "IncrustRec\\Alignement",
+    "IncrustRec\\BorderColor",
+    "IncrustRec\\Xpos",
+    "IncrustRec\\Ypos",
 };
 
 struct Loaded {
@@ -59,15 +133,30 @@ void ChangeEveryValue(TparameterList& list) {
   int n = 1;
   for (const auto& parameter : list.parameters()) {
     ++n;
-    if (auto* integer = dynamic_cast<TIntegerParameter*>(parameter.get())) integer->value = -1000 - n;
-    else if (auto* real = dynamic_cast<TRealParameter*>(parameter.get())) real->value = n + 0.125;
-    else if (auto* boolean = dynamic_cast<TBooleanParameter*>(parameter.get())) boolean->value = !boolean->value;
-    else if (auto* text = dynamic_cast<TWideStringParameter*>(parameter.get())) text->value = "é " + parameter->key();
-    else if (auto* byte = dynamic_cast<TByteParameter*>(parameter.get())) byte->value = static_cast<std::uint8_t>(200 + n % 50);
+    if (auto* integer = dynamic_cast<TIntegerParameter*>(parameter.get()))
+      integer->value = -1000 - n;
+    else if (auto* real = dynamic_cast<TRealParameter*>(parameter.get()))
+      real->value = n + 0.125;
+    else if (auto* boolean = dynamic_cast<TBooleanParameter*>(parameter.get()))
+      boolean->value = !boolean->value;
+    else if (auto* text = dynamic_cast<TWideStringParameter*>(parameter.get()))
+      text->value = "é " + parameter->key();
+    else if (auto* byte = dynamic_cast<TByteParameter*>(parameter.get()))
+      byte->value = static_cast<std::uint8_t>(200 + n % 50);
     else if (auto* rec = dynamic_cast<TincrustRecParameter*>(parameter.get())) {
-      rec->value = {"ligne 1 = %d", "ligne 2", "dddddd tt", "ddddd t", -0.5,
-                    {"DejaVu Sans", 30, 0x00FF00, true, true, false, true}, false, 5, wiReel, alSubtitle,
-                    0x123456, -3, 2000};
+      rec->value = {"ligne 1 = %d",
+                    "ligne 2",
+                    "dddddd tt",
+                    "ddddd t",
+                    -0.5,
+                    {"DejaVu Sans", 30, 0x00FF00, true, true, false, true},
+                    false,
+                    5,
+                    wiReel,
+                    alSubtitle,
+                    0x123456,
+                    -3,
+                    2000};
     }
   }
 }
@@ -78,13 +167,20 @@ void ExpectSameValues(const TparameterList& saved, const TparameterList& loaded)
     const TParameter* a = saved.parameters()[i].get();
     const TParameter* b = loaded.parameters()[i].get();
     SCOPED_TRACE(a->key().toStdString());
-    if (auto* x = dynamic_cast<const TIntegerParameter*>(a)) EXPECT_EQ(x->value, dynamic_cast<const TIntegerParameter*>(b)->value);
-    else if (auto* x = dynamic_cast<const TRealParameter*>(a)) EXPECT_EQ(x->value, dynamic_cast<const TRealParameter*>(b)->value);
-    else if (auto* x = dynamic_cast<const TBooleanParameter*>(a)) EXPECT_EQ(x->value, dynamic_cast<const TBooleanParameter*>(b)->value);
-    else if (auto* x = dynamic_cast<const TWideStringParameter*>(a)) EXPECT_EQ(x->value, dynamic_cast<const TWideStringParameter*>(b)->value);
-    else if (auto* x = dynamic_cast<const TByteParameter*>(a)) EXPECT_EQ(x->value, dynamic_cast<const TByteParameter*>(b)->value);
-    else if (auto* x = dynamic_cast<const TincrustRecParameter*>(a)) EXPECT_TRUE(x->value == dynamic_cast<const TincrustRecParameter*>(b)->value);
-    else ADD_FAILURE() << "unknown parameter kind";
+    if (auto* x = dynamic_cast<const TIntegerParameter*>(a))
+      EXPECT_EQ(x->value, dynamic_cast<const TIntegerParameter*>(b)->value);
+    else if (auto* x = dynamic_cast<const TRealParameter*>(a))
+      EXPECT_EQ(x->value, dynamic_cast<const TRealParameter*>(b)->value);
+    else if (auto* x = dynamic_cast<const TBooleanParameter*>(a))
+      EXPECT_EQ(x->value, dynamic_cast<const TBooleanParameter*>(b)->value);
+    else if (auto* x = dynamic_cast<const TWideStringParameter*>(a))
+      EXPECT_EQ(x->value, dynamic_cast<const TWideStringParameter*>(b)->value);
+    else if (auto* x = dynamic_cast<const TByteParameter*>(a))
+      EXPECT_EQ(x->value, dynamic_cast<const TByteParameter*>(b)->value);
+    else if (auto* x = dynamic_cast<const TincrustRecParameter*>(a))
+      EXPECT_TRUE(x->value == dynamic_cast<const TincrustRecParameter*>(b)->value);
+    else
+      ADD_FAILURE() << "unknown parameter kind";
   }
 }
 
@@ -92,8 +188,10 @@ QStringList NamesInSection(const QStringList& lines) {
   QStringList names;
   bool inSection = false;
   for (const QString& line : lines) {
-    if (line.trimmed().startsWith('[')) inSection = line.trimmed() == kSection;
-    else if (inSection && line.contains('=')) names << line.left(line.indexOf('='));
+    if (line.trimmed().startsWith('['))
+      inSection = line.trimmed() == kSection;
+    else if (inSection && line.contains('='))
+      names << line.left(line.indexOf('='));
   }
   return names;
 }
@@ -178,8 +276,10 @@ TEST(ParameterTable, portable_save_writes_the_header_values_then_every_key_in_or
 
   QStringList expected = {"Signature", "DerniereSauvegarde", "ExeName"};
   for (const QString& key : kKeyOrder) {
-    if (key == "IncrustRec") expected << kIncrustRecLines;
-    else expected << key;
+    if (key == "IncrustRec")
+      expected << kIncrustRecLines;
+    else
+      expected << key;
   }
   EXPECT_EQ(NamesInSection(lines), expected);
   EXPECT_TRUE(lines.contains("Signature=" + kSignature));
@@ -189,7 +289,8 @@ TEST(ParameterTable, portable_save_writes_the_header_values_then_every_key_in_or
   EXPECT_TRUE(lines.contains("Audio Type=#@vide§#"));
   EXPECT_TRUE(lines.contains("IncrustRec\\Alignement=2"));
   const QString saved = lines[4];
-  EXPECT_TRUE(QRegularExpression("^DerniereSauvegarde=\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d$").match(saved).hasMatch())
+  EXPECT_TRUE(
+      QRegularExpression("^DerniereSauvegarde=\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d$").match(saved).hasMatch())
       << saved.toStdString();
 }
 
@@ -197,8 +298,10 @@ TEST(ParameterTable, both_stores_round_trip_every_key) {
   for (TSavePreferences mode : {TSavePreferences::spPortable, TSavePreferences::spRegistre}) {
     SCOPED_TRACE(static_cast<int>(mode));
     Installation installation;
-    if (mode == TSavePreferences::spPortable) installation.writeIni("");
-    else installation.registry().setValue("ExeName", installation.exePath());
+    if (mode == TSavePreferences::spPortable)
+      installation.writeIni("");
+    else
+      installation.registry().setValue("ExeName", installation.exePath());
 
     Loaded first = Load(installation);
     ASSERT_EQ(first.list->mode(), mode);
@@ -233,14 +336,14 @@ TEST(ParameterTable, ini_values_convert_as_they_can) {
   Installation installation;
   installation.writeIni(IniFile::Encode({
       kSection,
-      "Volume=fort",               // present, not a number: 0
-      "Durée Incruster= 12 ",      // trimmed
-      "Framerate=12,5",            // either decimal separator
+      "Volume=fort",           // present, not a number: 0
+      "Durée Incruster= 12 ",  // trimmed
+      "Framerate=12,5",        // either decimal separator
       "Décalage horaire=0.25",
-      "Want Mp3=",                 // anything but "0" is true
+      "Want Mp3=",  // anything but "0" is true
       "Notifier= 0 ",
-      "Capture Format=257",        // one byte: 257 keeps 1
-      "Video Racine= Film ",       // strings keep their spaces
+      "Capture Format=257",   // one byte: 257 keeps 1
+      "Video Racine= Film ",  // strings keep their spaces
       "IncrustRec\\Alignement=258",
       "IncrustRec\\Xpos=abc",
   }));
@@ -300,7 +403,7 @@ TEST(ParameterTable, registry_values_of_the_wrong_kind_give_defaults) {
   {
     QSettings registry = installation.registry();
     registry.setValue("ExeName", installation.exePath());
-    registry.setValue("Volume", "fort");                   // not an integer
+    registry.setValue("Volume", "fort");                    // not an integer
     registry.setValue("Video Racine", QByteArray("\1\2"));  // not a string
     registry.setValue("Framerate", QByteArray("\0\0", 2));  // not 8 bytes
     registry.setValue("Durée Incruster", 9);

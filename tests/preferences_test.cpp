@@ -100,7 +100,8 @@ TEST(RegistryStore, reads_as_the_registry_would_without_type_checks) {
     settings.setValue("Drapeau", 2);
     settings.setValue("Texte", "Bonjour");
   }
-  TRegPreferencesMan store(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Orbelin", "Tessivo"));
+  TRegPreferencesMan store(
+      std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Orbelin", "Tessivo"));
   bool flag = true;
   EXPECT_TRUE(store.ReadBool("Drapeau", flag));  // found, but 2 is neither false nor true
   EXPECT_TRUE(flag);

@@ -12,7 +12,9 @@ namespace {
 
 struct Notifications : TFilterHost {
   std::vector<std::pair<int, std::intptr_t>> posted;
-  void PostNotification(int message, std::intptr_t, std::intptr_t second) override { posted.emplace_back(message, second); }
+  void PostNotification(int message, std::intptr_t, std::intptr_t second) override {
+    posted.emplace_back(message, second);
+  }
   void QualityChanged() override {}
 };
 
@@ -54,9 +56,12 @@ const dv::DateTime kMorning{2024, 7, 14, 10, 0, 0};
 
 TEST(SceneDetect, accepts_dv_only) {
   Tvx_SceneDetect detector;
-  EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Interleaved, .subtype = MediaSubtype::Dvsd}), FilterResult::Deliver);
-  EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Video, .subtype = MediaSubtype::Dvsd}), FilterResult::Deliver);
-  EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Video, .subtype = MediaSubtype::Rgb24}), FilterResult::Refuse);
+  EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Interleaved, .subtype = MediaSubtype::Dvsd}),
+            FilterResult::Deliver);
+  EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Video, .subtype = MediaSubtype::Dvsd}),
+            FilterResult::Deliver);
+  EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Video, .subtype = MediaSubtype::Rgb24}),
+            FilterResult::Refuse);
   EXPECT_EQ(detector.CheckInputType({.major = MediaMajor::Audio, .subtype = MediaSubtype::Pcm}), FilterResult::Refuse);
 }
 
@@ -107,7 +112,9 @@ TEST(SceneDetect, a_date_that_comes_back_after_more_than_12_frames_is_a_new_scen
     tape.PlayUndated(static_cast<int>(since) + 1);
     tape.PlayDated(1, kMorning);
     EXPECT_EQ(tape.scenes.size(), expectBoundary ? 1u : 0u);
-    if (expectBoundary) { EXPECT_EQ(tape.scenes[0], std::make_pair(1u, since + 1)); }
+    if (expectBoundary) {
+      EXPECT_EQ(tape.scenes[0], std::make_pair(1u, since + 1));
+    }
   }
 }
 
@@ -183,8 +190,8 @@ TEST(SceneFile, layout_for_a_30_byte_path_and_four_scenes) {
   TSceneFileWriter writer;
   ASSERT_EQ(writer.OpenSceneFile(path), TSceneFileWriter::OpenResult::Opened);
   EXPECT_EQ(writer.countOffset(), 63);
-  writer.WriteScene(Frame(0), Frame(99));    // first record: E = 100
-  writer.WriteScene(Frame(100), Frame(149)); // S = 101, L = 50
+  writer.WriteScene(Frame(0), Frame(99));     // first record: E = 100
+  writer.WriteScene(Frame(100), Frame(149));  // S = 101, L = 50
   writer.WriteScene(Frame(150), Frame(150));
   writer.WriteScene(Frame(151), Frame(300));  // the stop call
   writer.CloseSceneFile();
@@ -199,13 +206,27 @@ TEST(SceneFile, layout_for_a_30_byte_path_and_four_scenes) {
   EXPECT_EQ(bytes.mid(25, 30), path.toUtf8());
   EXPECT_EQ(bytes.mid(55, 8), QByteArray(8, '\0'));
   EXPECT_EQ(bytes.mid(63, 2), QByteArray("\x04\x00", 2));
-  EXPECT_EQ(bytes.mid(65, 30), QByteArray("\xFF\xFF\x01\x00\x04\x00" "Clip" "\x50\x00\x00\x00\xFF\xFF\x01\x00\x05\x00"
-                                          "Scene" "\x00\x00\x00\x00\x00", 30));
-  const QByteArray first = QByteArray("\x64\x00\x00\x00" "\x00\x00\x00\x00\x01\x80", 10) + char(30) + path.toUtf8() +
-                           QByteArray(8, '\0') + QByteArray("\x64\x00\x00\x00", 4);
+  EXPECT_EQ(bytes.mid(65, 30), QByteArray("\xFF\xFF\x01\x00\x04\x00"
+                                          "Clip"
+                                          "\x50\x00\x00\x00\xFF\xFF\x01\x00\x05\x00"
+                                          "Scene"
+                                          "\x00\x00\x00\x00\x00",
+                                          30));
+  const QByteArray first = QByteArray(
+                               "\x64\x00\x00\x00"
+                               "\x00\x00\x00\x00\x01\x80",
+                               10) +
+                           char(30) + path.toUtf8() + QByteArray(8, '\0') + QByteArray("\x64\x00\x00\x00", 4);
   EXPECT_EQ(bytes.mid(95, first.size()), first);
-  const QByteArray second("\x03\x80\xF0\x00\x00\x00\x05\x80\x00" "\x65\x00\x00\x00" "\x32\x00\x00\x00"
-                          "\x00\x00\x00\x00\x07\x00" "\x65\x00\x00\x00" "\x32\x00\x00\x00" "\x65\x00\x00\x00", 35);
+  const QByteArray second(
+      "\x03\x80\xF0\x00\x00\x00\x05\x80\x00"
+      "\x65\x00\x00\x00"
+      "\x32\x00\x00\x00"
+      "\x00\x00\x00\x00\x07\x00"
+      "\x65\x00\x00\x00"
+      "\x32\x00\x00\x00"
+      "\x65\x00\x00\x00",
+      35);
   EXPECT_EQ(bytes.mid(95 + first.size(), 35), second);
   EXPECT_EQ(bytes.size(), 95 + first.size() + 3 * 35);
 }
@@ -274,8 +295,7 @@ TEST(StillPictures, deinterlace_repairs_combed_odd_rows_only) {
   // A flat picture does not change.
   Picture flat(8, 6, 120), out(8, 6);
   deinterlacer.Deinterlace(flat.view, out.view);
-  for (int y = 0; y < 6; ++y)
-    EXPECT_TRUE(std::equal(flat.view.row(y), flat.view.row(y) + 24, out.view.row(y)));
+  for (int y = 0; y < 6; ++y) EXPECT_TRUE(std::equal(flat.view.row(y), flat.view.row(y) + 24, out.view.row(y)));
 
   // A dark picture with one bright odd row: that row takes the average of its
   // neighbours.

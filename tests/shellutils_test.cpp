@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QLocale>
+#include <QSettings>
 #include <QStandardPaths>
 #include <limits>
 
@@ -138,6 +138,4 @@ TEST(ShellUtils, companion_path_comes_from_its_own_settings) {
   QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orbelin", "Scenolog").clear();
 }
 
-TEST(ShellUtils, system_name_names_the_kernel) {
-  EXPECT_TRUE(shell::SystemVersionName().contains(" - noyau "));
-}
+TEST(ShellUtils, system_name_names_the_kernel) { EXPECT_TRUE(shell::SystemVersionName().contains(" - noyau ")); }

@@ -51,10 +51,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-    if (arg == "--ntsc") options.ntsc = true;
-    else if (arg == "--no-date") options.noDate = true;
-    else if (arg == "--ff-packs") options.ffPacks = true;
-    else if (arg == "--wide") options.wide = true;
+    if (arg == "--ntsc")
+      options.ntsc = true;
+    else if (arg == "--no-date")
+      options.noDate = true;
+    else if (arg == "--ff-packs")
+      options.ffPacks = true;
+    else if (arg == "--wide")
+      options.wide = true;
     else if (arg == "--frames") {
       const char* value = next();
       if (!value || (options.frames = std::atoi(value)) <= 0) return false;
@@ -62,8 +66,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       const char* value = next();
       int y, mo, d, h, mi, s;
       if (!value || std::sscanf(value, "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s) != 6) return false;
-      options.start = {y, static_cast<std::uint8_t>(mo), static_cast<std::uint8_t>(d), static_cast<std::uint8_t>(h),
-                       static_cast<std::uint8_t>(mi), static_cast<std::uint8_t>(s)};
+      options.start = {y,
+                       static_cast<std::uint8_t>(mo),
+                       static_cast<std::uint8_t>(d),
+                       static_cast<std::uint8_t>(h),
+                       static_cast<std::uint8_t>(mi),
+                       static_cast<std::uint8_t>(s)};
     } else if (arg == "--jump") {
       const char* value = next();
       int frame, seconds;
@@ -113,8 +121,11 @@ dv::DateTime FromSeconds(long long seconds) {
   const unsigned day = doy - (153 * mp + 2) / 5 + 1;
   const unsigned month = mp < 10 ? mp + 3 : mp - 9;
   const long long year = static_cast<long long>(yoe) + era * 400 + (month <= 2);
-  return {static_cast<std::int32_t>(year), static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day),
-          static_cast<std::uint8_t>(rest / 3600), static_cast<std::uint8_t>(rest / 60 % 60),
+  return {static_cast<std::int32_t>(year),
+          static_cast<std::uint8_t>(month),
+          static_cast<std::uint8_t>(day),
+          static_cast<std::uint8_t>(rest / 3600),
+          static_cast<std::uint8_t>(rest / 60 % 60),
           static_cast<std::uint8_t>(rest % 60)};
 }
 
@@ -152,8 +163,8 @@ int main(int argc, char** argv) {
   const int width = 720, height = options.ntsc ? 480 : 576;
   const std::string description =
       "videotestsrc pattern=" + options.pattern + " num-buffers=" + std::to_string(options.frames) +
-      " ! videoconvert ! videoscale ! video/x-raw,width=" + std::to_string(width) + ",height=" +
-      std::to_string(height) + ",framerate=" + (options.ntsc ? "30000/1001" : "25/1") +
+      " ! videoconvert ! videoscale ! video/x-raw,width=" + std::to_string(width) +
+      ",height=" + std::to_string(height) + ",framerate=" + (options.ntsc ? "30000/1001" : "25/1") +
       " ! avenc_dvvideo ! appsink name=out sync=false";
   GError* error = nullptr;
   GstElement* pipeline = gst_parse_launch(description.c_str(), &error);

@@ -70,11 +70,13 @@ int main(int argc, char** argv) {
   std::string scenePath;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--scn" && i + 1 < argc) scenePath = argv[++i];
+    if (arg == "--scn" && i + 1 < argc)
+      scenePath = argv[++i];
     else if (arg == "--help" || (arg.size() > 1 && arg[0] == '-')) {
       std::fprintf(stderr, "Usage : tessivo-dvinfo [FICHIER.dv | -] [--scn SORTIE.scn]\n");
       return 2;
-    } else inputPath = arg;
+    } else
+      inputPath = arg;
   }
   FILE* input = inputPath == "-" ? stdin : std::fopen(inputPath.c_str(), "rb");
   if (!input) {
@@ -98,7 +100,8 @@ int main(int argc, char** argv) {
   TSceneFileWriter writer;
   if (!scenePath.empty()) {
     switch (writer.OpenSceneFile(QString::fromLocal8Bit(scenePath.c_str()))) {
-      case TSceneFileWriter::OpenResult::Opened: break;
+      case TSceneFileWriter::OpenResult::Opened:
+        break;
       case TSceneFileWriter::OpenResult::PathTooLong:
         std::fprintf(stderr, "tessivo-dvinfo : chemin du fichier de scènes trop long (255 octets au plus)\n");
         return 1;
@@ -126,8 +129,10 @@ int main(int argc, char** argv) {
                 TimeCodeText(data, got).c_str(), dv::IsWideScreen(data, got) ? "16:9" : "4:3",
                 SystemText(dv::ReadVideoSystem(data, got)));
     const int rate = dv::ReadAudioSampleRate(data, got);
-    if (rate < 0) std::printf("-\n");
-    else std::printf("%d Hz %d bits\n", rate, dv::ReadAudioQuantization(data, got));
+    if (rate < 0)
+      std::printf("-\n");
+    else
+      std::printf("%d Hz %d bits\n", rate, dv::ReadAudioQuantization(data, got));
     TMediaSample sample;
     sample.data = frame.data();
     sample.size = got;

@@ -227,11 +227,8 @@ bool TBooleanAction::WriteValue(TOrbelinPreferences& preferences, const bool& va
 
 QString TRectAction::MacroLine() const {
   // The declared order of the script procedure: left, right, top, bottom.
-  return kIndent + ScriptName + QStringLiteral("(%1,%2,%3,%4);")
-                                    .arg(value_.left)
-                                    .arg(value_.right)
-                                    .arg(value_.top)
-                                    .arg(value_.bottom);
+  return kIndent + ScriptName +
+         QStringLiteral("(%1,%2,%3,%4);").arg(value_.left).arg(value_.right).arg(value_.top).arg(value_.bottom);
 }
 QString TRectAction::ScriptDeclaration() {
   return "procedure " + ScriptName + "(const " + DeclarationVariables("left,right,top,bottom") + ":integer);";
@@ -375,9 +372,13 @@ void TOBSwitch::RunArguments(const QStringList& arguments) {
     TCustomAbstractAction* action = command.name.isEmpty() ? nullptr : Find(command.name);
     if (!action || !action->isEnabled()) continue;
     auto* check = qobject_cast<TCheckAction*>(action);
-    if (check && command.kind == CommandKind::Set) check->SetChecked(true);
-    else if (check && command.kind == CommandKind::Clear) check->SetChecked(false);
-    else if (check && command.kind == CommandKind::Toggle) check->SetChecked(!check->IsChecked());
-    else action->ApplyText(command.argument);
+    if (check && command.kind == CommandKind::Set)
+      check->SetChecked(true);
+    else if (check && command.kind == CommandKind::Clear)
+      check->SetChecked(false);
+    else if (check && command.kind == CommandKind::Toggle)
+      check->SetChecked(!check->IsChecked());
+    else
+      action->ApplyText(command.argument);
   }
 }

@@ -28,7 +28,9 @@ struct ScriptProcedure {
 struct TRectValue {
   int left = 0, top = 0, right = 0, bottom = 0;
   bool operator==(const TRectValue&) const = default;
-  static TRectValue FromRect(const QRect& rect) { return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1}; }
+  static TRectValue FromRect(const QRect& rect) {
+    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+  }
   QRect ToRect() const { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
 };
 
@@ -101,9 +103,9 @@ class TValueAction : public TCustomAbstractAction {
   T DefaultValue{};
   // Prepare events produce the value an execution from the user sets; they
   // answer false to cancel.
-  std::function<bool(T& value)> OnPrepare, InternalPrepare;
-  std::function<void(T& value)> OnDefault, InternalDefault;
-  std::function<void(T& value)> BeforeSave, InternalBeforeSave;
+  std::function<bool(T&value)> OnPrepare, InternalPrepare;
+  std::function<void(T&value)> OnDefault, InternalDefault;
+  std::function<void(T&value)> BeforeSave, InternalBeforeSave;
   std::function<void()> OnBeforeApply, InternalApply, OnAfterApply;
 
   const T& value() const { return value_; }
@@ -186,8 +188,8 @@ class TCheckAction : public TCustomAbstractAction {
   int TrueImageIndex = -1, FalseImageIndex = -1;
   bool DefaultValue = false;
   std::function<bool()> OnPrepare, InternalPrepare;
-  std::function<void(bool& value)> OnDefault, InternalDefault;
-  std::function<void(bool& value)> BeforeSave, InternalBeforeSave;
+  std::function<void(bool&value)> OnDefault, InternalDefault;
+  std::function<void(bool&value)> BeforeSave, InternalBeforeSave;
   std::function<void()> OnBeforeTrueApply, InternalTrueApply, OnAfterTrueApply;
   std::function<void()> OnBeforeFalseApply, InternalFalseApply, OnAfterFalseApply;
 

@@ -9,10 +9,14 @@
 namespace {
 
 bool KindFromPrefix(QChar prefix, CommandKind& kind) {
-  if (prefix == '+') kind = CommandKind::Set;
-  else if (prefix == '-') kind = CommandKind::Clear;
-  else if (prefix == '/') kind = CommandKind::Toggle;
-  else return false;
+  if (prefix == '+')
+    kind = CommandKind::Set;
+  else if (prefix == '-')
+    kind = CommandKind::Clear;
+  else if (prefix == '/')
+    kind = CommandKind::Toggle;
+  else
+    return false;
   return true;
 }
 
@@ -36,8 +40,10 @@ ParsedCommand ParseCommandLineArgument(const QString& argument) {
   if (argument.isEmpty() || !KindFromPrefix(argument[0], command.kind)) {
     command.kind = CommandKind::Token;
     // The bare word "quit" is the one command given without a prefix.
-    if (argument.compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0) command.name = "quit";
-    else command.argument = argument;
+    if (argument.compare(QLatin1String("quit"), Qt::CaseInsensitive) == 0)
+      command.name = "quit";
+    else
+      command.argument = argument;
     return command;
   }
   const QString rest = argument.mid(1);
@@ -50,8 +56,10 @@ ParsedCommand ParseCommandLineArgument(const QString& argument) {
 ParsedCommand ParseScriptLine(const QString& line) {
   ParsedCommand command;
   qsizetype start = 0;
-  if (!line.isEmpty() && KindFromPrefix(line[0], command.kind)) start = 1;
-  else command.kind = CommandKind::Token;
+  if (!line.isEmpty() && KindFromPrefix(line[0], command.kind))
+    start = 1;
+  else
+    command.kind = CommandKind::Token;
   qsizetype end = start;
   while (end < line.size() && line[end] != '=' && !line[end].isSpace()) ++end;
   command.name = line.mid(start, end - start).toLower();
@@ -64,17 +72,19 @@ void TCustomScript::Queue(const ParsedCommand& command, bool fromScript) {
     quit_ = true;
     return;
   }
-  TCustomSuperAction* action = command.name.isEmpty()
-                                   ? DefaultAction
-                                   : (actionlist ? actionlist->FindByName(command.name) : nullptr);
+  TCustomSuperAction* action =
+      command.name.isEmpty() ? DefaultAction : (actionlist ? actionlist->FindByName(command.name) : nullptr);
   if (!action) return;
   CommandKind kind = command.kind;
   // "full_screen true" in a command file means "+fs".
   if (fromScript && kind == CommandKind::Token && qobject_cast<TtoggleAction*>(action)) {
     const QString word = command.argument.toLower();
-    if (word == QLatin1String("false")) kind = CommandKind::Clear;
-    else if (word == QLatin1String("true")) kind = CommandKind::Set;
-    else if (word == QLatin1String("toggle")) kind = CommandKind::Toggle;
+    if (word == QLatin1String("false"))
+      kind = CommandKind::Clear;
+    else if (word == QLatin1String("true"))
+      kind = CommandKind::Set;
+    else if (word == QLatin1String("toggle"))
+      kind = CommandKind::Toggle;
   }
   queue_ << TActionEx{action, kind, command.argument};
 }
@@ -92,10 +102,17 @@ void TCustomScript::RunQueue() {
     if (!command.action || !action->isEnabled()) continue;
     context.arguments = QStringList{command.argument};
     switch (command.kind) {
-      case CommandKind::Set: action->SetChecked(false); break;
-      case CommandKind::Clear: action->SetChecked(true); break;
-      case CommandKind::Toggle: action->SetChecked(action->IsChecked()); break;
-      case CommandKind::Token: break;
+      case CommandKind::Set:
+        action->SetChecked(false);
+        break;
+      case CommandKind::Clear:
+        action->SetChecked(true);
+        break;
+      case CommandKind::Toggle:
+        action->SetChecked(action->IsChecked());
+        break;
+      case CommandKind::Token:
+        break;
     }
     if (const auto handler = action->ExecuteHandler()) handler(nullptr);
     if (command.action && action->AutoCheck) action->SetChecked(!action->IsChecked());

@@ -1,7 +1,6 @@
 #include "actions/superaction.h"
 
-TCustomSuperAction::TCustomSuperAction(TActionContext& context, QObject* parent)
-    : QAction(parent), context_(context) {
+TCustomSuperAction::TCustomSuperAction(TActionContext& context, QObject* parent) : QAction(parent), context_(context) {
   connect(this, &QAction::triggered, this, [this] { Execute(); });
 }
 

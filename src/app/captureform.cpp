@@ -164,41 +164,40 @@ void TCaptureForm::FormShow() {
 
 void TCaptureForm::ChargerPrefs1() {
   TraceLine("Enter ChargerPrefs1");
-  RunGuarded("ChargerPrefs1",
-             {
-                 {"loadfromregistry",
-                  [this] {
-                    parameters_ = BuildParameterTable(*parameterList_, environment_.defaults);
-                    TraceLine("loadfromregistry passed");
-                  }},
-                 {"layout",
-                  [this] {
-                    TntFormResize();
-                    const int panel = parameters_.PanneauActif->value;
-                    if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
-                  }},
-                 {"Fullscreen", [] { TraceLine("Fullscreen passed"); }},
-                 {"ReducedOn", [] { TraceLine("ReducedOn passed"); }},
-                 {"MuteOn", [] { TraceLine("MuteOn passed"); }},
-                 {"cam1", [] { TraceLine("cam1 passed"); }},
-                 {"cam2", [] { TraceLine("cam2 passed"); }},
-                 {"DossiersFrame", [] { TraceLine("DossiersFrame passed"); }},
-                 {"SourcesFrame", [] { TraceLine("SourcesFrame passed"); }},
-                 {"SetIncrust", [] { TraceLine("SetIncrust passed"); }},
-                 {"Superposer.setincrust", [] { TraceLine("Superposer.setincrust passed"); }},
-                 {"Superposer.whenincrust", [] { TraceLine("Superposer.whenincrust passed"); }},
-                 {"Optionsframe",
-                  [this] {
-                    // The preference-mode selector follows the mode the
-                    // parameters were loaded with.
-                    preferences_->SetMode(parameterList_->mode(), ModeOrigin::Startup);
-                    TraceLine("Optionsframe passed");
-                  }},
-                 {"Extraireframe", [] { TraceLine("Extraireframe passed"); }},
-                 {"FreezePreview", [] { TraceLine("FreezePreview passed"); }},
-                 {"FreezeCapture", [] { TraceLine("FreezeCapture passed"); }},
-                 {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},
-             });
+  RunGuarded("ChargerPrefs1", {
+                                  {"loadfromregistry",
+                                   [this] {
+                                     parameters_ = BuildParameterTable(*parameterList_, environment_.defaults);
+                                     TraceLine("loadfromregistry passed");
+                                   }},
+                                  {"layout",
+                                   [this] {
+                                     TntFormResize();
+                                     const int panel = parameters_.PanneauActif->value;
+                                     if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
+                                   }},
+                                  {"Fullscreen", [] { TraceLine("Fullscreen passed"); }},
+                                  {"ReducedOn", [] { TraceLine("ReducedOn passed"); }},
+                                  {"MuteOn", [] { TraceLine("MuteOn passed"); }},
+                                  {"cam1", [] { TraceLine("cam1 passed"); }},
+                                  {"cam2", [] { TraceLine("cam2 passed"); }},
+                                  {"DossiersFrame", [] { TraceLine("DossiersFrame passed"); }},
+                                  {"SourcesFrame", [] { TraceLine("SourcesFrame passed"); }},
+                                  {"SetIncrust", [] { TraceLine("SetIncrust passed"); }},
+                                  {"Superposer.setincrust", [] { TraceLine("Superposer.setincrust passed"); }},
+                                  {"Superposer.whenincrust", [] { TraceLine("Superposer.whenincrust passed"); }},
+                                  {"Optionsframe",
+                                   [this] {
+                                     // The preference-mode selector follows the mode the
+                                     // parameters were loaded with.
+                                     preferences_->SetMode(parameterList_->mode(), ModeOrigin::Startup);
+                                     TraceLine("Optionsframe passed");
+                                   }},
+                                  {"Extraireframe", [] { TraceLine("Extraireframe passed"); }},
+                                  {"FreezePreview", [] { TraceLine("FreezePreview passed"); }},
+                                  {"FreezeCapture", [] { TraceLine("FreezeCapture passed"); }},
+                                  {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},
+                              });
 }
 
 // --- Deferred start-up ----------------------------------------------------
@@ -215,24 +214,23 @@ void TCaptureForm::AppEventsIdle() {
   if (idleDone_) return;
   idleDone_ = true;
   TraceLine("Enter AppEventsIdle");
-  RunGuarded("AppEventsIdle",
-             {
-                 {"populatecrossbar", [] { TraceLine("populatecrossbar passed"); }},
-                 {"startuperrors", [this] { startupErrors_.clear(); }},
-                 {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
-                 {"pluginaddtolist", [] { TraceLine("pluginaddtolist passed"); }},
-                 {"ChargerDrivers", [] { TraceLine("ChargerDrivers passed"); }},
-                 {"sourcesactivated", [this] { sourcesActivated_ = true; }},
-                 {"activervideo", [] { TraceLine("activervideo passed"); }},
-                 {"activeraudio", [] { TraceLine("activeraudio passed"); }},
-                 {"activerformatcapture", [] { TraceLine("activerformatcapture passed"); }},
-                 {"play", [] { TraceLine("play passed"); }},
-                 {"flip", [] { TraceLine("flip passed"); }},
-                 {"incruster.execute", [] { TraceLine("incruster.execute passed"); }},
-                 {"images", [] { TraceLine("images passed"); }},
-                 {"setsystem", [] { TraceLine("setsystem passed"); }},
-                 {"erreur", [] { TraceLine("erreur passed"); }},
-             });
+  RunGuarded("AppEventsIdle", {
+                                  {"populatecrossbar", [] { TraceLine("populatecrossbar passed"); }},
+                                  {"startuperrors", [this] { startupErrors_.clear(); }},
+                                  {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
+                                  {"pluginaddtolist", [] { TraceLine("pluginaddtolist passed"); }},
+                                  {"ChargerDrivers", [] { TraceLine("ChargerDrivers passed"); }},
+                                  {"sourcesactivated", [this] { sourcesActivated_ = true; }},
+                                  {"activervideo", [] { TraceLine("activervideo passed"); }},
+                                  {"activeraudio", [] { TraceLine("activeraudio passed"); }},
+                                  {"activerformatcapture", [] { TraceLine("activerformatcapture passed"); }},
+                                  {"play", [] { TraceLine("play passed"); }},
+                                  {"flip", [] { TraceLine("flip passed"); }},
+                                  {"incruster.execute", [] { TraceLine("incruster.execute passed"); }},
+                                  {"images", [] { TraceLine("images passed"); }},
+                                  {"setsystem", [] { TraceLine("setsystem passed"); }},
+                                  {"erreur", [] { TraceLine("erreur passed"); }},
+                              });
   // Always, whatever failed above.
   if (environment_.inhibitScreenSaver) {
     screenSaver_ = std::make_unique<ScreenSaverInhibitor>();

@@ -24,8 +24,8 @@ struct CommandRow {
   const char* switchName;
   const char* token;
   Prepare prepare;
-  Handler execute;       // plain commands; toggles: false-state handler
-  Handler trueExecute;   // toggles only
+  Handler execute;      // plain commands; toggles: false-state handler
+  Handler trueExecute;  // toggles only
 };
 
 }  // namespace
@@ -121,10 +121,10 @@ void TCaptureForm::CreateApplicationManagerCommands() {
 void TCaptureForm::acQuitterExecute(QObject*) { close(); }
 
 void TCaptureForm::saScriptPrepare(TCustomSuperAction&) {
-  const QString path = environment_.chooseScriptFile
-                           ? environment_.chooseScriptFile()
-                           : QFileDialog::getOpenFileName(this, QString(), QString(),
-                                                          QString::fromUtf8(texts::kScriptFileFilter));
+  const QString path =
+      environment_.chooseScriptFile
+          ? environment_.chooseScriptFile()
+          : QFileDialog::getOpenFileName(this, QString(), QString(), QString::fromUtf8(texts::kScriptFileFilter));
   if (path.isEmpty()) {
     actionContext_.proceed = false;
     return;

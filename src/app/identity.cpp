@@ -2,9 +2,7 @@
 
 namespace identity {
 
-QString Version() {
-  return QString::asprintf("%d.%d.%d", kVersionMajor, kVersionMinor, kVersionRelease);
-}
+QString Version() { return QString::asprintf("%d.%d.%d", kVersionMajor, kVersionMinor, kVersionRelease); }
 
 QString BuildDateText() { return QString::asprintf("%02d/%02d/%04d", kBuildDay, kBuildMonth, kBuildYear); }
 

@@ -16,12 +16,12 @@ inline constexpr int kBuildDay = 20;
 inline constexpr char kLanguage[] = "fr";
 inline constexpr char kMaker[] = "Orbelin";
 
-QString Version();                  // "6.1.3"
-QString BuildDateText();            // "20/04/2022"
-QString FullTitle();                // "Tessivo 6.1.3 fr"
-QString MainWindowCaption();        // "Tessivo 6.1.3 fr de Orbelin"
-QString PreferenceSignature();      // given to the parameter list
-QString PreferenceVersionText();    // given to the preferences component
-QString VersionTraceLine();         // "Version 6.1.3.54 du 20/4/2022"
+QString Version();                // "6.1.3"
+QString BuildDateText();          // "20/04/2022"
+QString FullTitle();              // "Tessivo 6.1.3 fr"
+QString MainWindowCaption();      // "Tessivo 6.1.3 fr de Orbelin"
+QString PreferenceSignature();    // given to the parameter list
+QString PreferenceVersionText();  // given to the preferences component
+QString VersionTraceLine();       // "Version 6.1.3.54 du 20/4/2022"
 
 }  // namespace identity

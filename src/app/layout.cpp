@@ -13,8 +13,8 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in) {
   const int videoOffset = in.ecranGauche ? 0 : kSidePanelWidth;
   const int sideLeft = in.ecranGauche ? videoWidth + kVideoAreaInset : 0;
   out.videoArea = QRect(videoOffset + kVideoAreaInset, top, videoWidth, videoHeight);
-  out.videoDisplay = out.videoArea.adjusted(kVideoDisplayMargin, kVideoDisplayMargin, -kVideoDisplayMargin,
-                                            -kVideoDisplayMargin);
+  out.videoDisplay =
+      out.videoArea.adjusted(kVideoDisplayMargin, kVideoDisplayMargin, -kVideoDisplayMargin, -kVideoDisplayMargin);
   const int sideBottom = in.height - in.statusBarHeight - kVideoAreaInset;
   out.sidePanels = QRect(sideLeft, top, kSidePanelWidth, std::max(0, sideBottom - top));
 

@@ -6,7 +6,7 @@
 #include <QRect>
 
 struct MainLayoutInput {
-  int width = 0;   // the main window's width and height
+  int width = 0;  // the main window's width and height
   int height = 0;
   bool ecranGauche = true;  // video area on the left
   int actionsToolbarWidth = 0;

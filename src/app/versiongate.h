@@ -8,7 +8,7 @@
 #include <functional>
 
 struct FrameworkReport {
-  QString versionText;        // "1.22.0", or "Erreur"
+  QString versionText;  // "1.22.0", or "Erreur"
   QStringList missingElements;
 };
 

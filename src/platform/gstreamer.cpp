@@ -21,10 +21,9 @@ const QStringList& RequiredElements() {
   // The preview and the native DV and AVI captures; everything else is looked
   // up when it is used and reported there.
   static const QStringList names = {
-      "tee",          "queue",         "capsfilter",   "filesink",      "fakesink",     "appsrc",
-      "appsink",      "videoconvert",  "videoscale",   "videorate",     "audioconvert", "audioresample",
-      "volume",       "videotestsrc",  "audiotestsrc", "autoaudiosink", "dvdemux",      "avimux",
-      "avdec_dvvideo", "avenc_dvvideo",
+      "tee",          "queue",         "capsfilter", "filesink",     "fakesink",      "appsrc",        "appsink",
+      "videoconvert", "videoscale",    "videorate",  "audioconvert", "audioresample", "volume",        "videotestsrc",
+      "audiotestsrc", "autoaudiosink", "dvdemux",    "avimux",       "avdec_dvvideo", "avenc_dvvideo",
   };
   return names;
 }

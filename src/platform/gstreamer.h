@@ -32,7 +32,9 @@ class ObjectPtr {
   static ObjectPtr Sink(T* made) { return ObjectPtr(made ? static_cast<T*>(gst_object_ref_sink(made)) : nullptr); }
 
   // Takes an extra reference on a pointer owned elsewhere.
-  static ObjectPtr Ref(T* borrowed) { return ObjectPtr(borrowed ? static_cast<T*>(gst_object_ref(borrowed)) : nullptr); }
+  static ObjectPtr Ref(T* borrowed) {
+    return ObjectPtr(borrowed ? static_cast<T*>(gst_object_ref(borrowed)) : nullptr);
+  }
 
   T* get() const { return ptr_; }
   T* operator->() const { return ptr_; }

@@ -23,8 +23,6 @@ void TraceMark() { qCDebug(lcTrace).noquote() << "--"; }
 
 void TraceMark(const QString& operation) { qCDebug(lcTrace).noquote() << "--" << operation; }
 
-void TraceMark(const QString& operation, int value) {
-  qCDebug(lcTrace).noquote() << "--" << operation << value;
-}
+void TraceMark(const QString& operation, int value) { qCDebug(lcTrace).noquote() << "--" << operation << value; }
 
 }  // namespace trace

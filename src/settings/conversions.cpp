@@ -48,9 +48,12 @@ std::uint8_t FormatCaptureFromName(const QString& name) {
 
 int FrequenceDVHertz(std::uint8_t code) {
   switch (code) {
-    case 1: return 32000;
-    case 3: return 48000;
-    default: return 44100;
+    case 1:
+      return 32000;
+    case 3:
+      return 48000;
+    default:
+      return 44100;
   }
 }
 

@@ -37,12 +37,12 @@ std::uint8_t FrequenceDVFromName(const QString& name);
 QString FrequenceDVName(std::uint8_t code);
 
 // The choices shown in lists, in code order.
-const QStringList& StandardDVNames();       // "Pal", "Ntsc"
-const QStringList& RatioDVNames();          // "4x3", "16x9"
-const QStringList& AspectRatioNames();      // "Normal", "4x3", "16x9", "natif"
-const QStringList& ProfileWmvNames();       // "High", "Medium", "Low", "Internet"
-const QStringList& VersionWmvNames();       // "4", "7", "8"
-const QStringList& FrequenceDVNames();      // "natif", "32000", "44100", "48000"
+const QStringList& StandardDVNames();   // "Pal", "Ntsc"
+const QStringList& RatioDVNames();      // "4x3", "16x9"
+const QStringList& AspectRatioNames();  // "Normal", "4x3", "16x9", "natif"
+const QStringList& ProfileWmvNames();   // "High", "Medium", "Low", "Internet"
+const QStringList& VersionWmvNames();   // "4", "7", "8"
+const QStringList& FrequenceDVNames();  // "natif", "32000", "44100", "48000"
 
 // A code's name in one of the lists above, empty when out of range; a name's
 // code, or `fallback` when it is not in the list.

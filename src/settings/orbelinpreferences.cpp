@@ -41,8 +41,8 @@ std::unique_ptr<TPreferencesMan> TOrbelinPreferences::CreateStore() {
 
 bool TOrbelinPreferences::RegistryBelongsToAnotherInstallation() const {
   const QString saved = locations_.openRegistry()->value("ExeName").toString();
-  return !saved.isEmpty() && ChoosePreferenceMode({locations_.exePath, QString(), locations_.openRegistry}) !=
-                                 TSavePreferences::spRegistre;
+  return !saved.isEmpty() &&
+         ChoosePreferenceMode({locations_.exePath, QString(), locations_.openRegistry}) != TSavePreferences::spRegistre;
 }
 
 void TOrbelinPreferences::ApplyMode(ModeOrigin origin) {

@@ -48,7 +48,8 @@ TParameters BuildParameterTable(TparameterList& list, const ParameterDefaults& d
     p.PluginsDir = list.Add<TWideStringParameter>("Plugins Dir", WithTrailingSeparator(defaults.programFolder));
     p.VideoDirectory = list.Add<TWideStringParameter>("Video Directory", WithTrailingSeparator(defaults.videosFolder));
     p.VideoRacine = list.Add<TWideStringParameter>("Video Racine", "Video");
-    p.ImageDirectory = list.Add<TWideStringParameter>("Image Directory", WithTrailingSeparator(defaults.picturesFolder));
+    p.ImageDirectory =
+        list.Add<TWideStringParameter>("Image Directory", WithTrailingSeparator(defaults.picturesFolder));
     p.ImageRacine = list.Add<TWideStringParameter>("Image Racine", "Image");
     p.Scenolog = list.Add<TWideStringParameter>("Scenolog", defaults.companionExePath);
     p.SourceVideo = list.Add<TWideStringParameter>("Source video", "N/A");

@@ -9,10 +9,10 @@
 
 // Defaults that depend on where the program and the user's folders are.
 struct ParameterDefaults {
-  QString programFolder;    // "Plugins Dir", with a trailing separator added
-  QString videosFolder;     // "Video Directory", likewise
-  QString picturesFolder;   // "Image Directory", likewise
-  QString companionExePath; // "Scenolog"
+  QString programFolder;     // "Plugins Dir", with a trailing separator added
+  QString videosFolder;      // "Video Directory", likewise
+  QString picturesFolder;    // "Image Directory", likewise
+  QString companionExePath;  // "Scenolog"
 
   static ParameterDefaults ForThisUser(const QString& programFolder);
 };

@@ -223,8 +223,10 @@ bool TIniPreferencesMan::GetKeyNames(QStringList& names) {
 bool TIniPreferencesMan::WriteString(const QString& name, const QString& value) {
   const QString line = name + '=' + value;
   const qsizetype found = FindValue(name);
-  if (found >= 0) lines_[found] = line;
-  else lines_.insert(SectionEnd(), line);
+  if (found >= 0)
+    lines_[found] = line;
+  else
+    lines_.insert(SectionEnd(), line);
   return true;
 }
 
@@ -249,13 +251,18 @@ bool TIniPreferencesMan::WriteBool(const QString& name, bool value) {
 bool TIniPreferencesMan::ReadBool(const QString& name, bool& value) {
   QString text;
   if (!ReadString(name, text)) return false;
-  if (text == QLatin1String("True")) value = true;
-  else if (text == QLatin1String("False")) value = false;
-  else return false;
+  if (text == QLatin1String("True"))
+    value = true;
+  else if (text == QLatin1String("False"))
+    value = false;
+  else
+    return false;
   return true;
 }
 
-bool TIniPreferencesMan::WriteInteger(const QString& name, int value) { return WriteString(name, QString::number(value)); }
+bool TIniPreferencesMan::WriteInteger(const QString& name, int value) {
+  return WriteString(name, QString::number(value));
+}
 
 bool TIniPreferencesMan::ReadInteger(const QString& name, int& value) {
   QString text;

@@ -61,8 +61,7 @@ TSavePreferences ChoosePreferenceMode(const PreferenceLocations& locations) {
 
 // --- Reader ---------------------------------------------------------------
 
-TReadPreferences::TReadPreferences(const QString& keyPath, TSavePreferences mode,
-                                   const PreferenceLocations& locations)
+TReadPreferences::TReadPreferences(const QString& keyPath, TSavePreferences mode, const PreferenceLocations& locations)
     : sectionHeader_('[' + keyPath + ']'), mode_(mode) {
   if (mode_ == TSavePreferences::spRegistre) {
     registry_ = locations.openRegistry();
@@ -178,22 +177,26 @@ QString TWritePreferences::IniName(const QString& name) const {
 }
 
 void TWritePreferences::WriteInteger(const QString& name, int value) {
-  if (mode_ == TSavePreferences::spPortable) ini_.Write(sectionHeader_, IniName(name), QString::number(value));
-  else if (registry_) registry_->setValue(name, value);
+  if (mode_ == TSavePreferences::spPortable)
+    ini_.Write(sectionHeader_, IniName(name), QString::number(value));
+  else if (registry_)
+    registry_->setValue(name, value);
 }
 
 void TWritePreferences::WriteReal(const QString& name, double value) {
-  if (mode_ == TSavePreferences::spPortable) ini_.Write(sectionHeader_, IniName(name), shell::FloatToText(value));
-  else if (registry_) registry_->setValue(name, DoubleToBytes(value));
+  if (mode_ == TSavePreferences::spPortable)
+    ini_.Write(sectionHeader_, IniName(name), shell::FloatToText(value));
+  else if (registry_)
+    registry_->setValue(name, DoubleToBytes(value));
 }
 
-void TWritePreferences::WriteBoolean(const QString& name, bool value) {
-  WriteInteger(name, value ? 1 : 0);
-}
+void TWritePreferences::WriteBoolean(const QString& name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
 void TWritePreferences::WriteString(const QString& name, const QString& value) {
-  if (mode_ == TSavePreferences::spPortable) ini_.Write(sectionHeader_, IniName(name), value);
-  else if (registry_) registry_->setValue(name, value);
+  if (mode_ == TSavePreferences::spPortable)
+    ini_.Write(sectionHeader_, IniName(name), value);
+  else if (registry_)
+    registry_->setValue(name, value);
 }
 
 void TWritePreferences::BeginGroup(const QString& group) {

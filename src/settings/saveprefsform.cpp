@@ -22,9 +22,10 @@ TSavePrefsForm::TSavePrefsForm(QWidget* parent) : QDialog(parent) {
     TSavePreferences mode;
   };
   auto* buttons = new QHBoxLayout;
-  for (const Choice& choice : {Choice{texts::kSavePrefsNormal, texts::kSavePrefsNormalHint, TSavePreferences::spRegistre},
-                               Choice{texts::kSavePrefsPortable, texts::kSavePrefsPortableHint, TSavePreferences::spPortable},
-                               Choice{texts::kSavePrefsNone, texts::kSavePrefsNoneHint, TSavePreferences::spNone}}) {
+  for (const Choice& choice :
+       {Choice{texts::kSavePrefsNormal, texts::kSavePrefsNormalHint, TSavePreferences::spRegistre},
+        Choice{texts::kSavePrefsPortable, texts::kSavePrefsPortableHint, TSavePreferences::spPortable},
+        Choice{texts::kSavePrefsNone, texts::kSavePrefsNoneHint, TSavePreferences::spNone}}) {
     auto* button = new QPushButton(QString::fromUtf8(choice.caption), this);
     button->setObjectName(QString::fromUtf8(choice.caption));
     button->setToolTip(QString::fromUtf8(choice.hint).replace("\r\n", "\n"));

@@ -44,13 +44,14 @@ class BusHost final : public TFilterHost {
  public:
   explicit BusHost(GstElement* element) : element_(element) {}
   void PostNotification(int message, std::intptr_t first, std::intptr_t second) override {
-    GstStructure* body = gst_structure_new(kNotificationMessage, "message", G_TYPE_INT, message, "first", G_TYPE_INT64,
-                                           static_cast<gint64>(first), "second", G_TYPE_INT64,
-                                           static_cast<gint64>(second), nullptr);
+    GstStructure* body =
+        gst_structure_new(kNotificationMessage, "message", G_TYPE_INT, message, "first", G_TYPE_INT64,
+                          static_cast<gint64>(first), "second", G_TYPE_INT64, static_cast<gint64>(second), nullptr);
     gst_element_post_message(element_, gst_message_new_element(GST_OBJECT(element_), body));
   }
   void QualityChanged() override {
-    gst_element_post_message(element_, gst_message_new_element(GST_OBJECT(element_), gst_structure_new_empty(kQualityMessage)));
+    gst_element_post_message(element_,
+                             gst_message_new_element(GST_OBJECT(element_), gst_structure_new_empty(kQualityMessage)));
   }
 
  private:
@@ -106,10 +107,11 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
 }
 
 GParamSpec* SpecOf(const FilterProperty& p) {
-  const auto flags = static_cast<GParamFlags>(G_PARAM_STATIC_STRINGS | G_PARAM_READABLE |
-                                              (p.writable ? G_PARAM_WRITABLE : 0));
+  const auto flags =
+      static_cast<GParamFlags>(G_PARAM_STATIC_STRINGS | G_PARAM_READABLE | (p.writable ? G_PARAM_WRITABLE : 0));
   switch (p.type) {
-    case G_TYPE_BOOLEAN: return g_param_spec_boolean(p.name, p.name, p.blurb, p.defaultValue != 0, flags);
+    case G_TYPE_BOOLEAN:
+      return g_param_spec_boolean(p.name, p.name, p.blurb, p.defaultValue != 0, flags);
     case G_TYPE_INT:
       return g_param_spec_int(p.name, p.name, p.blurb, static_cast<gint>(p.minimum), static_cast<gint>(p.maximum),
                               static_cast<gint>(p.defaultValue), flags);
@@ -117,9 +119,10 @@ GParamSpec* SpecOf(const FilterProperty& p) {
       return g_param_spec_uint(p.name, p.name, p.blurb, static_cast<guint>(p.minimum), static_cast<guint>(p.maximum),
                                static_cast<guint>(p.defaultValue), flags);
     case G_TYPE_INT64:
-      return g_param_spec_int64(p.name, p.name, p.blurb, static_cast<gint64>(p.minimum),
-                                static_cast<gint64>(p.maximum), static_cast<gint64>(p.defaultValue), flags);
-    default: return g_param_spec_double(p.name, p.name, p.blurb, p.minimum, p.maximum, p.defaultValue, flags);
+      return g_param_spec_int64(p.name, p.name, p.blurb, static_cast<gint64>(p.minimum), static_cast<gint64>(p.maximum),
+                                static_cast<gint64>(p.defaultValue), flags);
+    default:
+      return g_param_spec_double(p.name, p.name, p.blurb, p.minimum, p.maximum, p.defaultValue, flags);
   }
 }
 
@@ -181,22 +184,27 @@ TMediaSample SampleOf(GstBuffer* buffer, GstMapInfo& map, const TMediaType* type
 void ApplySample(const TMediaSample& sample, GstBuffer* buffer) {
   if (sample.start) {
     GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(*sample.start * kNanosecondsPerUnit);
-    if (sample.stop) GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>((*sample.stop - *sample.start) * kNanosecondsPerUnit);
+    if (sample.stop)
+      GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>((*sample.stop - *sample.start) * kNanosecondsPerUnit);
   }
   if (sample.mediaStart) GST_BUFFER_OFFSET(buffer) = static_cast<guint64>(*sample.mediaStart);
   if (sample.mediaStop) GST_BUFFER_OFFSET_END(buffer) = static_cast<guint64>(*sample.mediaStop);
-  if (sample.syncPoint) GST_BUFFER_FLAG_UNSET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
-  else GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
+  if (sample.syncPoint)
+    GST_BUFFER_FLAG_UNSET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
+  else
+    GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
   if (sample.discontinuity) GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
 }
 
 GstFlowReturn Answer(TessivoFilterElement* self, FilterResult result) {
   switch (result) {
-    case FilterResult::Deliver: return GST_FLOW_OK;
+    case FilterResult::Deliver:
+      return GST_FLOW_OK;
     case FilterResult::Drop:
       if (!self->dropPosted.exchange(true)) self->host->QualityChanged();
       return GST_BASE_TRANSFORM_FLOW_DROPPED;
-    case FilterResult::Refuse: break;
+    case FilterResult::Refuse:
+      break;
   }
   return GST_FLOW_NOT_NEGOTIATED;
 }
@@ -268,9 +276,10 @@ void ClassInit(gpointer klass, gpointer data) {
   gst_element_class_set_static_metadata(gstElementClass, description->longName, description->klass,
                                         description->description, "Orbelin");
   gst_element_class_add_pad_template(
-      gstElementClass, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, gst_caps_from_string(description->sinkCaps)));
-  gst_element_class_add_pad_template(
-      gstElementClass, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, gst_caps_from_string(description->srcCaps)));
+      gstElementClass,
+      gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, gst_caps_from_string(description->sinkCaps)));
+  gst_element_class_add_pad_template(gstElementClass, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS,
+                                                                           gst_caps_from_string(description->srcCaps)));
   gstElementClass->change_state = ChangeState;
   transformClass->set_caps = SetCaps;
   transformClass->start = Start;
@@ -292,7 +301,7 @@ GType BaseType() {
   static GType type = [] {
     GST_DEBUG_CATEGORY_INIT(tessivo_filter_debug, "tessivofilter", 0, "Tessivo's own filters");
     const GTypeInfo info = {sizeof(TessivoFilterElementClass), nullptr, nullptr, ClassInit, nullptr, nullptr,
-                            sizeof(TessivoFilterElement), 0, nullptr, nullptr};
+                            sizeof(TessivoFilterElement),      0,       nullptr, nullptr};
     return g_type_register_static(GST_TYPE_BASE_TRANSFORM, "TessivoFilterElement", &info, G_TYPE_FLAG_ABSTRACT);
   }();
   return type;
@@ -330,7 +339,11 @@ std::optional<TMediaType> MediaTypeFromCaps(const GstCaps* caps) {
     gst_structure_get_int(s, "channels", &type.channels);
     const char* format = gst_structure_get_string(s, "format");
     const std::string f = format ? format : "";
-    type.bitsPerSample = f == "U8" || f == "S8" ? 8 : f.rfind("S16", 0) == 0 ? 16 : f.rfind("S24", 0) == 0 ? 24 : f.rfind("S32", 0) == 0 ? 32 : 0;
+    type.bitsPerSample = f == "U8" || f == "S8"   ? 8
+                         : f.rfind("S16", 0) == 0 ? 16
+                         : f.rfind("S24", 0) == 0 ? 24
+                         : f.rfind("S32", 0) == 0 ? 32
+                                                  : 0;
   } else if (name == "application/octet-stream" || name == "application/x-data") {
     type.major = MediaMajor::Stream;
   } else {
@@ -346,8 +359,8 @@ GType FilterElementType(const FilterElementDescription& description) {
   if (const auto found = types.find(description.name); found != types.end()) return found->second;
   kept.push_back(description);
   const std::string typeName = std::string("TessivoElement_") + description.name;
-  const GTypeInfo info = {sizeof(TessivoFilterElementClass), nullptr, nullptr, ClassInit, nullptr, &kept.back(),
-                          sizeof(TessivoFilterElement), 0, InstanceInit, nullptr};
+  const GTypeInfo info = {sizeof(TessivoFilterElementClass), nullptr, nullptr,      ClassInit, nullptr, &kept.back(),
+                          sizeof(TessivoFilterElement),      0,       InstanceInit, nullptr};
   const GType type = g_type_register_static(BaseType(), typeName.c_str(), &info, GTypeFlags(0));
   types.emplace(description.name, type);
   return type;

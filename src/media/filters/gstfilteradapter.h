@@ -26,12 +26,12 @@ struct FilterProperty {
 };
 
 struct FilterElementDescription {
-  const char* name;         // element factory name: "vx_scenedetect"
-  const char* longName;     // "Orbelin vx_SceneDetect"
-  const char* klass;        // "Filter/Video"
+  const char* name;      // element factory name: "vx_scenedetect"
+  const char* longName;  // "Orbelin vx_SceneDetect"
+  const char* klass;     // "Filter/Video"
   const char* description;
-  const char* sinkCaps;     // caps of the input pad template
-  const char* srcCaps;      // caps of the output pad template
+  const char* sinkCaps;  // caps of the input pad template
+  const char* srcCaps;   // caps of the output pad template
   bool inPlace = true;
   std::function<std::unique_ptr<TFilter>()> create;
   std::vector<FilterProperty> properties;
@@ -41,8 +41,7 @@ struct FilterElementDescription {
 GType FilterElementType(const FilterElementDescription& description);
 
 // Registers the element with a plug-in, or in-process when `plugin` is null.
-bool RegisterFilterElement(GstPlugin* plugin, const FilterElementDescription& description,
-                           guint rank = GST_RANK_NONE);
+bool RegisterFilterElement(GstPlugin* plugin, const FilterElementDescription& description, guint rank = GST_RANK_NONE);
 
 // The filter inside one of our elements; null for any other element.
 TFilter* FilterOfElement(GstElement* element);

@@ -23,8 +23,10 @@ void TDeinterlacer::Deinterlace(const TImageView& source, const TImageView& dest
   for (int y = 0; y < height; ++y) std::memcpy(destination.row(y), source.row(y), rowBytes);
   if (source.bytesPerPixel != 3 || width <= 0 || height <= 0) return;
 
+  // Only odd rows above the last can be combed: the even rows of the masks
+  // are never read, so they are neither cleared nor computed.
   const std::size_t pixels = static_cast<std::size_t>(width) * height;
-  combMask_.assign(pixels, 0);
+  combMask_.resize(pixels);
   fillMask_.resize(pixels);
 
   for (int r = 1; r < height - 1; r += 2) {
@@ -41,11 +43,10 @@ void TDeinterlacer::Deinterlace(const TImageView& source, const TImageView& dest
     }
   }
 
-  for (int r = 0; r < height; ++r) {
+  for (int r = 1; r < height - 1; r += 2) {
     const std::uint8_t* comb = &combMask_[static_cast<std::size_t>(r) * width];
     std::uint8_t* fill = &fillMask_[static_cast<std::size_t>(r) * width];
-    for (int i = 0; i < width; ++i)
-      fill[i] = comb[i] && ((i > 0 && comb[i - 1]) || (i < width - 1 && comb[i + 1]));
+    for (int i = 0; i < width; ++i) fill[i] = comb[i] && ((i > 0 && comb[i - 1]) || (i < width - 1 && comb[i + 1]));
   }
 
   for (int r = 1; r < height - 1; r += 2) {

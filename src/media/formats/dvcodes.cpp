@@ -15,7 +15,8 @@ bool ByteAt(const std::uint8_t* frame, std::size_t length, int sequence, std::si
 
 // A whole pack (id and four data bytes) of a sequence, or nothing when any of
 // it lies beyond the frame.
-bool PackAt(const std::uint8_t* frame, std::size_t length, int sequence, std::size_t offset, const std::uint8_t*& pack) {
+bool PackAt(const std::uint8_t* frame, std::size_t length, int sequence, std::size_t offset,
+            const std::uint8_t*& pack) {
   const std::size_t position = static_cast<std::size_t>(sequence) * kDifSequenceBytes + offset;
   if (sequence < 0 || position + kPackBytes > length) return false;
   pack = frame + position;
@@ -47,8 +48,7 @@ DateTime ReadRecordingDateTime(const std::uint8_t* frame, std::size_t length, in
     return {};
   // An id of 0 is taken as the pack: an all-zero pack is then rejected by the
   // calendar check of the caller.
-  if ((date[0] != kRecordingDatePackId && date[0] != 0) || (time[0] != kRecordingTimePackId && time[0] != 0))
-    return {};
+  if ((date[0] != kRecordingDatePackId && date[0] != 0) || (time[0] != kRecordingTimePackId && time[0] != 0)) return {};
   DateTime result;
   result.day = static_cast<std::uint8_t>(Bcd(date[2], 0x30));
   result.month = static_cast<std::uint8_t>(Bcd(date[3], 0x10));
@@ -87,10 +87,14 @@ int ReadAudioSampleRate(const std::uint8_t* frame, std::size_t length) {
   std::uint8_t format = 0;
   if (!AudioFormatByte(frame, length, format)) return -1;
   switch ((format >> 3) & 7) {
-    case 0: return 48000;
-    case 1: return 44100;
-    case 2: return 32000;
-    default: return 0;
+    case 0:
+      return 48000;
+    case 1:
+      return 44100;
+    case 2:
+      return 32000;
+    default:
+      return 0;
   }
 }
 
@@ -98,9 +102,12 @@ int ReadAudioQuantization(const std::uint8_t* frame, std::size_t length) {
   std::uint8_t format = 0;
   if (!AudioFormatByte(frame, length, format)) return -1;
   switch (format & 7) {
-    case 0: return 16;
-    case 1: return 12;
-    default: return 0;
+    case 0:
+      return 16;
+    case 1:
+      return 12;
+    default:
+      return 0;
   }
 }
 
@@ -166,7 +173,8 @@ void WriteVideoSystem(std::uint8_t* frame, std::size_t length, VideoSystem syste
 
 void FillPacks(std::uint8_t* frame, std::size_t length, std::uint8_t value) {
   for (int sequence = 0; sequence < kScannedSequences; ++sequence) {
-    for (std::size_t offset : {kTimeCodePack0, kTimeCodePack1, kSourceControlPack, kRecordingDatePack, kRecordingTimePack})
+    for (std::size_t offset :
+         {kTimeCodePack0, kTimeCodePack1, kSourceControlPack, kRecordingDatePack, kRecordingTimePack})
       WriteBytes(frame, length, sequence, offset, {value, value, value, value, value});
   }
   WriteBytes(frame, length, 0, kAudioSourcePack, {value, value, value, value, value});

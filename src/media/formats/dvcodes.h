@@ -19,10 +19,10 @@ inline constexpr std::size_t kFrameBytes625 = 12 * kDifSequenceBytes;  // 144000
 inline constexpr std::size_t kHeaderBlocksBytes = 6 * kDifBlockBytes;  // 480
 
 // Offsets inside a DIF sequence.
-inline constexpr std::size_t kDsfByte = 3;            // 0xBF 625/50, 0x3F 525/60
-inline constexpr std::size_t kAp3Byte = 7;            // bits 2-0: AP3
-inline constexpr std::size_t kTimeCodePack0 = 110;    // subcode block 0, sync block 3
-inline constexpr std::size_t kTimeCodePack1 = 190;    // subcode block 1, sync block 3
+inline constexpr std::size_t kDsfByte = 3;          // 0xBF 625/50, 0x3F 525/60
+inline constexpr std::size_t kAp3Byte = 7;          // bits 2-0: AP3
+inline constexpr std::size_t kTimeCodePack0 = 110;  // subcode block 0, sync block 3
+inline constexpr std::size_t kTimeCodePack1 = 190;  // subcode block 1, sync block 3
 inline constexpr std::size_t kSourceControlPack = 453;
 inline constexpr std::size_t kRecordingDatePack = 458;
 inline constexpr std::size_t kRecordingTimePack = 463;
@@ -74,9 +74,7 @@ bool SetWideScreen(std::uint8_t* frame, std::size_t length, int sequence);
 
 // Binary-coded decimal: units nibble plus ten times the tens field kept by
 // the mask.
-inline int Bcd(std::uint8_t value, std::uint8_t tensMask) {
-  return (value & 0x0F) + 10 * ((value & tensMask) >> 4);
-}
+inline int Bcd(std::uint8_t value, std::uint8_t tensMask) { return (value & 0x0F) + 10 * ((value & tensMask) >> 4); }
 
 }  // namespace dv
 

@@ -6,12 +6,13 @@ namespace {
 
 const QByteArray kHead("\x63\x26\x01\x00\x04\x00\x00\x00\xFF\xFF\x03\x00\x0A\x00SourceTape", 24);
 const QByteArray kReserved(8, '\0');
-const QByteArray kClasses("\xFF\xFF\x01\x00\x04\x00"
-                          "Clip"
-                          "\x50\x00\x00\x00\xFF\xFF\x01\x00\x05\x00"
-                          "Scene"
-                          "\x00\x00\x00\x00\x00",
-                          30);
+const QByteArray kClasses(
+    "\xFF\xFF\x01\x00\x04\x00"
+    "Clip"
+    "\x50\x00\x00\x00\xFF\xFF\x01\x00\x05\x00"
+    "Scene"
+    "\x00\x00\x00\x00\x00",
+    30);
 const QByteArray kFirstSceneMarker("\x00\x00\x00\x00\x01\x80", 6);
 const QByteArray kFurtherScenePrefix("\x03\x80\xF0\x00\x00\x00\x05\x80\x00", 9);
 const QByteArray kFurtherSceneMiddle("\x00\x00\x00\x00\x07\x00", 6);
@@ -58,7 +59,8 @@ void TSceneFileWriter::WriteScene(const DvFrameInfo& sceneStart, const DvFrameIn
   } else {
     const std::uint32_t start = sceneStart.frameCount + 1;
     const std::uint32_t length = end - start + 1;
-    record = kFurtherScenePrefix + U32(start) + U32(length) + kFurtherSceneMiddle + U32(start) + U32(length) + U32(start);
+    record =
+        kFurtherScenePrefix + U32(start) + U32(length) + kFurtherSceneMiddle + U32(start) + U32(length) + U32(start);
   }
   file_.write(record);  // a failed write loses this scene only
 }
