@@ -66,8 +66,10 @@ class TFilter {
   // Called once when streaming starts and once when it stops.
   virtual void StartStreaming() {}
   virtual void StopStreaming() {}
-  // The graph stops: called on the application side before streaming stops.
+  // The graph stops: called once streaming has stopped.
   virtual void Stop() {}
+  // The end of the stream has gone through the filter and on downstream.
+  virtual void EndOfStreamDelivered() {}
 
   void setHost(TFilterHost* host) { host_ = host; }
   TFilterHost* host() const { return host_; }

@@ -162,6 +162,16 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
   return result;
 }
 
+gboolean SinkEvent(GstBaseTransform* transform, GstEvent* event) {
+  const bool endOfStream = GST_EVENT_TYPE(event) == GST_EVENT_EOS;
+  auto* parentClass = GST_BASE_TRANSFORM_CLASS(g_type_class_peek(GST_TYPE_BASE_TRANSFORM));
+  const gboolean handled = parentClass->sink_event(transform, event);
+  // Pushing the event returns once the elements downstream on this thread
+  // (up to the file sink, when no queue stands between) have taken it.
+  if (endOfStream) Self(transform)->filter->EndOfStreamDelivered();
+  return handled;
+}
+
 TMediaSample SampleOf(GstBuffer* buffer, GstMapInfo& map, const TMediaType* type) {
   TMediaSample sample;
   sample.data = map.data;
@@ -284,6 +294,7 @@ void ClassInit(gpointer klass, gpointer data) {
   transformClass->set_caps = SetCaps;
   transformClass->start = Start;
   transformClass->stop = StopStreaming;
+  transformClass->sink_event = SinkEvent;
   if (description->inPlace) {
     transformClass->transform_ip = TransformInPlace;
   } else {

@@ -3,7 +3,10 @@
 #include <mutex>
 
 #include "media/filters/gstfilteradapter.h"
+#include "media/filters/vx_controlunit.h"
+#include "media/filters/vx_dvheader.h"
 #include "media/filters/vx_scenedetect.h"
+#include "media/filters/vx_timestamper.h"
 
 namespace {
 
@@ -60,11 +63,86 @@ FilterElementDescription SceneDetectDescription() {
   return d;
 }
 
+template <typename F>
+F& As(TFilter& filter) {
+  return static_cast<F&>(filter);
+}
+
+FilterProperty BooleanProperty(const char* name, const char* blurb, bool initial,
+                               std::function<bool(TFilter&)> get, std::function<void(TFilter&, bool)> set) {
+  return {name, blurb, G_TYPE_BOOLEAN, true, 0, 1, initial ? 1.0 : 0.0,
+          [get](TFilter& f, GValue* v) { g_value_set_boolean(v, get(f)); },
+          [set](TFilter& f, const GValue* v) { set(f, g_value_get_boolean(v)); }};
+}
+
+FilterElementDescription TimeStamperDescription() {
+  FilterElementDescription d;
+  d.name = kTimeStamperElement;
+  d.longName = "Orbelin vx_Timestamper";
+  d.klass = "Filter";
+  d.description = "Drops every sample while frozen; can remove the samples' times";
+  d.sinkCaps = d.srcCaps = "ANY";
+  d.create = [] { return std::make_unique<Tvx_TimeStamper>(); };
+  d.properties = {
+      BooleanProperty("drop-all", "Drop every sample (frozen)", false,
+                      [](TFilter& f) { return As<Tvx_TimeStamper>(f).dropAll(); },
+                      [](TFilter& f, bool v) { As<Tvx_TimeStamper>(f).SetDropAll(v); }),
+      BooleanProperty("strip-times", "Remove the samples' times", false,
+                      [](TFilter& f) { return As<Tvx_TimeStamper>(f).stripTimes(); },
+                      [](TFilter& f, bool v) {
+                        if (v) As<Tvx_TimeStamper>(f).SetStripTimes();
+                        else As<Tvx_TimeStamper>(f).SetPassThrough();
+                      }),
+  };
+  return d;
+}
+
+FilterElementDescription ControlFilterDescription() {
+  FilterElementDescription d;
+  d.name = kControlFilterElement;
+  d.longName = "Orbelin vx_ControlFilter";
+  d.klass = "Filter";
+  d.description = "Lets one sample through per permission, re-stamped on an even clock";
+  d.sinkCaps = d.srcCaps = "ANY";
+  d.create = [] { return std::make_unique<Tvx_ControlFilter>(); };
+  d.properties = {
+      BooleanProperty("pass", "The next sample may go through", true,
+                      [](TFilter& f) { return As<Tvx_ControlFilter>(f).pass.load(); },
+                      [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).pass.store(v); }),
+      BooleanProperty("force-sync-point", "Mark every sample a key frame", false,
+                      [](TFilter& f) { return As<Tvx_ControlFilter>(f).forceSyncPoint.load(); },
+                      [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).forceSyncPoint.store(v); }),
+      BooleanProperty("force-discontinuity", "Mark every sample a discontinuity", false,
+                      [](TFilter& f) { return As<Tvx_ControlFilter>(f).forceDiscontinuity.load(); },
+                      [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).forceDiscontinuity.store(v); }),
+  };
+  return d;
+}
+
+FilterElementDescription DvHeaderDescription() {
+  FilterElementDescription d;
+  d.name = kDvHeaderElement;
+  d.longName = "Orbelin vx_DVHeader";
+  d.klass = "Filter/Video";
+  d.description = "Gives re-encoded DV frames back the source's time code and recording date";
+  d.sinkCaps = d.srcCaps = "video/x-dv";
+  d.create = [] { return std::make_unique<Tvx_DVheader>(); };
+  d.properties = {
+      {"wide-mode", "1: mark every frame 16:9", G_TYPE_UINT, true, 0, 255, 0, {},
+       [](TFilter& f, const GValue* v) { As<Tvx_DVheader>(f).SetWideMode(static_cast<std::uint8_t>(g_value_get_uint(v))); }},
+  };
+  return d;
+}
+
 gboolean RegisterAsPlugin(GstPlugin* plugin) { return RegisterTessivoElements(plugin); }
 
 }  // namespace
 
-gboolean RegisterTessivoElements(GstPlugin* plugin) { return RegisterFilterElement(plugin, SceneDetectDescription()); }
+gboolean RegisterTessivoElements(GstPlugin* plugin) {
+  return RegisterFilterElement(plugin, SceneDetectDescription()) &&
+         RegisterFilterElement(plugin, TimeStamperDescription()) &&
+         RegisterFilterElement(plugin, ControlFilterDescription()) && RegisterFilterElement(plugin, DvHeaderDescription());
+}
 
 bool RegisterTessivoPlugin() {
   static std::once_flag once;

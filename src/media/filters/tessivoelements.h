@@ -12,3 +12,6 @@ bool RegisterTessivoPlugin();
 
 // The element factory names.
 inline constexpr char kSceneDetectElement[] = "vx_scenedetect";
+inline constexpr char kTimeStamperElement[] = "vx_timestamper";
+inline constexpr char kControlFilterElement[] = "vx_controlfilter";
+inline constexpr char kDvHeaderElement[] = "vx_dvheader";
