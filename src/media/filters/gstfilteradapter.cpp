@@ -256,6 +256,31 @@ GstFlowReturn TransformCopy(GstBaseTransform* transform, GstBuffer* input, GstBu
   return Answer(self, result);
 }
 
+// A copy filter may change the picture size: fixed input caps give the
+// filter's output size; anything else is as wide as the templates.
+GstCaps* TransformCaps(GstBaseTransform* transform, GstPadDirection direction, GstCaps* caps, GstCaps* filterCaps) {
+  auto* self = Self(transform);
+  auto* filter = dynamic_cast<TTransformFilter*>(self->filter);
+  GstCaps* result = nullptr;
+  if (direction == GST_PAD_SINK && filter && gst_caps_is_fixed(caps)) {
+    const std::optional<TMediaType> input = MediaTypeFromCaps(caps);
+    const std::optional<TMediaType> output = input ? filter->OutputType(*input) : std::nullopt;
+    result = gst_caps_copy(caps);
+    if (output && input && output->width > 0 && output->height > 0 &&
+        (output->width != input->width || output->height != input->height))
+      gst_caps_set_simple(result, "width", G_TYPE_INT, output->width, "height", G_TYPE_INT, output->height, nullptr);
+  } else {
+    GstPad* other = direction == GST_PAD_SINK ? GST_BASE_TRANSFORM_SRC_PAD(transform) : GST_BASE_TRANSFORM_SINK_PAD(transform);
+    result = gst_pad_get_pad_template_caps(other);
+  }
+  if (filterCaps) {
+    GstCaps* narrowed = gst_caps_intersect_full(filterCaps, result, GST_CAPS_INTERSECT_FIRST);
+    gst_caps_unref(result);
+    result = narrowed;
+  }
+  return result;
+}
+
 gboolean TransformSize(GstBaseTransform* transform, GstPadDirection direction, GstCaps*, gsize size, GstCaps* othercaps,
                        gsize* othersize) {
   auto* self = Self(transform);
@@ -300,6 +325,7 @@ void ClassInit(gpointer klass, gpointer data) {
   } else {
     transformClass->transform = TransformCopy;
     transformClass->transform_size = TransformSize;
+    transformClass->transform_caps = TransformCaps;
   }
 }
 

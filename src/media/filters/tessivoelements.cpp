@@ -5,6 +5,7 @@
 #include "media/filters/gstfilteradapter.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
+#include "media/filters/vx_resizer.h"
 #include "media/filters/vx_scenedetect.h"
 #include "media/filters/vx_timestamper.h"
 
@@ -134,6 +135,39 @@ FilterElementDescription DvHeaderDescription() {
   return d;
 }
 
+FilterProperty IntegerProperty(const char* name, const char* blurb, int minimum, int maximum, int initial,
+                               std::function<int(TFilter&)> get, std::function<void(TFilter&, int)> set) {
+  return {name, blurb, G_TYPE_INT, true, double(minimum), double(maximum), double(initial),
+          [get](TFilter& f, GValue* v) { g_value_set_int(v, get(f)); },
+          [set](TFilter& f, const GValue* v) { set(f, g_value_get_int(v)); }};
+}
+
+FilterElementDescription ResizerDescription() {
+  FilterElementDescription d;
+  d.name = kResizerElement;
+  d.longName = "Orbelin Resizer";
+  d.klass = "Filter/Converter/Video/Scaler";
+  d.description = "Scales BGR pictures to the size the aspect mode and the half-height rule give";
+  d.sinkCaps = d.srcCaps = "video/x-raw,format=BGR";
+  d.inPlace = false;
+  d.create = [] { return std::make_unique<TVX_Resizer>(); };
+  d.properties = {
+      IntegerProperty("mode", "0 source aspect, 1 4:3, 2 16:9, 3 source pixels", 0, 255, 0,
+                      [](TFilter& f) { return As<TVX_Resizer>(f).mode(); },
+                      [](TFilter& f, int v) { As<TVX_Resizer>(f).SetResizeMode(v); }),
+      BooleanProperty("demi-taille", "At most 288 lines", true,
+                      [](TFilter& f) { return As<TVX_Resizer>(f).demiTaille.load(); },
+                      [](TFilter& f, bool v) { As<TVX_Resizer>(f).demiTaille.store(v); }),
+      IntegerProperty("aspect-x", "Source picture aspect, width part (0: unknown)", 0, 1000, 0,
+                      [](TFilter& f) { return As<TVX_Resizer>(f).aspectX.load(); },
+                      [](TFilter& f, int v) { As<TVX_Resizer>(f).aspectX.store(v); }),
+      IntegerProperty("aspect-y", "Source picture aspect, height part (0: unknown)", 0, 1000, 0,
+                      [](TFilter& f) { return As<TVX_Resizer>(f).aspectY.load(); },
+                      [](TFilter& f, int v) { As<TVX_Resizer>(f).aspectY.store(v); }),
+  };
+  return d;
+}
+
 gboolean RegisterAsPlugin(GstPlugin* plugin) { return RegisterTessivoElements(plugin); }
 
 }  // namespace
@@ -141,7 +175,8 @@ gboolean RegisterAsPlugin(GstPlugin* plugin) { return RegisterTessivoElements(pl
 gboolean RegisterTessivoElements(GstPlugin* plugin) {
   return RegisterFilterElement(plugin, SceneDetectDescription()) &&
          RegisterFilterElement(plugin, TimeStamperDescription()) &&
-         RegisterFilterElement(plugin, ControlFilterDescription()) && RegisterFilterElement(plugin, DvHeaderDescription());
+         RegisterFilterElement(plugin, ControlFilterDescription()) && RegisterFilterElement(plugin, DvHeaderDescription()) &&
+         RegisterFilterElement(plugin, ResizerDescription());
 }
 
 bool RegisterTessivoPlugin() {

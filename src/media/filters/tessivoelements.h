@@ -15,3 +15,4 @@ inline constexpr char kSceneDetectElement[] = "vx_scenedetect";
 inline constexpr char kTimeStamperElement[] = "vx_timestamper";
 inline constexpr char kControlFilterElement[] = "vx_controlfilter";
 inline constexpr char kDvHeaderElement[] = "vx_dvheader";
+inline constexpr char kResizerElement[] = "vx_resizer";
