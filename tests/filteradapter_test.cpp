@@ -53,10 +53,11 @@ void RegisterTestElements() {
                                      "ANY",
                                      "ANY",
                                      true,
+                                     nullptr,
                                      [] { return std::make_unique<AddOneDropOdd>(); },
                                      {}};
     FilterElementDescription copy{
-        "test_invert", "Invert", "Filter", "test", "ANY", "ANY", false, [] { return std::make_unique<Invert>(); }, {}};
+        "test_invert", "Invert", "Filter", "test", "ANY", "ANY", false, nullptr, [] { return std::make_unique<Invert>(); }, {}};
     return RegisterFilterElement(nullptr, inPlace) && RegisterFilterElement(nullptr, copy) && RegisterTessivoPlugin();
   }();
   ASSERT_TRUE(done);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // 100-nanosecond units, as the stream times are counted.
 using ReferenceTime = std::int64_t;
@@ -70,6 +71,11 @@ class TFilter {
   virtual void Stop() {}
   // The end of the stream has gone through the filter and on downstream.
   virtual void EndOfStreamDelivered() {}
+  // The input's media type, once negotiated.
+  virtual void InputTypeSet(const TMediaType& type) { (void)type; }
+  // Whether the sample just transformed reached the next element: a filter
+  // that counts what it delivered takes back what was refused downstream.
+  virtual void ReceiveFinished(bool delivered) { (void)delivered; }
 
   void setHost(TFilterHost* host) { host_ = host; }
   TFilterHost* host() const { return host_; }
@@ -105,9 +111,17 @@ class TTransformFilter : public TFilter {
     return inputSize;
   }
   virtual FilterResult Transform(const TMediaSample& input, TMediaSample& output) = 0;
+  // A byte-stream writer's head: sent once before the first sample, and
+  // again over the start of the stream (byte 0) when the stream ends, once
+  // its sizes are known. Empty when the filter writes none.
+  virtual std::vector<std::uint8_t> LeadingBytes() { return {}; }
+  virtual std::vector<std::uint8_t> FinalBytes() { return {}; }
 };
 
 // Notification messages posted to the main window.
 inline constexpr int kNotifyGrabbedFrame = 0x0401;
 inline constexpr int kNotifyIntervalCountdown = 0x0402;
 inline constexpr int kNotifyWideScreen = 0x0403;
+// The WAV file is about to reach 4 GiB: the capture must go on in the next
+// file.
+inline constexpr int kNotifyWaveFileFull = 0x0404;

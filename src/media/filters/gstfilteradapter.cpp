@@ -26,6 +26,8 @@ struct TessivoFilterElement {
   TMediaType inputType;
   TMediaType outputType;
   std::atomic<bool> dropPosted;
+  bool leadingSent;                 // streaming thread
+  GstPadChainFunction frameworkChain;
 };
 
 struct TessivoFilterElementClass {
@@ -60,6 +62,20 @@ class BusHost final : public TFilterHost {
 
 GType BaseType();
 
+GstFlowReturn PushBytes(TessivoFilterElement* self, const std::vector<std::uint8_t>& bytes) {
+  GstBuffer* buffer = gst_buffer_new_memdup(bytes.data(), bytes.size());
+  return gst_pad_push(GST_BASE_TRANSFORM_SRC_PAD(&self->parent), buffer);
+}
+
+// The framework's receive, then the filter learns whether the sample went
+// on downstream.
+GstFlowReturn Chain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
+  auto* self = Self(parent);
+  const GstFlowReturn result = self->frameworkChain(pad, parent, buffer);
+  self->filter->ReceiveFinished(result == GST_FLOW_OK);
+  return result;
+}
+
 void InstanceInit(GTypeInstance* instance, gpointer klass) {
   auto* self = Self(instance);
   const auto* description = reinterpret_cast<TessivoFilterElementClass*>(klass)->description;
@@ -72,6 +88,10 @@ void InstanceInit(GTypeInstance* instance, gpointer klass) {
   auto* transform = GST_BASE_TRANSFORM(instance);
   if (description && description->inPlace) gst_base_transform_set_in_place(transform, TRUE);
   gst_base_transform_set_passthrough(transform, FALSE);
+  self->leadingSent = false;
+  GstPad* sink = GST_BASE_TRANSFORM_SINK_PAD(transform);
+  self->frameworkChain = GST_PAD_CHAINFUNC(sink);
+  gst_pad_set_chain_function(sink, Chain);
 }
 
 void Finalize(GObject* object) {
@@ -134,6 +154,7 @@ gboolean SetCaps(GstBaseTransform* transform, GstCaps* incaps, GstCaps* outcaps)
     return FALSE;
   }
   self->inputType = *input;
+  self->filter->InputTypeSet(*input);
   self->outputType = MediaTypeFromCaps(outcaps).value_or(*input);
   if (auto* copy = dynamic_cast<TTransformFilter*>(self->filter)) {
     const std::optional<TMediaType> wanted = copy->OutputType(*input);
@@ -145,6 +166,7 @@ gboolean SetCaps(GstBaseTransform* transform, GstCaps* incaps, GstCaps* outcaps)
 gboolean Start(GstBaseTransform* transform) {
   auto* self = Self(transform);
   self->dropPosted.store(false);
+  self->leadingSent = false;
   self->filter->StartStreaming();
   return TRUE;
 }
@@ -164,6 +186,19 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
 
 gboolean SinkEvent(GstBaseTransform* transform, GstEvent* event) {
   const bool endOfStream = GST_EVENT_TYPE(event) == GST_EVENT_EOS;
+  auto* self = Self(transform);
+  if (auto* writer = dynamic_cast<TTransformFilter*>(self->filter); writer && endOfStream) {
+    // A file writer's head is rewritten at the start of the file, now that
+    // its sizes are known; the file sink seeks there on a byte segment.
+    const std::vector<std::uint8_t> head = writer->FinalBytes();
+    if (!head.empty()) {
+      self->leadingSent = true;  // an empty stream gets the final head only
+      GstSegment segment;
+      gst_segment_init(&segment, GST_FORMAT_BYTES);
+      gst_pad_push_event(GST_BASE_TRANSFORM_SRC_PAD(transform), gst_event_new_segment(&segment));
+      PushBytes(self, head);
+    }
+  }
   auto* parentClass = GST_BASE_TRANSFORM_CLASS(g_type_class_peek(GST_TYPE_BASE_TRANSFORM));
   const gboolean handled = parentClass->sink_event(transform, event);
   // Pushing the event returns once the elements downstream on this thread
@@ -241,6 +276,18 @@ GstFlowReturn TransformCopy(GstBaseTransform* transform, GstBuffer* input, GstBu
     gst_buffer_unmap(input, &inMap);
     return GST_FLOW_ERROR;
   }
+  if (!self->leadingSent) {
+    self->leadingSent = true;
+    const std::vector<std::uint8_t> head = filter->LeadingBytes();
+    if (!head.empty()) {
+      const GstFlowReturn pushed = PushBytes(self, head);
+      if (pushed != GST_FLOW_OK) {
+        gst_buffer_unmap(output, &outMap);
+        gst_buffer_unmap(input, &inMap);
+        return pushed;
+      }
+    }
+  }
   const TMediaSample in = SampleOf(input, inMap, &self->inputType);
   TMediaSample out = in;  // times and flags carry over
   out.data = outMap.data;
@@ -262,7 +309,10 @@ GstCaps* TransformCaps(GstBaseTransform* transform, GstPadDirection direction, G
   auto* self = Self(transform);
   auto* filter = dynamic_cast<TTransformFilter*>(self->filter);
   GstCaps* result = nullptr;
-  if (direction == GST_PAD_SINK && filter && gst_caps_is_fixed(caps)) {
+  const char* fixedOutput = DescriptionOf(transform)->fixedOutputCaps;
+  if (direction == GST_PAD_SINK && fixedOutput) {
+    result = gst_caps_from_string(fixedOutput);
+  } else if (direction == GST_PAD_SINK && filter && gst_caps_is_fixed(caps)) {
     const std::optional<TMediaType> input = MediaTypeFromCaps(caps);
     const std::optional<TMediaType> output = input ? filter->OutputType(*input) : std::nullopt;
     result = gst_caps_copy(caps);

@@ -33,6 +33,9 @@ struct FilterElementDescription {
   const char* sinkCaps;  // caps of the input pad template
   const char* srcCaps;   // caps of the output pad template
   bool inPlace = true;
+  // Copy filters whose output is always of one kind (a byte stream) give it
+  // here; empty: the output caps follow the filter's output type.
+  const char* fixedOutputCaps = nullptr;
   std::function<std::unique_ptr<TFilter>()> create;
   std::vector<FilterProperty> properties;
 };

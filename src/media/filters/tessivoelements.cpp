@@ -8,6 +8,7 @@
 #include "media/filters/vx_resizer.h"
 #include "media/filters/vx_scenedetect.h"
 #include "media/filters/vx_timestamper.h"
+#include "media/filters/vx_wavedest.h"
 
 namespace {
 
@@ -168,6 +169,20 @@ FilterElementDescription ResizerDescription() {
   return d;
 }
 
+FilterElementDescription WaveDestDescription() {
+  FilterElementDescription d;
+  d.name = kWaveDestElement;
+  d.longName = "WavDest filter";
+  d.klass = "Codec/Muxer/Audio";
+  d.description = "Writes uncompressed sound as a WAV file, its head completed at the end of the stream";
+  d.sinkCaps = "audio/x-raw,format={U8,S16LE,S24LE,S32LE},layout=interleaved";
+  d.srcCaps = "audio/x-wav";
+  d.fixedOutputCaps = "audio/x-wav";
+  d.inPlace = false;
+  d.create = [] { return std::make_unique<Tvx_WaveDest>(); };
+  return d;
+}
+
 gboolean RegisterAsPlugin(GstPlugin* plugin) { return RegisterTessivoElements(plugin); }
 
 }  // namespace
@@ -176,7 +191,7 @@ gboolean RegisterTessivoElements(GstPlugin* plugin) {
   return RegisterFilterElement(plugin, SceneDetectDescription()) &&
          RegisterFilterElement(plugin, TimeStamperDescription()) &&
          RegisterFilterElement(plugin, ControlFilterDescription()) && RegisterFilterElement(plugin, DvHeaderDescription()) &&
-         RegisterFilterElement(plugin, ResizerDescription());
+         RegisterFilterElement(plugin, ResizerDescription()) && RegisterFilterElement(plugin, WaveDestDescription());
 }
 
 bool RegisterTessivoPlugin() {

@@ -16,3 +16,4 @@ inline constexpr char kTimeStamperElement[] = "vx_timestamper";
 inline constexpr char kControlFilterElement[] = "vx_controlfilter";
 inline constexpr char kDvHeaderElement[] = "vx_dvheader";
 inline constexpr char kResizerElement[] = "vx_resizer";
+inline constexpr char kWaveDestElement[] = "vx_wavedest";
