@@ -18,7 +18,7 @@
 struct FilterProperty {
   const char* name;
   const char* blurb;
-  GType type;  // G_TYPE_BOOLEAN, G_TYPE_INT, G_TYPE_UINT, G_TYPE_INT64 or G_TYPE_DOUBLE
+  GType type;  // G_TYPE_BOOLEAN, G_TYPE_INT, G_TYPE_UINT, G_TYPE_INT64, G_TYPE_DOUBLE or G_TYPE_STRING
   bool writable = false;
   double minimum = 0, maximum = 0, defaultValue = 0;
   std::function<void(TFilter& filter, GValue* value)> get;

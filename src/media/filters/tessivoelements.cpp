@@ -7,6 +7,7 @@
 #include "media/filters/vx_dvheader.h"
 #include "media/filters/vx_resizer.h"
 #include "media/filters/vx_scenedetect.h"
+#include "media/filters/vx_superposer.h"
 #include "media/filters/vx_timestamper.h"
 #include "media/filters/vx_wavedest.h"
 
@@ -183,6 +184,65 @@ FilterElementDescription WaveDestDescription() {
   return d;
 }
 
+// Changes one field of the overlay record.
+template <typename Change>
+void EditRecord(TFilter& filter, Change change) {
+  auto& overlay = As<Tvx_Superposer>(filter);
+  TincrustRec record = overlay.incrust();
+  change(record);
+  overlay.setincrust(record);
+}
+
+FilterProperty RecordInteger(const char* name, const char* blurb, int minimum, int maximum, int initial,
+                             int TincrustRec::*field) {
+  return IntegerProperty(
+      name, blurb, minimum, maximum, initial, [field](TFilter& f) { return As<Tvx_Superposer>(f).incrust().*field; },
+      [field](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.*field = v; }); });
+}
+
+FilterProperty RecordText(const char* name, const char* blurb, QString TincrustRec::*field) {
+  return {name, blurb, G_TYPE_STRING, true, 0, 0, 0,
+          [field](TFilter& f, GValue* v) { g_value_set_string(v, (As<Tvx_Superposer>(f).incrust().*field).toUtf8().constData()); },
+          [field](TFilter& f, const GValue* v) {
+            const QString text = QString::fromUtf8(g_value_get_string(v));
+            EditRecord(f, [&](TincrustRec& r) { r.*field = text; });
+          }};
+}
+
+FilterElementDescription SuperposerDescription() {
+  FilterElementDescription d;
+  d.name = kSuperposerElement;
+  d.longName = "Orbelin vx_Superposer";
+  d.klass = "Filter/Editor/Video";
+  d.description = "Turns and mirrors the picture, draws the recording date, time code or a text, grabs frames";
+  d.sinkCaps = d.srcCaps = "video/x-raw,format=BGR";
+  d.inPlace = false;
+  d.create = [] { return std::make_unique<Tvx_Superposer>(); };
+  d.properties = {
+      BooleanProperty("enabled", "Draw the text", false, [](TFilter& f) { return As<Tvx_Superposer>(f).incrustEnabled(); },
+                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetIncrustEnabled(v); }),
+      BooleanProperty("activer-superposition", "The overlay may change the picture at all", true,
+                      [](TFilter& f) { return As<Tvx_Superposer>(f).activerSuperposition.load(); },
+                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).activerSuperposition.store(v); }),
+      BooleanProperty("flip", "Upside down", false, [](TFilter&) { return false; },
+                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetFlip(v); }),
+      BooleanProperty("mirror", "Left becomes right", false, [](TFilter&) { return false; },
+                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetMirror(v); }),
+      IntegerProperty("what", "0 recording date, 1 time code, 2 texts, 3 clock, 4 nothing", 0, 255, 0,
+                      [](TFilter& f) { return int(As<Tvx_Superposer>(f).incrust().whatIncrust); },
+                      [](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.whatIncrust = std::uint8_t(v); }); }),
+      IntegerProperty("alignement", "0 left, 1 centre, 2 right, 3 subtitle", 0, 255, 2,
+                      [](TFilter& f) { return int(As<Tvx_Superposer>(f).incrust().alignement); },
+                      [](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.alignement = std::uint8_t(v); }); }),
+      RecordInteger("xpos", "Anchor, thousandths of the width", 0, 1000, 914, &TincrustRec::xPos),
+      RecordInteger("ypos", "Anchor, thousandths of the height", 0, 1000, 914, &TincrustRec::yPos),
+      RecordInteger("border", "Outline thickness in pixels", 0, 5, 1, &TincrustRec::borderSize),
+      RecordText("text1", "Line 1 (with %D, %T, %R)", &TincrustRec::incrust1),
+      RecordText("text2", "Line 2 (with %D, %T, %R)", &TincrustRec::incrust2),
+  };
+  return d;
+}
+
 gboolean RegisterAsPlugin(GstPlugin* plugin) { return RegisterTessivoElements(plugin); }
 
 }  // namespace
@@ -191,7 +251,8 @@ gboolean RegisterTessivoElements(GstPlugin* plugin) {
   return RegisterFilterElement(plugin, SceneDetectDescription()) &&
          RegisterFilterElement(plugin, TimeStamperDescription()) &&
          RegisterFilterElement(plugin, ControlFilterDescription()) && RegisterFilterElement(plugin, DvHeaderDescription()) &&
-         RegisterFilterElement(plugin, ResizerDescription()) && RegisterFilterElement(plugin, WaveDestDescription());
+         RegisterFilterElement(plugin, ResizerDescription()) && RegisterFilterElement(plugin, WaveDestDescription()) &&
+         RegisterFilterElement(plugin, SuperposerDescription());
 }
 
 bool RegisterTessivoPlugin() {

@@ -17,3 +17,4 @@ inline constexpr char kControlFilterElement[] = "vx_controlfilter";
 inline constexpr char kDvHeaderElement[] = "vx_dvheader";
 inline constexpr char kResizerElement[] = "vx_resizer";
 inline constexpr char kWaveDestElement[] = "vx_wavedest";
+inline constexpr char kSuperposerElement[] = "vx_superposer";
