@@ -141,6 +141,8 @@ GParamSpec* SpecOf(const FilterProperty& p) {
     case G_TYPE_INT64:
       return g_param_spec_int64(p.name, p.name, p.blurb, static_cast<gint64>(p.minimum), static_cast<gint64>(p.maximum),
                                 static_cast<gint64>(p.defaultValue), flags);
+    case G_TYPE_STRING:
+      return g_param_spec_string(p.name, p.name, p.blurb, "", flags);
     default:
       return g_param_spec_double(p.name, p.name, p.blurb, p.minimum, p.maximum, p.defaultValue, flags);
   }
