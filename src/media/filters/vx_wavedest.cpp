@@ -16,7 +16,9 @@ void Put32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void PutTag(std::vector<std::uint8_t>& bytes, const char* tag) { bytes.insert(bytes.end(), tag, tag + 4); }
+void PutTag(std::vector<std::uint8_t>& bytes, const char* tag) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(tag[i]));
+}
 
 }  // namespace
 
@@ -36,6 +38,7 @@ std::vector<std::uint8_t> WaveFormatBlock(const TMediaType& type) {
 std::vector<std::uint8_t> WaveHeader(const std::vector<std::uint8_t>& formatBlock, std::uint32_t dataSize) {
   const auto headerSize = static_cast<std::uint32_t>(formatBlock.size()) + kHeadBytesBesidesFormat;
   std::vector<std::uint8_t> head;
+  head.reserve(headerSize);
   PutTag(head, "RIFF");
   Put32(head, headerSize + dataSize - 8);
   PutTag(head, "WAVE");
