@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
+#include "media/filters/vx_resizer.h"
 #include "media/filters/vx_scenedetect.h"
 #include "media/formats/deinter.h"
-#include "media/filters/vx_resizer.h"
 #include "media/formats/dvcodes.h"
 
 namespace {
@@ -17,8 +17,9 @@ std::vector<std::uint8_t> DatedFrame(int second) {
   std::vector<std::uint8_t> frame(dv::kFrameBytes625, 0);
   dv::WriteVideoSystem(frame.data(), frame.size(), dv::kSystem625);
   for (int sequence = 0; sequence < dv::kScannedSequences; ++sequence) {
-    dv::WriteRecordingDateTime(frame.data(), frame.size(), sequence,
-                               {2024, 7, 14, 10, static_cast<std::uint8_t>(second / 60 % 60), static_cast<std::uint8_t>(second % 60)});
+    dv::WriteRecordingDateTime(
+        frame.data(), frame.size(), sequence,
+        {2024, 7, 14, 10, static_cast<std::uint8_t>(second / 60 % 60), static_cast<std::uint8_t>(second % 60)});
     dv::WriteTimeCode(frame.data(), frame.size(), sequence, {0, 0, static_cast<std::uint8_t>(second % 60), 1});
   }
   dv::WriteAudioSource(frame.data(), frame.size(), 48000, 16);

@@ -51,8 +51,9 @@ void BM_SuperposerTwoLines(benchmark::State& state) {
 BENCHMARK(BM_SuperposerTwoLines)->Unit(benchmark::kMillisecond);
 
 void BM_TextOverlayOutline(benchmark::State& state) {
-  GstHarness* harness = gst_harness_new_parse("textoverlay text=\"14/07/2024\n10:05:09\" draw-outline=true "
-                                              "font-desc=\"Liberation Sans Bold 21\" halignment=right valignment=bottom");
+  GstHarness* harness = gst_harness_new_parse(
+      "textoverlay text=\"14/07/2024\n10:05:09\" draw-outline=true "
+      "font-desc=\"Liberation Sans Bold 21\" halignment=right valignment=bottom");
   gst_harness_set_src_caps_str(harness, kCaps);
   Run(state, harness);
   gst_harness_teardown(harness);

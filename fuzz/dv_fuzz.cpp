@@ -1,8 +1,8 @@
 // Arbitrary bytes as DV frames: every pack reader, the wide-screen writer and
 // the scene detector must stay within the buffer, whatever its length.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <vector>
 

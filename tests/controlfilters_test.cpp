@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gst/check/gstharness.h>
+#include <gtest/gtest.h>
 
 #include <QProcess>
 
@@ -152,7 +152,8 @@ TEST(DvHeader, re_encoded_frames_decode_and_carry_the_source_date) {
   const QString output = folder.file("reencoded.dv");
   const QString description =
       "videotestsrc num-buffers=5 ! video/x-raw,width=720,height=576,framerate=25/1 ! avenc_dvvideo ! "
-      "vx_dvheader name=header ! filesink location=" + output;
+      "vx_dvheader name=header ! filesink location=" +
+      output;
   GError* error = nullptr;
   const auto pipeline = gst::ElementPtr::Sink(gst_parse_launch(description.toUtf8().constData(), &error));
   ASSERT_EQ(error, nullptr);
@@ -160,8 +161,8 @@ TEST(DvHeader, re_encoded_frames_decode_and_carry_the_source_date) {
   static_cast<Tvx_DVheader*>(FilterOfElement(element.get()))->sceneDetector = &detector;
   gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
   const gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
-  const gst::MessagePtr done(gst_bus_timed_pop_filtered(bus.get(), 30 * GST_SECOND,
-                                                        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+  const gst::MessagePtr done(gst_bus_timed_pop_filtered(
+      bus.get(), 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
   ASSERT_TRUE(done);
   EXPECT_EQ(GST_MESSAGE_TYPE(done.get()), GST_MESSAGE_EOS);
   gst_element_set_state(pipeline.get(), GST_STATE_NULL);
@@ -172,8 +173,8 @@ TEST(DvHeader, re_encoded_frames_decode_and_carry_the_source_date) {
   const QString lines = QString::fromUtf8(info.readAllStandardOutput());
   EXPECT_TRUE(lines.startsWith("image 0 | 03/03/2003 03:03:03 |")) << lines.toStdString();
   QProcess decode;
-  decode.start("gst-launch-1.0", {"-q", "filesrc", "location=" + output, "!", "dvdemux", "!", "avdec_dvvideo", "!",
-                                  "fakesink"});
+  decode.start("gst-launch-1.0",
+               {"-q", "filesrc", "location=" + output, "!", "dvdemux", "!", "avdec_dvvideo", "!", "fakesink"});
   ASSERT_TRUE(decode.waitForFinished(30000));
   EXPECT_EQ(decode.exitCode(), 0);
 }

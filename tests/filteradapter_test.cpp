@@ -56,8 +56,16 @@ void RegisterTestElements() {
                                      nullptr,
                                      [] { return std::make_unique<AddOneDropOdd>(); },
                                      {}};
-    FilterElementDescription copy{
-        "test_invert", "Invert", "Filter", "test", "ANY", "ANY", false, nullptr, [] { return std::make_unique<Invert>(); }, {}};
+    FilterElementDescription copy{"test_invert",
+                                  "Invert",
+                                  "Filter",
+                                  "test",
+                                  "ANY",
+                                  "ANY",
+                                  false,
+                                  nullptr,
+                                  [] { return std::make_unique<Invert>(); },
+                                  {}};
     return RegisterFilterElement(nullptr, inPlace) && RegisterFilterElement(nullptr, copy) && RegisterTessivoPlugin();
   }();
   ASSERT_TRUE(done);

@@ -111,8 +111,9 @@ TEST(AviFrameRate, a_file_written_by_avimux_gets_the_new_rate) {
   TempFolder folder;
   const QString path = folder.file("intervalle.avi");
   QProcess write;
-  write.start("gst-launch-1.0", {"-q", "videotestsrc", "num-buffers=5", "!", "video/x-raw,width=64,height=48,framerate=25/1",
-                                 "!", "avimux", "!", "filesink", "location=" + path});
+  write.start("gst-launch-1.0",
+              {"-q", "videotestsrc", "num-buffers=5", "!", "video/x-raw,width=64,height=48,framerate=25/1", "!",
+               "avimux", "!", "filesink", "location=" + path});
   ASSERT_TRUE(write.waitForFinished(30000));
   ASSERT_EQ(write.exitCode(), 0);
   const AviWalkResult before = FindVideoStreamHeader(path);
@@ -125,5 +126,6 @@ TEST(AviFrameRate, a_file_written_by_avimux_gets_the_new_rate) {
   QProcess discover;
   discover.start("gst-discoverer-1.0", {"-v", path});
   ASSERT_TRUE(discover.waitForFinished(30000));
-  EXPECT_TRUE(QString::fromUtf8(discover.readAllStandardOutput()).contains("Frame rate: 250000/13889"));  // 1000000/55556
+  EXPECT_TRUE(
+      QString::fromUtf8(discover.readAllStandardOutput()).contains("Frame rate: 250000/13889"));  // 1000000/55556
 }

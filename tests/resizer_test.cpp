@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gst/check/gstharness.h>
+#include <gtest/gtest.h>
 
 #include "media/filters/gstfilteradapter.h"
 #include "media/filters/tessivoelements.h"
@@ -31,9 +31,9 @@ TEST(Resizer, averages_the_area_under_each_pixel) {
   std::vector<std::uint8_t> target(8, 0xEE);
   AreaScaler scaler;
   scaler.Scale(source.data(), 4, 2, 16, target.data(), 2, 1, 8);
-  EXPECT_EQ(target[0], 15);   // (0 + 10 + 20 + 30) / 4
-  EXPECT_EQ(target[3], 115);  // (100 + 110 + 120 + 131) / 4, rounded
-  EXPECT_EQ(target[6], 0xEE); // padding untouched
+  EXPECT_EQ(target[0], 15);    // (0 + 10 + 20 + 30) / 4
+  EXPECT_EQ(target[3], 115);   // (100 + 110 + 120 + 131) / 4, rounded
+  EXPECT_EQ(target[6], 0xEE);  // padding untouched
   // Growing repeats pixels.
   std::vector<std::uint8_t> grown(6 * 2);
   scaler.Scale(source.data(), 4, 2, 16, grown.data(), 2, 2, 6);
@@ -54,7 +54,8 @@ TEST(Resizer, unchanged_sizes_are_copied_and_a_short_buffer_is_dropped) {
   EXPECT_EQ(copy, bytes);
 
   resizer.SetResizeMode(1);
-  const TMediaType smaller{.major = MediaMajor::Video, .subtype = MediaSubtype::Rgb24, .width = 2, .height = 1, .stride = 8};
+  const TMediaType smaller{
+      .major = MediaMajor::Video, .subtype = MediaSubtype::Rgb24, .width = 2, .height = 1, .stride = 8};
   output.type = &smaller;
   input.size = 10;  // less than the picture
   EXPECT_EQ(resizer.Transform(input, output), FilterResult::Drop);

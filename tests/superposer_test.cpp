@@ -20,7 +20,8 @@ struct Posted : TFilterHost {
   }
   void QualityChanged() override {}
   int Count(int message) const {
-    return static_cast<int>(std::count_if(messages.begin(), messages.end(), [&](auto& m) { return m.first == message; }));
+    return static_cast<int>(
+        std::count_if(messages.begin(), messages.end(), [&](auto& m) { return m.first == message; }));
   }
 };
 
@@ -30,8 +31,13 @@ class Overlay {
   Overlay() : input(static_cast<std::size_t>(kStride) * kHeight), output(input.size()) {
     overlay.setHost(&host);
     overlay.clock = [] { return kSunday; };
-    TMediaType type{.major = MediaMajor::Video, .subtype = MediaSubtype::Rgb24, .width = kWidth, .height = kHeight,
-                    .stride = kStride, .frameRateNumerator = 25, .frameRateDenominator = 1};
+    TMediaType type{.major = MediaMajor::Video,
+                    .subtype = MediaSubtype::Rgb24,
+                    .width = kWidth,
+                    .height = kHeight,
+                    .stride = kStride,
+                    .frameRateNumerator = 25,
+                    .frameRateDenominator = 1};
     overlay.CheckInputType(type);
     overlay.InputTypeSet(type);
     overlay.StartStreaming();
@@ -117,7 +123,8 @@ TEST(Overlay, without_a_scene_detector_dates_and_time_codes_are_not_available) {
 TEST(Overlay, templates_take_placeholders_in_any_case) {
   Overlay o;
   Tvx_SceneDetect detector;
-  std::vector<std::uint8_t> dv = MakeDvFrame({.date = dv::DateTime{2001, 2, 3, 4, 5, 6}, .timeCode = dv::TimeCode{1, 2, 3, 4}});
+  std::vector<std::uint8_t> dv =
+      MakeDvFrame({.date = dv::DateTime{2001, 2, 3, 4, 5, 6}, .timeCode = dv::TimeCode{1, 2, 3, 4}});
   TMediaSample sample;
   sample.data = dv.data();
   sample.size = dv.size();

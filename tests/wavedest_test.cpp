@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
 #include <gst/check/gstharness.h>
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QtEndian>
 
@@ -14,8 +15,8 @@
 
 namespace {
 
-const TMediaType kStereo16{.major = MediaMajor::Audio, .subtype = MediaSubtype::Pcm, .sampleRate = 44100,
-                           .channels = 2, .bitsPerSample = 16};
+const TMediaType kStereo16{
+    .major = MediaMajor::Audio, .subtype = MediaSubtype::Pcm, .sampleRate = 44100, .channels = 2, .bitsPerSample = 16};
 
 TMediaSample Over(std::vector<std::uint8_t>& bytes) {
   TMediaSample sample;
@@ -36,8 +37,8 @@ bool RunToEnd(const QString& description) {
   }
   gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
   const gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
-  const gst::MessagePtr done(gst_bus_timed_pop_filtered(bus.get(), 30 * GST_SECOND,
-                                                        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+  const gst::MessagePtr done(gst_bus_timed_pop_filtered(
+      bus.get(), 30 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
   gst_element_set_state(pipeline.get(), GST_STATE_NULL);
   return done && GST_MESSAGE_TYPE(done.get()) == GST_MESSAGE_EOS;
 }
@@ -52,7 +53,8 @@ TEST(WaveDest, the_head_of_16_bit_stereo_is_46_bytes) {
   EXPECT_EQ(At(bytes, 4), 46u + 1000 - 8);
   EXPECT_EQ(bytes.mid(8, 8), "WAVEfmt ");
   EXPECT_EQ(At(bytes, 16), 18u);
-  EXPECT_EQ(bytes.mid(20, 18), QByteArray("\x01\x00\x02\x00\x44\xAC\x00\x00\x10\xB1\x02\x00\x04\x00\x10\x00\x00\x00", 18));
+  EXPECT_EQ(bytes.mid(20, 18),
+            QByteArray("\x01\x00\x02\x00\x44\xAC\x00\x00\x10\xB1\x02\x00\x04\x00\x10\x00\x00\x00", 18));
   EXPECT_EQ(bytes.mid(38, 4), "data");
   EXPECT_EQ(At(bytes, 42), 1000u);
 }
@@ -85,7 +87,9 @@ TEST(WaveDest, samples_are_stamped_with_their_file_position_and_refused_ones_not
 TEST(WaveDest, near_the_size_limit_it_asks_for_the_next_file_and_never_wraps) {
   struct Host : TFilterHost {
     int full = 0;
-    void PostNotification(int message, std::intptr_t, std::intptr_t) override { full += message == kNotifyWaveFileFull; }
+    void PostNotification(int message, std::intptr_t, std::intptr_t) override {
+      full += message == kNotifyWaveFileFull;
+    }
     void QualityChanged() override {}
   } host;
   Tvx_WaveDest writer;
@@ -109,38 +113,78 @@ TEST(WaveDest, pipelines_write_valid_files_even_when_empty) {
   gst::EnsureInitialised();
   ASSERT_TRUE(RegisterTessivoPlugin());
   TempFolder folder;
-  ASSERT_TRUE(RunToEnd("audiotestsrc num-buffers=100 ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! "
-                       "vx_wavedest ! filesink location=" + folder.file("son.wav")));
+  ASSERT_TRUE(
+      RunToEnd("audiotestsrc num-buffers=100 ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! "
+               "vx_wavedest ! filesink location=" +
+               folder.file("son.wav")));
   const QByteArray sound = folder.read("son.wav");
   ASSERT_EQ(sound.size(), 46 + 100 * 1024 * 4);
   EXPECT_EQ(At(sound, 4), static_cast<quint32>(sound.size() - 8));
   EXPECT_EQ(At(sound, 42), static_cast<quint32>(sound.size() - 46));
 
-  ASSERT_TRUE(RunToEnd("audiotestsrc num-buffers=0 ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! "
-                       "vx_wavedest ! filesink location=" + folder.file("vide.wav")));
+  ASSERT_TRUE(
+      RunToEnd("audiotestsrc num-buffers=0 ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! "
+               "vx_wavedest ! filesink location=" +
+               folder.file("vide.wav")));
   const QByteArray empty = folder.read("vide.wav");
   ASSERT_EQ(empty.size(), 46);
   EXPECT_EQ(At(empty, 4), 38u);
   EXPECT_EQ(At(empty, 42), 0u);
 }
 
-TEST(PluginFile, gst_launch_runs_the_writer_and_the_resizer) {
+TEST(PluginFile, gst_launch_runs_the_writer_the_resizer_and_the_overlay) {
   TempFolder folder;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("GST_PLUGIN_PATH", QFileInfo(TESSIVO_PLUGIN_FILE).absolutePath());
   environment.insert("GST_REGISTRY", folder.file("registry.bin"));
   QProcess wave;
   wave.setProcessEnvironment(environment);
-  wave.start("gst-launch-1.0", {"-q", "audiotestsrc", "num-buffers=100", "!", "audio/x-raw,format=S16LE,rate=44100,channels=2",
-                                "!", "vx_wavedest", "!", "filesink", "location=" + folder.file("t.wav")});
+  wave.start("gst-launch-1.0",
+             {"-q", "audiotestsrc", "num-buffers=100", "!", "audio/x-raw,format=S16LE,rate=44100,channels=2", "!",
+              "vx_wavedest", "!", "filesink", "location=" + folder.file("t.wav")});
   ASSERT_TRUE(wave.waitForFinished(60000));
   EXPECT_EQ(wave.exitCode(), 0) << wave.readAllStandardError().toStdString();
   EXPECT_EQ(At(folder.read("t.wav"), 16), 18u);  // a 46-byte head
 
   QProcess resize;
   resize.setProcessEnvironment(environment);
-  resize.start("gst-launch-1.0", {"-q", "videotestsrc", "num-buffers=3", "!", "video/x-raw,format=BGR,width=720,height=576",
-                                  "!", "vx_resizer", "mode=1", "!", "video/x-raw,width=384,height=288", "!", "fakesink"});
+  resize.start("gst-launch-1.0",
+               {"-q", "videotestsrc", "num-buffers=3", "!", "video/x-raw,format=BGR,width=720,height=576", "!",
+                "vx_resizer", "mode=1", "!", "video/x-raw,width=384,height=288", "!", "fakesink"});
   ASSERT_TRUE(resize.waitForFinished(60000));
   EXPECT_EQ(resize.exitCode(), 0) << resize.readAllStandardError().toStdString();
+
+  // The overlay draws with Qt even in a pipeline of its own.
+  QProcess overlay;
+  overlay.setProcessEnvironment(environment);
+  overlay.start("gst-launch-1.0", {"-q",
+                                   "videotestsrc",
+                                   "num-buffers=2",
+                                   "pattern=black",
+                                   "!",
+                                   "video/x-raw,format=BGR,width=320,height=240",
+                                   "!",
+                                   "vx_superposer",
+                                   "enabled=true",
+                                   "what=2",
+                                   "text1=Bonjour",
+                                   "xpos=500",
+                                   "ypos=500",
+                                   "alignement=1",
+                                   "!",
+                                   "videoconvert",
+                                   "!",
+                                   "pngenc",
+                                   "snapshot=true",
+                                   "!",
+                                   "filesink",
+                                   "location=" + folder.file("image.png")});
+  ASSERT_TRUE(overlay.waitForFinished(60000));
+  EXPECT_EQ(overlay.exitCode(), 0) << overlay.readAllStandardError().toStdString();
+  QImage picture(folder.file("image.png"));
+  ASSERT_FALSE(picture.isNull());
+  int bright = 0;
+  for (int y = 100; y < 120; ++y)
+    for (int x = 100; x < 220; ++x) bright += qGray(picture.pixel(x, y)) > 128;
+  EXPECT_GT(bright, 50);  // white letters on the black picture, above the centre
 }

@@ -9,7 +9,7 @@ const char* const kDayNames[] = {"dimanche", "lundi", "mardi", "mercredi", "jeud
 const char* const kDayShortNames[] = {"dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam."};
 const char* const kMonthNames[] = {"janvier", "février", "mars",      "avril",   "mai",      "juin",
                                    "juillet", "août",    "septembre", "octobre", "novembre", "décembre"};
-const char* const kMonthShortNames[] = {"janv.", "févr.", "mars", "avr.", "mai",  "juin",
+const char* const kMonthShortNames[] = {"janv.", "févr.", "mars",  "avr.", "mai",  "juin",
                                         "juil.", "août",  "sept.", "oct.", "nov.", "déc."};
 
 struct Parts {
@@ -32,8 +32,13 @@ Parts Split(double days) {
   const unsigned mp = (5 * doy + 2) / 153;
   const int dayOfMonth = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
   const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  return {static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2), month, dayOfMonth, static_cast<int>(weekday),
-          second / 3600, second / 60 % 60, second % 60};
+  return {static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2),
+          month,
+          dayOfMonth,
+          static_cast<int>(weekday),
+          second / 3600,
+          second / 60 % 60,
+          second % 60};
 }
 
 QString Two(int value) { return QString::number(value).rightJustified(2, '0'); }
@@ -62,16 +67,24 @@ QString FormatDateTime(const QString& format, double days) {
     }
     const qsizetype run = RunLength(format, i);
     if (c == 'd') {
-      if (run >= 6) text += QString::fromUtf8(kDayNames[p.weekday]) + ' ' + QString::number(p.day) + ' ' +
-                            QString::fromUtf8(kMonthNames[p.month - 1]) + ' ' + QString::number(p.year);
-      else if (run == 5) text += shortDate;
-      else if (run == 4) text += QString::fromUtf8(kDayNames[p.weekday]);
-      else if (run == 3) text += QString::fromUtf8(kDayShortNames[p.weekday]);
-      else text += run == 2 ? Two(p.day) : QString::number(p.day);
+      if (run >= 6)
+        text += QString::fromUtf8(kDayNames[p.weekday]) + ' ' + QString::number(p.day) + ' ' +
+                QString::fromUtf8(kMonthNames[p.month - 1]) + ' ' + QString::number(p.year);
+      else if (run == 5)
+        text += shortDate;
+      else if (run == 4)
+        text += QString::fromUtf8(kDayNames[p.weekday]);
+      else if (run == 3)
+        text += QString::fromUtf8(kDayShortNames[p.weekday]);
+      else
+        text += run == 2 ? Two(p.day) : QString::number(p.day);
     } else if (c == 'm') {
-      if (run >= 4) text += QString::fromUtf8(kMonthNames[p.month - 1]);
-      else if (run == 3) text += QString::fromUtf8(kMonthShortNames[p.month - 1]);
-      else text += run == 2 ? Two(p.month) : QString::number(p.month);
+      if (run >= 4)
+        text += QString::fromUtf8(kMonthNames[p.month - 1]);
+      else if (run == 3)
+        text += QString::fromUtf8(kMonthShortNames[p.month - 1]);
+      else
+        text += run == 2 ? Two(p.month) : QString::number(p.month);
     } else if (c == 'y') {
       text += run >= 3 ? QString::number(p.year).rightJustified(4, '0') : Two(static_cast<int>(p.year % 100));
     } else if (c == 'h') {

@@ -26,7 +26,7 @@ struct TessivoFilterElement {
   TMediaType inputType;
   TMediaType outputType;
   std::atomic<bool> dropPosted;
-  bool leadingSent;                 // streaming thread
+  bool leadingSent;  // streaming thread
   GstPadChainFunction frameworkChain;
 };
 
@@ -322,7 +322,8 @@ GstCaps* TransformCaps(GstBaseTransform* transform, GstPadDirection direction, G
         (output->width != input->width || output->height != input->height))
       gst_caps_set_simple(result, "width", G_TYPE_INT, output->width, "height", G_TYPE_INT, output->height, nullptr);
   } else {
-    GstPad* other = direction == GST_PAD_SINK ? GST_BASE_TRANSFORM_SRC_PAD(transform) : GST_BASE_TRANSFORM_SINK_PAD(transform);
+    GstPad* other =
+        direction == GST_PAD_SINK ? GST_BASE_TRANSFORM_SRC_PAD(transform) : GST_BASE_TRANSFORM_SINK_PAD(transform);
     result = gst_pad_get_pad_template_caps(other);
   }
   if (filterCaps) {

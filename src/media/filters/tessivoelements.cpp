@@ -71,9 +71,15 @@ F& As(TFilter& filter) {
   return static_cast<F&>(filter);
 }
 
-FilterProperty BooleanProperty(const char* name, const char* blurb, bool initial,
-                               std::function<bool(TFilter&)> get, std::function<void(TFilter&, bool)> set) {
-  return {name, blurb, G_TYPE_BOOLEAN, true, 0, 1, initial ? 1.0 : 0.0,
+FilterProperty BooleanProperty(const char* name, const char* blurb, bool initial, std::function<bool(TFilter&)> get,
+                               std::function<void(TFilter&, bool)> set) {
+  return {name,
+          blurb,
+          G_TYPE_BOOLEAN,
+          true,
+          0,
+          1,
+          initial ? 1.0 : 0.0,
           [get](TFilter& f, GValue* v) { g_value_set_boolean(v, get(f)); },
           [set](TFilter& f, const GValue* v) { set(f, g_value_get_boolean(v)); }};
 }
@@ -87,15 +93,18 @@ FilterElementDescription TimeStamperDescription() {
   d.sinkCaps = d.srcCaps = "ANY";
   d.create = [] { return std::make_unique<Tvx_TimeStamper>(); };
   d.properties = {
-      BooleanProperty("drop-all", "Drop every sample (frozen)", false,
-                      [](TFilter& f) { return As<Tvx_TimeStamper>(f).dropAll(); },
-                      [](TFilter& f, bool v) { As<Tvx_TimeStamper>(f).SetDropAll(v); }),
-      BooleanProperty("strip-times", "Remove the samples' times", false,
-                      [](TFilter& f) { return As<Tvx_TimeStamper>(f).stripTimes(); },
-                      [](TFilter& f, bool v) {
-                        if (v) As<Tvx_TimeStamper>(f).SetStripTimes();
-                        else As<Tvx_TimeStamper>(f).SetPassThrough();
-                      }),
+      BooleanProperty(
+          "drop-all", "Drop every sample (frozen)", false, [](TFilter& f) { return As<Tvx_TimeStamper>(f).dropAll(); },
+          [](TFilter& f, bool v) { As<Tvx_TimeStamper>(f).SetDropAll(v); }),
+      BooleanProperty(
+          "strip-times", "Remove the samples' times", false,
+          [](TFilter& f) { return As<Tvx_TimeStamper>(f).stripTimes(); },
+          [](TFilter& f, bool v) {
+            if (v)
+              As<Tvx_TimeStamper>(f).SetStripTimes();
+            else
+              As<Tvx_TimeStamper>(f).SetPassThrough();
+          }),
   };
   return d;
 }
@@ -109,15 +118,18 @@ FilterElementDescription ControlFilterDescription() {
   d.sinkCaps = d.srcCaps = "ANY";
   d.create = [] { return std::make_unique<Tvx_ControlFilter>(); };
   d.properties = {
-      BooleanProperty("pass", "The next sample may go through", true,
-                      [](TFilter& f) { return As<Tvx_ControlFilter>(f).pass.load(); },
-                      [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).pass.store(v); }),
-      BooleanProperty("force-sync-point", "Mark every sample a key frame", false,
-                      [](TFilter& f) { return As<Tvx_ControlFilter>(f).forceSyncPoint.load(); },
-                      [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).forceSyncPoint.store(v); }),
-      BooleanProperty("force-discontinuity", "Mark every sample a discontinuity", false,
-                      [](TFilter& f) { return As<Tvx_ControlFilter>(f).forceDiscontinuity.load(); },
-                      [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).forceDiscontinuity.store(v); }),
+      BooleanProperty(
+          "pass", "The next sample may go through", true,
+          [](TFilter& f) { return As<Tvx_ControlFilter>(f).pass.load(); },
+          [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).pass.store(v); }),
+      BooleanProperty(
+          "force-sync-point", "Mark every sample a key frame", false,
+          [](TFilter& f) { return As<Tvx_ControlFilter>(f).forceSyncPoint.load(); },
+          [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).forceSyncPoint.store(v); }),
+      BooleanProperty(
+          "force-discontinuity", "Mark every sample a discontinuity", false,
+          [](TFilter& f) { return As<Tvx_ControlFilter>(f).forceDiscontinuity.load(); },
+          [](TFilter& f, bool v) { As<Tvx_ControlFilter>(f).forceDiscontinuity.store(v); }),
   };
   return d;
 }
@@ -131,15 +143,30 @@ FilterElementDescription DvHeaderDescription() {
   d.sinkCaps = d.srcCaps = "video/x-dv";
   d.create = [] { return std::make_unique<Tvx_DVheader>(); };
   d.properties = {
-      {"wide-mode", "1: mark every frame 16:9", G_TYPE_UINT, true, 0, 255, 0, {},
-       [](TFilter& f, const GValue* v) { As<Tvx_DVheader>(f).SetWideMode(static_cast<std::uint8_t>(g_value_get_uint(v))); }},
+      {"wide-mode",
+       "1: mark every frame 16:9",
+       G_TYPE_UINT,
+       true,
+       0,
+       255,
+       0,
+       {},
+       [](TFilter& f, const GValue* v) {
+         As<Tvx_DVheader>(f).SetWideMode(static_cast<std::uint8_t>(g_value_get_uint(v)));
+       }},
   };
   return d;
 }
 
 FilterProperty IntegerProperty(const char* name, const char* blurb, int minimum, int maximum, int initial,
                                std::function<int(TFilter&)> get, std::function<void(TFilter&, int)> set) {
-  return {name, blurb, G_TYPE_INT, true, double(minimum), double(maximum), double(initial),
+  return {name,
+          blurb,
+          G_TYPE_INT,
+          true,
+          double(minimum),
+          double(maximum),
+          double(initial),
           [get](TFilter& f, GValue* v) { g_value_set_int(v, get(f)); },
           [set](TFilter& f, const GValue* v) { set(f, g_value_get_int(v)); }};
 }
@@ -154,18 +181,21 @@ FilterElementDescription ResizerDescription() {
   d.inPlace = false;
   d.create = [] { return std::make_unique<TVX_Resizer>(); };
   d.properties = {
-      IntegerProperty("mode", "0 source aspect, 1 4:3, 2 16:9, 3 source pixels", 0, 255, 0,
-                      [](TFilter& f) { return As<TVX_Resizer>(f).mode(); },
-                      [](TFilter& f, int v) { As<TVX_Resizer>(f).SetResizeMode(v); }),
-      BooleanProperty("demi-taille", "At most 288 lines", true,
-                      [](TFilter& f) { return As<TVX_Resizer>(f).demiTaille.load(); },
-                      [](TFilter& f, bool v) { As<TVX_Resizer>(f).demiTaille.store(v); }),
-      IntegerProperty("aspect-x", "Source picture aspect, width part (0: unknown)", 0, 1000, 0,
-                      [](TFilter& f) { return As<TVX_Resizer>(f).aspectX.load(); },
-                      [](TFilter& f, int v) { As<TVX_Resizer>(f).aspectX.store(v); }),
-      IntegerProperty("aspect-y", "Source picture aspect, height part (0: unknown)", 0, 1000, 0,
-                      [](TFilter& f) { return As<TVX_Resizer>(f).aspectY.load(); },
-                      [](TFilter& f, int v) { As<TVX_Resizer>(f).aspectY.store(v); }),
+      IntegerProperty(
+          "mode", "0 source aspect, 1 4:3, 2 16:9, 3 source pixels", 0, 255, 0,
+          [](TFilter& f) { return As<TVX_Resizer>(f).mode(); },
+          [](TFilter& f, int v) { As<TVX_Resizer>(f).SetResizeMode(v); }),
+      BooleanProperty(
+          "demi-taille", "At most 288 lines", true, [](TFilter& f) { return As<TVX_Resizer>(f).demiTaille.load(); },
+          [](TFilter& f, bool v) { As<TVX_Resizer>(f).demiTaille.store(v); }),
+      IntegerProperty(
+          "aspect-x", "Source picture aspect, width part (0: unknown)", 0, 1000, 0,
+          [](TFilter& f) { return As<TVX_Resizer>(f).aspectX.load(); },
+          [](TFilter& f, int v) { As<TVX_Resizer>(f).aspectX.store(v); }),
+      IntegerProperty(
+          "aspect-y", "Source picture aspect, height part (0: unknown)", 0, 1000, 0,
+          [](TFilter& f) { return As<TVX_Resizer>(f).aspectY.load(); },
+          [](TFilter& f, int v) { As<TVX_Resizer>(f).aspectY.store(v); }),
   };
   return d;
 }
@@ -201,8 +231,16 @@ FilterProperty RecordInteger(const char* name, const char* blurb, int minimum, i
 }
 
 FilterProperty RecordText(const char* name, const char* blurb, QString TincrustRec::*field) {
-  return {name, blurb, G_TYPE_STRING, true, 0, 0, 0,
-          [field](TFilter& f, GValue* v) { g_value_set_string(v, (As<Tvx_Superposer>(f).incrust().*field).toUtf8().constData()); },
+  return {name,
+          blurb,
+          G_TYPE_STRING,
+          true,
+          0,
+          0,
+          0,
+          [field](TFilter& f, GValue* v) {
+            g_value_set_string(v, (As<Tvx_Superposer>(f).incrust().*field).toUtf8().constData());
+          },
           [field](TFilter& f, const GValue* v) {
             const QString text = QString::fromUtf8(g_value_get_string(v));
             EditRecord(f, [&](TincrustRec& r) { r.*field = text; });
@@ -219,21 +257,27 @@ FilterElementDescription SuperposerDescription() {
   d.inPlace = false;
   d.create = [] { return std::make_unique<Tvx_Superposer>(); };
   d.properties = {
-      BooleanProperty("enabled", "Draw the text", false, [](TFilter& f) { return As<Tvx_Superposer>(f).incrustEnabled(); },
-                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetIncrustEnabled(v); }),
-      BooleanProperty("activer-superposition", "The overlay may change the picture at all", true,
-                      [](TFilter& f) { return As<Tvx_Superposer>(f).activerSuperposition.load(); },
-                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).activerSuperposition.store(v); }),
-      BooleanProperty("flip", "Upside down", false, [](TFilter&) { return false; },
-                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetFlip(v); }),
-      BooleanProperty("mirror", "Left becomes right", false, [](TFilter&) { return false; },
-                      [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetMirror(v); }),
-      IntegerProperty("what", "0 recording date, 1 time code, 2 texts, 3 clock, 4 nothing", 0, 255, 0,
-                      [](TFilter& f) { return int(As<Tvx_Superposer>(f).incrust().whatIncrust); },
-                      [](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.whatIncrust = std::uint8_t(v); }); }),
-      IntegerProperty("alignement", "0 left, 1 centre, 2 right, 3 subtitle", 0, 255, 2,
-                      [](TFilter& f) { return int(As<Tvx_Superposer>(f).incrust().alignement); },
-                      [](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.alignement = std::uint8_t(v); }); }),
+      BooleanProperty(
+          "enabled", "Draw the text", false, [](TFilter& f) { return As<Tvx_Superposer>(f).incrustEnabled(); },
+          [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetIncrustEnabled(v); }),
+      BooleanProperty(
+          "activer-superposition", "The overlay may change the picture at all", true,
+          [](TFilter& f) { return As<Tvx_Superposer>(f).activerSuperposition.load(); },
+          [](TFilter& f, bool v) { As<Tvx_Superposer>(f).activerSuperposition.store(v); }),
+      BooleanProperty(
+          "flip", "Upside down", false, [](TFilter&) { return false; },
+          [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetFlip(v); }),
+      BooleanProperty(
+          "mirror", "Left becomes right", false, [](TFilter&) { return false; },
+          [](TFilter& f, bool v) { As<Tvx_Superposer>(f).SetMirror(v); }),
+      IntegerProperty(
+          "what", "0 recording date, 1 time code, 2 texts, 3 clock, 4 nothing", 0, 255, 0,
+          [](TFilter& f) { return int(As<Tvx_Superposer>(f).incrust().whatIncrust); },
+          [](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.whatIncrust = std::uint8_t(v); }); }),
+      IntegerProperty(
+          "alignement", "0 left, 1 centre, 2 right, 3 subtitle", 0, 255, 2,
+          [](TFilter& f) { return int(As<Tvx_Superposer>(f).incrust().alignement); },
+          [](TFilter& f, int v) { EditRecord(f, [&](TincrustRec& r) { r.alignement = std::uint8_t(v); }); }),
       RecordInteger("xpos", "Anchor, thousandths of the width", 0, 1000, 914, &TincrustRec::xPos),
       RecordInteger("ypos", "Anchor, thousandths of the height", 0, 1000, 914, &TincrustRec::yPos),
       RecordInteger("border", "Outline thickness in pixels", 0, 5, 1, &TincrustRec::borderSize),
@@ -250,9 +294,9 @@ gboolean RegisterAsPlugin(GstPlugin* plugin) { return RegisterTessivoElements(pl
 gboolean RegisterTessivoElements(GstPlugin* plugin) {
   return RegisterFilterElement(plugin, SceneDetectDescription()) &&
          RegisterFilterElement(plugin, TimeStamperDescription()) &&
-         RegisterFilterElement(plugin, ControlFilterDescription()) && RegisterFilterElement(plugin, DvHeaderDescription()) &&
-         RegisterFilterElement(plugin, ResizerDescription()) && RegisterFilterElement(plugin, WaveDestDescription()) &&
-         RegisterFilterElement(plugin, SuperposerDescription());
+         RegisterFilterElement(plugin, ControlFilterDescription()) &&
+         RegisterFilterElement(plugin, DvHeaderDescription()) && RegisterFilterElement(plugin, ResizerDescription()) &&
+         RegisterFilterElement(plugin, WaveDestDescription()) && RegisterFilterElement(plugin, SuperposerDescription());
 }
 
 bool RegisterTessivoPlugin() {

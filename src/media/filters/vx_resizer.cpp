@@ -17,20 +17,26 @@ OutputSize ResizerOutputSize(int width, int height, int mode, bool demiTaille, i
     case 0:
       if (demiTaille && h > kHalfHeightLimit) h = kHalfHeightLimit;
       if (aspectX > 0 && aspectY > 0) {
-        if (aspectX * h < aspectY * w) w = aspectX * h / aspectY;
-        else h = aspectY * w / aspectX;
+        if (aspectX * h < aspectY * w)
+          w = aspectX * h / aspectY;
+        else
+          h = aspectY * w / aspectX;
       }
       break;
     case 1:
       if (demiTaille && h > kHalfHeightLimit) h = kHalfHeightLimit;
-      if (4 * h < 3 * w) w = 4 * h / 3;
-      else h = 3 * w / 4;
+      if (4 * h < 3 * w)
+        w = 4 * h / 3;
+      else
+        h = 3 * w / 4;
       if (h % 2) h -= 3, w -= 4;
       break;
     case 2:
       if (demiTaille && h > kHalfHeightLimit) h = kHalfHeightLimit;
-      if (16 * h < 9 * w) w = 16 * h / 9;
-      else h = 9 * w / 16;
+      if (16 * h < 9 * w)
+        w = 16 * h / 9;
+      else
+        h = 9 * w / 16;
       if (h % 2) h -= 9, w -= 16;
       break;
     case 3:
@@ -70,10 +76,10 @@ void AreaScaler::Scale(const std::uint8_t* source, int sourceWidth, int sourceHe
   std::uint32_t* sums = rowSums_.data();
   for (int y = 0; y < targetHeight; ++y) {
     // The source rows under this output row, summed column by column.
-    const int firstRow = std::min(static_cast<int>(static_cast<std::int64_t>(y) * sourceHeight / targetHeight),
-                                  sourceHeight - 1);
-    const int lastRow = std::max(static_cast<int>(static_cast<std::int64_t>(y + 1) * sourceHeight / targetHeight),
-                                 firstRow + 1);
+    const int firstRow =
+        std::min(static_cast<int>(static_cast<std::int64_t>(y) * sourceHeight / targetHeight), sourceHeight - 1);
+    const int lastRow =
+        std::max(static_cast<int>(static_cast<std::int64_t>(y + 1) * sourceHeight / targetHeight), firstRow + 1);
     const std::uint8_t* first = source + static_cast<std::ptrdiff_t>(firstRow) * sourceStride;
     for (std::size_t i = 0; i < sumCount; ++i) sums[i] = first[i];
     for (int row = firstRow + 1; row < lastRow; ++row) {
@@ -112,14 +118,14 @@ void AreaScaler::Scale(const std::uint8_t* source, int sourceWidth, int sourceHe
 
 FilterResult TVX_Resizer::CheckInputType(const TMediaType& type) {
   return type.major == MediaMajor::Video && type.subtype == MediaSubtype::Rgb24 ? FilterResult::Deliver
-                                                                                 : FilterResult::Refuse;
+                                                                                : FilterResult::Refuse;
 }
 
 std::optional<TMediaType> TVX_Resizer::OutputType(const TMediaType& input) {
   TMediaType output = input;
   if (!configured()) return output;
-  const ::OutputSize size = ResizerOutputSize(input.width, input.height, mode(), demiTaille.load(), aspectX.load(),
-                                              aspectY.load());
+  const ::OutputSize size =
+      ResizerOutputSize(input.width, input.height, mode(), demiTaille.load(), aspectX.load(), aspectY.load());
   if (size.width <= 0 || size.height <= 0) return std::nullopt;
   output.width = size.width;
   output.height = size.height;

@@ -18,8 +18,8 @@ constexpr int kPositionScale = 1000;
 constexpr int kAutoFontNumerator = 28;
 constexpr int kAutoFontDenominator = 720;
 constexpr int kMinimumAutoFontPixels = 16;
-constexpr std::int64_t kGrabTimeDivisor = 1000;      // 100 ns to 100 µs
-constexpr std::int64_t kUnitsPerSecond = 10000;      // 100 µs units in a second
+constexpr std::int64_t kGrabTimeDivisor = 1000;  // 100 ns to 100 µs
+constexpr std::int64_t kUnitsPerSecond = 10000;  // 100 µs units in a second
 constexpr double kSecondsPerDay = 86400.0;
 const QString kNotAvailable = QStringLiteral("N/A");
 
@@ -73,7 +73,8 @@ void Render(RenderedLine& line) {
     painter.drawText(QPoint(b, b + metrics.ascent()), line.text);
   }
   std::vector<std::uint8_t> text(static_cast<std::size_t>(width) * height), outline;
-  for (int y = 0; y < height; ++y) std::memcpy(&text[static_cast<std::size_t>(y) * width], mask.constScanLine(y), width);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&text[static_cast<std::size_t>(y) * width], mask.constScanLine(y), width);
   outline = text;
   Dilate(outline, width, height, b);
   // The colour is 0xBBGGRR; the outline is always black.
@@ -119,9 +120,9 @@ QString ExpandTemplate(QString text, const QString& date, const QString& timeCod
 }  // namespace
 
 bool RenderedLine::SameStyle(const RenderedLine& other) const {
-  return text == other.text && fontName == other.fontName && pixelHeight == other.pixelHeight &&
-         color == other.color && border == other.border && bold == other.bold && italic == other.italic &&
-         underline == other.underline && strikeOut == other.strikeOut;
+  return text == other.text && fontName == other.fontName && pixelHeight == other.pixelHeight && color == other.color &&
+         border == other.border && bold == other.bold && italic == other.italic && underline == other.underline &&
+         strikeOut == other.strikeOut;
 }
 
 Tvx_Superposer::Tvx_Superposer() : clock(SystemClockDays) {
@@ -130,7 +131,7 @@ Tvx_Superposer::Tvx_Superposer() : clock(SystemClockDays) {
 
 FilterResult Tvx_Superposer::CheckInputType(const TMediaType& type) {
   return type.major == MediaMajor::Video && type.subtype == MediaSubtype::Rgb24 ? FilterResult::Deliver
-                                                                                 : FilterResult::Refuse;
+                                                                                : FilterResult::Refuse;
 }
 
 void Tvx_Superposer::InputTypeSet(const TMediaType& type) { type_ = type; }
@@ -261,15 +262,24 @@ void Tvx_Superposer::BuildLines(const Settings& settings, const DvFrameInfo* fra
   const QString clock1 = formatted(r.formatDate1, now), clock2 = formatted(r.formatDate2, now);
   std::lock_guard lock(linesMutex_);
   switch (r.whatIncrust) {
-    case wiDatecode: lines_[0] = date1, lines_[1] = date2; break;
-    case wiTimecode: lines_[0].clear(), lines_[1] = timeCode; break;
+    case wiDatecode:
+      lines_[0] = date1, lines_[1] = date2;
+      break;
+    case wiTimecode:
+      lines_[0].clear(), lines_[1] = timeCode;
+      break;
     case wiPerso:
       lines_[0] = ExpandTemplate(r.incrust1, date1, timeCode, clock1);
       lines_[1] = ExpandTemplate(r.incrust2, date2, timeCode, clock2);
       break;
-    case wiReel: lines_[0] = clock1, lines_[1] = clock2; break;
-    case 4: lines_[0].clear(), lines_[1].clear(); break;
-    default: break;  // the lines of the previous frame stay
+    case wiReel:
+      lines_[0] = clock1, lines_[1] = clock2;
+      break;
+    case 4:
+      lines_[0].clear(), lines_[1].clear();
+      break;
+    default:
+      break;  // the lines of the previous frame stay
   }
 }
 
@@ -305,10 +315,17 @@ void Tvx_Superposer::DrawLines(const Settings& settings, std::uint8_t* picture, 
     const int top = k == 0 ? y - pixelHeight : y;
     int left = x;
     switch (r.alignement) {
-      case alCenter: left = x - line.textWidth / 2; break;
-      case alRight: left = x - line.textWidth; break;
-      case alSubtitle: left = (width - line.textWidth) / 2; break;
-      default: break;
+      case alCenter:
+        left = x - line.textWidth / 2;
+        break;
+      case alRight:
+        left = x - line.textWidth;
+        break;
+      case alSubtitle:
+        left = (width - line.textWidth) / 2;
+        break;
+      default:
+        break;
     }
     Blend(line.image, left - line.border, top - line.border, picture, width, height, stride);
   }
@@ -348,8 +365,8 @@ void Tvx_Superposer::Grab(const std::uint8_t* picture, int stride, const TMediaS
 FilterResult Tvx_Superposer::Transform(const TMediaSample& input, TMediaSample& output) {
   if (!input.data || !output.data) return FilterResult::Drop;
   const int stride = type_.stride > 0 ? type_.stride : 3 * type_.width;
-  const bool framed = type_.width > 0 && type_.height > 0 &&
-                      output.size >= static_cast<std::size_t>(stride) * type_.height;
+  const bool framed =
+      type_.width > 0 && type_.height > 0 && output.size >= static_cast<std::size_t>(stride) * type_.height;
   if (!activerSuperposition.load(std::memory_order_relaxed) || !framed) {
     CopyPicture(input, output, sourceUpsideDown.load(std::memory_order_relaxed) && framed);
     if (framed) Grab(output.data, stride, input);

@@ -31,7 +31,7 @@ struct RenderedLine {
   std::uint32_t color = 0;
   int border = 0;
   bool bold = false, italic = false, underline = false, strikeOut = false;
-  QImage image;   // premultiplied ARGB, the text at (border, border)
+  QImage image;  // premultiplied ARGB, the text at (border, border)
   int textWidth = 0;
   bool SameStyle(const RenderedLine& other) const;
 };

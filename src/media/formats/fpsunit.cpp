@@ -8,7 +8,7 @@ namespace {
 
 constexpr qint64 kChunkHeaderBytes = 8;
 constexpr qint64 kScaleOffsetInStreamHeader = 20;  // fccType, fccHandler, dwFlags, priority+language, dwInitialFrames
-constexpr int kMaximumDepth = 16;  // real files nest four deep; this bounds a hostile one
+constexpr int kMaximumDepth = 16;                  // real files nest four deep; this bounds a hostile one
 constexpr double kMaximumFramesPerSecond = 1000.0;
 constexpr quint32 kMicrosecondsPerSecond = 1000000;
 
