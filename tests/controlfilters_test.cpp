@@ -25,6 +25,15 @@ TMediaSample SampleOf(std::vector<std::uint8_t>& bytes, ReferenceTime start = 0)
   return sample;
 }
 
+// A scene detector that has seen one camcorder frame of that date, and points
+// the DV header filter at it as the overlay would.
+void FeedOneFrame(Tvx_SceneDetect& detector, const dv::DateTime& date) {
+  std::vector<std::uint8_t> source = MakeDvFrame({.date = date});
+  TMediaSample fed = SampleOf(source);
+  detector.Transform(fed);
+  detector.readIndex = detector.writeIndex.load();
+}
+
 }  // namespace
 
 TEST(TimeStamper, frozen_drops_everything_and_resumes_when_cleared) {
@@ -99,10 +108,7 @@ TEST(ControlFilter, reports_stopped_once_the_end_of_stream_has_gone_downstream) 
 TEST(DvHeader, restores_the_source_blocks_of_this_run_and_the_same_system_only) {
   Tvx_DVheader header;
   Tvx_SceneDetect detector;
-  std::vector<std::uint8_t> source = MakeDvFrame({.date = dv::DateTime{1998, 5, 17, 8, 9, 10}});
-  TMediaSample fed = SampleOf(source);
-  detector.Transform(fed);
-  detector.readIndex = detector.writeIndex.load();
+  FeedOneFrame(detector, {1998, 5, 17, 8, 9, 10});
 
   // An encoder's frame: no date, its own header block.
   const std::vector<std::uint8_t> encoded = MakeDvFrame({.date = std::nullopt, .timeCode = std::nullopt});
@@ -144,10 +150,7 @@ TEST(DvHeader, re_encoded_frames_decode_and_carry_the_source_date) {
   ASSERT_TRUE((gst::EnsureInitialised(), RegisterTessivoPlugin()));
   TempFolder folder;
   Tvx_SceneDetect detector;
-  std::vector<std::uint8_t> source = MakeDvFrame({.date = dv::DateTime{2003, 3, 3, 3, 3, 3}});
-  TMediaSample fed = SampleOf(source);
-  detector.Transform(fed);
-  detector.readIndex = detector.writeIndex.load();
+  FeedOneFrame(detector, {2003, 3, 3, 3, 3, 3});
 
   const QString output = folder.file("reencoded.dv");
   const QString description =
