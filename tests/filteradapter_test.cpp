@@ -9,6 +9,8 @@
 #include "media/filters/vx_scenedetect.h"
 #include "platform/gstreamer.h"
 #include "support/dvframes.h"
+#include "support/pluginprocess.h"
+#include "support/tempfolder.h"
 
 namespace {
 
@@ -206,10 +208,8 @@ TEST(SceneDetectElement, refuses_anything_but_dv) {
 
 TEST(PluginFile, other_pipelines_find_the_elements) {
   QProcess inspect;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("GST_PLUGIN_PATH", QFileInfo(TESSIVO_PLUGIN_FILE).absolutePath());
-  environment.insert("GST_REGISTRY", QFileInfo(TESSIVO_PLUGIN_FILE).absolutePath() + "/registry-plugin-test.bin");
-  inspect.setProcessEnvironment(environment);
+  TempFolder folder;
+  inspect.setProcessEnvironment(PluginProcessEnvironment(folder.file("registry.bin")));
   inspect.start("gst-inspect-1.0", {"vx_scenedetect"});
   ASSERT_TRUE(inspect.waitForFinished(60000));
   const QString output = QString::fromUtf8(inspect.readAllStandardOutput());

@@ -11,6 +11,7 @@
 #include "media/filters/tessivoelements.h"
 #include "media/filters/vx_wavedest.h"
 #include "platform/gstreamer.h"
+#include "support/pluginprocess.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -134,9 +135,7 @@ TEST(WaveDest, pipelines_write_valid_files_even_when_empty) {
 
 TEST(PluginFile, gst_launch_runs_the_writer_the_resizer_and_the_overlay) {
   TempFolder folder;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("GST_PLUGIN_PATH", QFileInfo(TESSIVO_PLUGIN_FILE).absolutePath());
-  environment.insert("GST_REGISTRY", folder.file("registry.bin"));
+  const QProcessEnvironment environment = PluginProcessEnvironment(folder.file("registry.bin"));
   QProcess wave;
   wave.setProcessEnvironment(environment);
   wave.start("gst-launch-1.0",
