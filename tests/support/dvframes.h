@@ -19,16 +19,16 @@ struct DvFrameSpec {
   dv::VideoSystem system = dv::kSystem625;
 };
 
-inline std::vector<std::uint8_t> MakeDvFrame(const DvFrameSpec& spec) {
-  std::vector<std::uint8_t> frame(spec.system == dv::kSystem625 ? dv::kFrameBytes625 : dv::kFrameBytes525, 0);
+inline std::vector<std::uint8_t> MakeDvFrame(const DvFrameSpec& wanted) {
+  std::vector<std::uint8_t> frame(wanted.system == dv::kSystem625 ? dv::kFrameBytes625 : dv::kFrameBytes525, 0);
   dv::FillPacks(frame.data(), frame.size(), 0xFF);
-  dv::WriteVideoSystem(frame.data(), frame.size(), spec.system);
-  if (spec.date) dv::WriteRecordingDateTime(frame.data(), frame.size(), spec.sequence, *spec.date);
-  if (spec.timeCode) dv::WriteTimeCode(frame.data(), frame.size(), spec.sequence, *spec.timeCode);
+  dv::WriteVideoSystem(frame.data(), frame.size(), wanted.system);
+  if (wanted.date) dv::WriteRecordingDateTime(frame.data(), frame.size(), wanted.sequence, *wanted.date);
+  if (wanted.timeCode) dv::WriteTimeCode(frame.data(), frame.size(), wanted.sequence, *wanted.timeCode);
   frame[dv::kSourceControlPack] = dv::kSourceControlPackId;
   frame[dv::kSourceControlPack + 2] = 0;
-  if (spec.wide) dv::SetWideScreen(frame.data(), frame.size(), 0);
-  if (spec.sampleRate > 0) dv::WriteAudioSource(frame.data(), frame.size(), spec.sampleRate, spec.bits);
+  if (wanted.wide) dv::SetWideScreen(frame.data(), frame.size(), 0);
+  if (wanted.sampleRate > 0) dv::WriteAudioSource(frame.data(), frame.size(), wanted.sampleRate, wanted.bits);
   return frame;
 }
 

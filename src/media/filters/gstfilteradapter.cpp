@@ -108,19 +108,19 @@ const FilterProperty* PropertyOf(GObject* object, guint id) {
   return id >= 1 && id <= description->properties.size() ? &description->properties[id - 1] : nullptr;
 }
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
   const FilterProperty* property = PropertyOf(object, id);
   if (!property || !property->set) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
     return;
   }
   property->set(*Self(object)->filter, value);
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   const FilterProperty* property = PropertyOf(object, id);
   if (!property || !property->get) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
     return;
   }
   property->get(*Self(object)->filter, value);
