@@ -1,0 +1,400 @@
+#include "platform/graph.h"
+
+#include <QLoggingCategory>
+#include <future>
+
+Q_LOGGING_CATEGORY(lcGraph, "tessivo.graph")
+
+namespace graph {
+namespace {
+
+using CapsPtr = gst::CapsPtr;
+
+CapsPtr PadCaps(GstPad* pad) { return CapsPtr(gst_pad_query_caps(pad, nullptr)); }
+
+bool CapsStartWith(const GstCaps* caps, const std::string& mediaType) {
+  if (mediaType.empty() || gst_caps_is_any(caps)) return true;
+  for (guint i = 0; i < gst_caps_get_size(caps); ++i)
+    if (std::string(gst_structure_get_name(gst_caps_get_structure(caps, i))).rfind(mediaType, 0) == 0) return true;
+  return false;
+}
+
+std::string NameOf(GstObject* object) {
+  gchar* name = gst_object_get_name(object);
+  std::string text = name ? name : "";
+  g_free(name);
+  return text;
+}
+
+void UnlinkAll(GstElement* element) {
+  GstIterator* pads = gst_element_iterate_pads(element);
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
+    auto* pad = GST_PAD(g_value_get_object(&item));
+    if (GstPad* peer = gst_pad_get_peer(pad)) {
+      if (GST_PAD_IS_SRC(pad)) gst_pad_unlink(pad, peer);
+      else gst_pad_unlink(peer, pad);
+      gst_object_unref(peer);
+    }
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(pads);
+}
+
+// The converters a raw stream may need, or a decoder for an encoded one.
+std::vector<std::string> ConverterChain(const GstCaps* caps) {
+  if (CapsStartWith(caps, "video/x-raw")) return {"videoconvert", "videoscale"};
+  if (CapsStartWith(caps, "audio/x-raw")) return {"audioconvert", "audioresample"};
+  GList* decoders = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL);
+  GList* matching = gst_element_factory_list_filter(decoders, caps, GST_PAD_SINK, FALSE);
+  matching = g_list_sort(matching, gst_plugin_feature_rank_compare_func);
+  std::vector<std::string> chain;
+  if (matching) {
+    chain.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(matching->data)));
+    chain.push_back("videoconvert");
+  }
+  gst_plugin_feature_list_free(matching);
+  gst_plugin_feature_list_free(decoders);
+  return chain;
+}
+
+}  // namespace
+
+// --- Dropped frames ---------------------------------------------------------
+
+DroppedFrameCounter::DroppedFrameCounter(GstPad* pad) : pad_(PadPtr::Ref(pad)) {
+  probe_ = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &DroppedFrameCounter::Probe, this, nullptr);
+}
+
+DroppedFrameCounter::~DroppedFrameCounter() {
+  if (probe_) gst_pad_remove_probe(pad_.get(), probe_);
+}
+
+GstPadProbeReturn DroppedFrameCounter::Probe(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  auto* self = static_cast<DroppedFrameCounter*>(data);
+  GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+  self->seen_.fetch_add(1);
+  const guint64 offset = GST_BUFFER_OFFSET(buffer);
+  const GstClockTime time = GST_BUFFER_PTS(buffer);
+  if (offset != GST_BUFFER_OFFSET_NONE && self->nextOffset_ != GST_BUFFER_OFFSET_NONE && offset > self->nextOffset_) {
+    self->dropped_.fetch_add(offset - self->nextOffset_);
+  } else if (offset == GST_BUFFER_OFFSET_NONE && GST_CLOCK_TIME_IS_VALID(time) &&
+             GST_CLOCK_TIME_IS_VALID(self->lastTime_) && GST_CLOCK_TIME_IS_VALID(self->lastDuration_) &&
+             self->lastDuration_ > 0 && time > self->lastTime_ + self->lastDuration_ * 3 / 2) {
+    self->dropped_.fetch_add((time - self->lastTime_) / self->lastDuration_ - 1);
+  }
+  self->nextOffset_ = offset == GST_BUFFER_OFFSET_NONE ? GST_BUFFER_OFFSET_NONE : offset + 1;
+  self->lastTime_ = time;
+  self->lastDuration_ = GST_BUFFER_DURATION(buffer);
+  return GST_PAD_PROBE_OK;
+}
+
+// --- Graph ----------------------------------------------------------------
+
+TMediaGraph::TMediaGraph() {
+  gst::EnsureInitialised();
+  pipeline_ = gst::ElementPtr::Sink(gst_pipeline_new("fg"));
+  const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+  watch_ = gst_bus_add_watch(bus.get(), &TMediaGraph::BusWatch, this);
+}
+
+TMediaGraph::~TMediaGraph() {
+  if (watch_) g_source_remove(watch_);
+  gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+}
+
+gboolean TMediaGraph::BusWatch(GstBus*, GstMessage* message, gpointer data) {
+  auto* self = static_cast<TMediaGraph*>(data);
+  if (!self->onEvent) return TRUE;
+  const std::string source = GST_MESSAGE_SRC(message) ? NameOf(GST_MESSAGE_SRC(message)) : std::string();
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR: {
+      GError* error = nullptr;
+      gst_message_parse_error(message, &error, nullptr);
+      const bool lost = !self->currentSource.empty() && source == self->currentSource && error &&
+                        error->domain == GST_RESOURCE_ERROR;
+      self->onEvent({lost ? GraphEvent::Kind::DeviceLost : GraphEvent::Kind::Error, source, error ? error->message : ""});
+      if (error) g_error_free(error);
+      break;
+    }
+    case GST_MESSAGE_EOS: self->onEvent({GraphEvent::Kind::EndOfStream, source, {}}); break;
+    case GST_MESSAGE_ELEMENT:
+      if (const GstStructure* body = gst_message_get_structure(message))
+        self->onEvent({GraphEvent::Kind::Element, source, gst_structure_get_name(body)});
+      break;
+    default: break;
+  }
+  return TRUE;
+}
+
+bool TMediaGraph::AddFilter(GstElement* element, const std::string& name) {
+  if (!element) return false;
+  GstObject* parent = gst_object_get_parent(GST_OBJECT(element));
+  if (parent) {
+    const bool ours = parent == GST_OBJECT(pipeline_.get());
+    gst_object_unref(parent);
+    return ours && NameOf(GST_OBJECT(element)) == name;
+  }
+  if (const gst::ElementPtr other = FindByName(name); other && other.get() != element) return false;
+  gst_object_set_name(GST_OBJECT(element), name.c_str());
+  return gst_bin_add(GST_BIN(pipeline_.get()), element);
+}
+
+bool TMediaGraph::RemoveFilter(GstElement* element) {
+  if (!Contains(element)) return false;
+  gst_object_ref(element);  // the bin's reference goes; the caller's stays
+  UnlinkAll(element);
+  gst_element_set_state(element, GST_STATE_NULL);
+  const bool removed = gst_bin_remove(GST_BIN(pipeline_.get()), element);
+  gst_object_unref(element);
+  return removed;
+}
+
+bool TMediaGraph::Contains(GstElement* element) const {
+  return element && GST_OBJECT_PARENT(element) == GST_OBJECT(pipeline_.get());
+}
+
+gst::ElementPtr TMediaGraph::FindByName(const std::string& name) const {
+  return gst::ElementPtr(gst_bin_get_by_name(GST_BIN(pipeline_.get()), name.c_str()));
+}
+
+int TMediaGraph::ElementCount() const { return static_cast<int>(GST_BIN_NUMCHILDREN(pipeline_.get())); }
+
+bool TMediaGraph::ConnectDirect(GstPad* output, GstPad* input) {
+  if (!output || !input || gst_pad_is_linked(output) || gst_pad_is_linked(input)) return false;
+  const CapsPtr produced = PadCaps(output), accepted = PadCaps(input);
+  if (!gst_caps_can_intersect(produced.get(), accepted.get())) {
+    qCInfo(lcGraph) << "no common format between" << NameOf(GST_OBJECT(output)).c_str() << "and"
+                    << NameOf(GST_OBJECT(input)).c_str();
+    return false;
+  }
+  return gst_pad_link(output, input) == GST_PAD_LINK_OK;
+}
+
+bool TMediaGraph::ConnectIntelligent(GstPad* output, GstPad* input, std::vector<gst::ElementPtr>* inserted) {
+  if (ConnectDirect(output, input)) return true;
+  if (!output || !input || gst_pad_is_linked(output) || gst_pad_is_linked(input)) return false;
+  const CapsPtr produced = PadCaps(output);
+  std::vector<gst::ElementPtr> chain;
+  for (const std::string& factory : ConverterChain(produced.get())) {
+    const auto element = gst::ElementPtr::Sink(gst_element_factory_make(factory.c_str(), nullptr));
+    if (!element) return false;
+    chain.push_back(element);
+  }
+  if (chain.empty()) return false;
+  for (const gst::ElementPtr& element : chain) AddFilter(element.get(), "auto_" + std::to_string(++autoNumber_));
+  bool linked = true;
+  GstPad* from = output;
+  PadPtr fromHolder;
+  for (const gst::ElementPtr& element : chain) {
+    const PadPtr sink(gst_element_get_static_pad(element.get(), "sink"));
+    linked = linked && gst_pad_link(from, sink.get()) == GST_PAD_LINK_OK;
+    fromHolder = PadPtr(gst_element_get_static_pad(element.get(), "src"));
+    from = fromHolder.get();
+  }
+  linked = linked && ConnectDirect(from, input);
+  if (!linked) {
+    for (const gst::ElementPtr& element : chain) RemoveFilter(element.get());
+    return false;
+  }
+  for (const gst::ElementPtr& element : chain) gst_element_sync_state_with_parent(element.get());
+  if (inserted) inserted->insert(inserted->end(), chain.begin(), chain.end());
+  return true;
+}
+
+bool TMediaGraph::RenderStream(GstElement* source, GstElement* intermediate, GstElement* sink,
+                               std::vector<gst::ElementPtr>* inserted) {
+  const PadPtr out = FindPin(source, Direction::Output, {}, true, 0);
+  if (!intermediate) {
+    const PadPtr in = FindPin(sink, Direction::Input, {}, true, 0);
+    return out && in && ConnectIntelligent(out.get(), in.get(), inserted);
+  }
+  const PadPtr middleIn = FindPin(intermediate, Direction::Input, {}, true, 0);
+  if (!out || !middleIn || !ConnectIntelligent(out.get(), middleIn.get(), inserted)) return false;
+  const PadPtr middleOut = FindPin(intermediate, Direction::Output, {}, true, 0);
+  const PadPtr in = FindPin(sink, Direction::Input, {}, true, 0);
+  return middleOut && in && ConnectIntelligent(middleOut.get(), in.get(), inserted);
+}
+
+PadPtr TMediaGraph::FindPin(GstElement* element, Direction direction, const std::string& mediaType,
+                            bool unconnectedOnly, int index) const {
+  if (!element) return {};
+  const GstPadDirection wanted = direction == Direction::Output ? GST_PAD_SRC : GST_PAD_SINK;
+  int found = 0;
+  GstIterator* pads = gst_element_iterate_pads(element);
+  GValue item = G_VALUE_INIT;
+  PadPtr result;
+  while (!result && gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
+    auto* pad = GST_PAD(g_value_get_object(&item));
+    if (GST_PAD_DIRECTION(pad) == wanted && !(unconnectedOnly && gst_pad_is_linked(pad)) &&
+        CapsStartWith(PadCaps(pad).get(), mediaType) && found++ == index)
+      result = PadPtr::Ref(pad);
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(pads);
+  if (result) return result;
+  // A request template in that direction (a tee's outputs, a muxer's inputs)
+  // makes the pad asked for.
+  for (GList* t = gst_element_class_get_pad_template_list(GST_ELEMENT_GET_CLASS(element)); t; t = t->next) {
+    auto* templ = GST_PAD_TEMPLATE(t->data);
+    if (GST_PAD_TEMPLATE_DIRECTION(templ) != wanted || GST_PAD_TEMPLATE_PRESENCE(templ) != GST_PAD_REQUEST) continue;
+    if (!CapsStartWith(GST_PAD_TEMPLATE_CAPS(templ), mediaType)) continue;
+    while (found <= index) {
+      GstPad* made = gst_element_request_pad(element, templ, nullptr, nullptr);
+      if (!made) return {};
+      if (found++ == index) return PadPtr(made);  // request pads come with a reference
+      gst_object_unref(made);
+    }
+  }
+  return {};
+}
+
+bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {
+  const auto fail = [&](const std::string& reason) {
+    if (error) *error = reason;
+    qCWarning(lcGraph) << "the graph does not run:" << reason.c_str();
+    gst_element_set_state(pipeline_.get(), GST_STATE_READY);
+    // The caller has the reason: the other errors of this failed start are
+    // not reported again.
+    const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+    while (const gst::MessagePtr stale{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
+    }
+    return false;
+  };
+  if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+    const gst::MessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
+    std::string reason = "state change refused";
+    if (message) {
+      GError* e = nullptr;
+      gst_message_parse_error(message.get(), &e, nullptr);
+      reason = e ? e->message : reason;
+      if (e) g_error_free(e);
+    }
+    return fail(reason);
+  }
+  const GstStateChangeReturn state =
+      gst_element_get_state(pipeline_.get(), nullptr, nullptr,
+                            std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count());
+  const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+  if (const gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
+    GError* e = nullptr;
+    gst_message_parse_error(message.get(), &e, nullptr);
+    const std::string reason = e ? e->message : "error";
+    if (e) g_error_free(e);
+    return fail(reason);
+  }
+  if (state == GST_STATE_CHANGE_FAILURE) return fail("state change failed");
+  if (state == GST_STATE_CHANGE_ASYNC) return fail("no answer in time");
+  return true;
+}
+
+bool TMediaGraph::Stop() {
+  if (gst_element_set_state(pipeline_.get(), GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) return false;
+  return gst_element_get_state(pipeline_.get(), nullptr, nullptr, 5 * GST_SECOND) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool TMediaGraph::Running() const {
+  GstState state = GST_STATE_NULL;
+  gst_element_get_state(pipeline_.get(), &state, nullptr, 0);
+  return state == GST_STATE_PLAYING;
+}
+
+std::optional<TMediaGraph::OutputFile> TMediaGraph::SetOutputFileName(OutputKind kind, const std::string& path) {
+  OutputFile file{gst::ElementPtr::Sink(gst_element_factory_make(kind == OutputKind::Avi ? "avimux" : "asfmux", nullptr)),
+                  gst::ElementPtr::Sink(gst_element_factory_make("filesink", nullptr))};
+  if (!file.muxer || !file.sink) return std::nullopt;
+  g_object_set(file.sink.get(), "location", path.c_str(), "async", FALSE, nullptr);
+  const std::string number = std::to_string(++autoNumber_);
+  if (!AddFilter(file.muxer.get(), "mux_" + number) || !AddFilter(file.sink.get(), "file_" + number) ||
+      !gst_element_link(file.muxer.get(), file.sink.get())) {
+    RemoveFilter(file.muxer.get());
+    RemoveFilter(file.sink.get());
+    return std::nullopt;
+  }
+  return file;
+}
+
+bool TMediaGraph::RepointFileSink(GstElement* sink, const std::string& path) {
+  // A file sink takes a new file only when it is closed.
+  if (gst_element_set_state(sink, GST_STATE_NULL) == GST_STATE_CHANGE_FAILURE) return false;
+  g_object_set(sink, "location", path.c_str(), nullptr);
+  return gst_element_sync_state_with_parent(sink);
+}
+
+void TMediaGraph::SetStreamFormat(GstElement* capsfilter, GstCaps* caps) { g_object_set(capsfilter, "caps", caps, nullptr); }
+
+// --- Tee branches -----------------------------------------------------------
+
+TeeBranch::TeeBranch(TMediaGraph& graph, GstElement* tee, std::vector<gst::ElementPtr> elements)
+    : graph_(graph), tee_(gst::ElementPtr::Ref(tee)), elements_(std::move(elements)) {
+  static std::atomic<int> counter{0};
+  queue_ = gst::ElementPtr::Sink(gst_element_factory_make("queue", nullptr));
+  gst_object_set_name(GST_OBJECT(queue_.get()), ("branch_queue_" + std::to_string(++counter)).c_str());
+}
+
+TeeBranch::~TeeBranch() { Detach(); }
+
+bool TeeBranch::Attach() {
+  if (attached_) return true;
+  if (!gst_bin_add(GST_BIN(graph_.pipeline()), queue_.get())) return false;
+  GstElement* previous = queue_.get();
+  bool linked = true;
+  for (const gst::ElementPtr& element : elements_) {
+    linked = linked && gst_bin_add(GST_BIN(graph_.pipeline()), element.get()) &&
+             gst_element_link(previous, element.get());
+    previous = element.get();
+  }
+  for (auto element = elements_.rbegin(); element != elements_.rend(); ++element)
+    gst_element_sync_state_with_parent(element->get());
+  gst_element_sync_state_with_parent(queue_.get());
+  teePad_ = PadPtr(gst_element_request_pad_simple(tee_.get(), "src_%u"));
+  const PadPtr queueSink(gst_element_get_static_pad(queue_.get(), "sink"));
+  linked = linked && teePad_ && gst_pad_link(teePad_.get(), queueSink.get()) == GST_PAD_LINK_OK;
+  attached_ = true;
+  if (!linked) Detach();
+  return linked;
+}
+
+void TeeBranch::Detach() {
+  if (!attached_) return;
+  attached_ = false;
+  if (teePad_) {
+    // Unlink when no buffer is passing through the tee's output.
+    std::promise<void> unlinked;
+    auto done = unlinked.get_future();
+    struct Context {
+      std::promise<void>* promise;
+      GstPad* queueSink;
+    };
+    const PadPtr queueSink(gst_element_get_static_pad(queue_.get(), "sink"));
+    Context context{&unlinked, queueSink.get()};
+    const gulong probe = gst_pad_add_probe(
+        teePad_.get(), GST_PAD_PROBE_TYPE_IDLE,
+        [](GstPad* pad, GstPadProbeInfo*, gpointer data) {
+          auto* c = static_cast<Context*>(data);
+          gst_pad_unlink(pad, c->queueSink);
+          c->promise->set_value();
+          return GST_PAD_PROBE_REMOVE;
+        },
+        &context, nullptr);
+    if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+      // The tee never went idle: take the probe back before its context goes.
+      qCWarning(lcGraph) << "a branch could not be unlinked in time";
+      gst_pad_remove_probe(teePad_.get(), probe);
+      gst_pad_unlink(teePad_.get(), queueSink.get());
+    }
+    gst_element_release_request_pad(tee_.get(), teePad_.get());
+    teePad_ = {};
+  }
+  gst_element_set_state(queue_.get(), GST_STATE_NULL);
+  for (const gst::ElementPtr& element : elements_) gst_element_set_state(element.get(), GST_STATE_NULL);
+  gst_bin_remove(GST_BIN(graph_.pipeline()), queue_.get());
+  for (const gst::ElementPtr& element : elements_)
+    if (GST_OBJECT_PARENT(element.get()) == GST_OBJECT(graph_.pipeline()))
+      gst_bin_remove(GST_BIN(graph_.pipeline()), element.get());
+}
+
+}  // namespace graph

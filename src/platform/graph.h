@@ -1,0 +1,145 @@
+// The media graph: one GstPipeline that carries the preview and the captures,
+// with the operations the capture code needs of it. Elements join and leave
+// under fixed names and stay alive while their owner keeps them; connections
+// are checked before they are made; running waits for the pipeline and turns
+// an error on the bus into a failure; events reach the GUI thread through the
+// bus watch of the GLib main loop (Qt's event loop on Linux).
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gstreamer.h"
+
+namespace graph {
+
+using PadPtr = gst::ObjectPtr<GstPad>;
+
+enum class Direction { Output, Input };
+
+// What the graph tells the program, on the GUI thread.
+struct GraphEvent {
+  enum class Kind { Error, EndOfStream, DeviceLost, Element } kind;
+  std::string source;   // name of the element that posted it
+  std::string message;  // error text, or the element message's structure name
+};
+
+// Counts the buffers through a pad and the gaps between them (a missing
+// offset, or a time stamp more than one and a half frame durations after the
+// previous one): the dropped-frame counters of a capture.
+class DroppedFrameCounter {
+ public:
+  explicit DroppedFrameCounter(GstPad* pad);
+  ~DroppedFrameCounter();
+  DroppedFrameCounter(const DroppedFrameCounter&) = delete;
+  DroppedFrameCounter& operator=(const DroppedFrameCounter&) = delete;
+  std::uint64_t dropped() const { return dropped_.load(); }
+  std::uint64_t notDropped() const { return seen_.load(); }
+
+ private:
+  static GstPadProbeReturn Probe(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  PadPtr pad_;
+  gulong probe_ = 0;
+  std::atomic<std::uint64_t> dropped_{0}, seen_{0};
+  std::uint64_t nextOffset_ = GST_BUFFER_OFFSET_NONE;  // streaming thread
+  GstClockTime lastTime_ = GST_CLOCK_TIME_NONE;
+  GstClockTime lastDuration_ = GST_CLOCK_TIME_NONE;
+};
+
+class TMediaGraph {
+ public:
+  TMediaGraph();
+  ~TMediaGraph();
+  TMediaGraph(const TMediaGraph&) = delete;
+  TMediaGraph& operator=(const TMediaGraph&) = delete;
+
+  GstPipeline* pipeline() const { return GST_PIPELINE(pipeline_.get()); }
+
+  // Joins the element to the graph under the name (the element is renamed);
+  // false when the name is taken by another element or the element is in
+  // another bin.
+  bool AddFilter(GstElement* element, const std::string& name);
+  // The element leaves the graph, stopped and unlinked, and stays alive for
+  // whoever holds it.
+  bool RemoveFilter(GstElement* element);
+  bool Contains(GstElement* element) const;
+  gst::ElementPtr FindByName(const std::string& name) const;
+  int ElementCount() const;
+
+  // Links two pads when their caps can agree; otherwise fails at once and
+  // changes nothing.
+  bool ConnectDirect(GstPad* output, GstPad* input);
+  // Links them, inserting a converter or a decoder when they cannot agree
+  // directly; the inserted elements are appended to `inserted`.
+  bool ConnectIntelligent(GstPad* output, GstPad* input, std::vector<gst::ElementPtr>* inserted = nullptr);
+  // Source to sink through an optional element in between.
+  bool RenderStream(GstElement* source, GstElement* intermediate, GstElement* sink,
+                    std::vector<gst::ElementPtr>* inserted = nullptr);
+
+  // The index-th pad of the element in that direction whose caps start with
+  // the media type ("video/", "audio/x-raw"; empty for any), unconnected
+  // ones only when asked; request pads ("src_%u" of a tee) are made on demand
+  // when no existing pad matches.
+  PadPtr FindPin(GstElement* element, Direction direction, const std::string& mediaType, bool unconnectedOnly,
+                 int index) const;
+
+  // PLAYING, waiting for the state change; false (with the reason) on a
+  // failed change, a timeout or an error posted meanwhile.
+  bool Run(std::chrono::milliseconds timeout = std::chrono::seconds(5), std::string* error = nullptr);
+  // READY: streaming stops, devices stay open.
+  bool Stop();
+  bool Running() const;
+
+  // The multiplexer ("avimux" or "asfmux") and its file sink, added and
+  // linked; nothing is left in the graph on failure.
+  struct OutputFile {
+    gst::ElementPtr muxer;
+    gst::ElementPtr sink;
+  };
+  enum class OutputKind { Avi, Asf };
+  std::optional<OutputFile> SetOutputFileName(OutputKind kind, const std::string& path);
+  // Points a file sink at another file; the sink is stopped for the change.
+  static bool RepointFileSink(GstElement* sink, const std::string& path);
+  // The format of a capture branch: the caps of its capsfilter.
+  static void SetStreamFormat(GstElement* capsfilter, GstCaps* caps);
+
+  // Called on the GUI thread for every error, end of stream and element
+  // message; `currentSource` names the element whose errors mean "device
+  // lost".
+  std::function<void(const GraphEvent&)> onEvent;
+  std::string currentSource;
+
+ private:
+  static gboolean BusWatch(GstBus* bus, GstMessage* message, gpointer self);
+  gst::ElementPtr pipeline_;
+  guint watch_ = 0;
+  int autoNumber_ = 0;
+};
+
+// Adds a branch behind a tee while the graph may be running: a new output of
+// the tee, a queue heading the branch, then the branch's elements linked in
+// order. Removing it blocks the tee's output, unlinks, stops and removes the
+// branch, and gives the tee's output back.
+class TeeBranch {
+ public:
+  TeeBranch(TMediaGraph& graph, GstElement* tee, std::vector<gst::ElementPtr> elements);
+  ~TeeBranch();
+  bool attached() const { return attached_; }
+  bool Attach();
+  void Detach();
+  GstElement* queue() const { return queue_.get(); }
+
+ private:
+  TMediaGraph& graph_;
+  gst::ElementPtr tee_;
+  gst::ElementPtr queue_;
+  std::vector<gst::ElementPtr> elements_;
+  PadPtr teePad_;
+  bool attached_ = false;
+};
+
+}  // namespace graph
