@@ -35,7 +35,8 @@ struct BufferCount {
     const int target = count.load() + more;
     QElapsedTimer clock;
     clock.start();
-    while (count.load() < target && clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    while (count.load() < target && clock.elapsed() < milliseconds)
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
     return count.load() >= target;
   }
   graph::PadPtr pad;
@@ -156,9 +157,9 @@ TEST(MediaGraph, a_thousand_branches_come_and_go_on_a_running_tee) {
   graph::TMediaGraph::SetStreamFormat(format.get(), small.get());
   g_object_set(tee.get(), "allow-not-linked", TRUE, nullptr);
   g_object_set(sink.get(), "sync", FALSE, nullptr);
-  for (auto& [element, name] : {std::pair{source.get(), "src"}, std::pair{format.get(), "format"},
-                                std::pair{tee.get(), "tee"}, std::pair{queue.get(), "preview_queue"},
-                                std::pair{sink.get(), "preview"}})
+  for (auto& [element, name] :
+       {std::pair{source.get(), "src"}, std::pair{format.get(), "format"}, std::pair{tee.get(), "tee"},
+        std::pair{queue.get(), "preview_queue"}, std::pair{sink.get(), "preview"}})
     ASSERT_TRUE(fg.AddFilter(element, name));
   ASSERT_TRUE(gst_element_link_many(source.get(), format.get(), tee.get(), queue.get(), sink.get(), nullptr));
   BufferCount preview(sink.get());

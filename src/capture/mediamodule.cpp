@@ -79,9 +79,18 @@ bool Tdm::Add(const OwnFilter& filter, const char* graphName) {
 }
 
 std::vector<const Tdm::OwnFilter*> Tdm::ownFilters() const {
-  return {&overlay,           &captureVideoStamper, &captureAudioStamper, &previewVideoBuffer,
-          &previewAudioBuffer, &previewVideoControl, &captureVideoControl, &previewAudioControl,
-          &dvHeader,          &imageControl,        &resizer,             &waveDest};
+  return {&overlay,
+          &captureVideoStamper,
+          &captureAudioStamper,
+          &previewVideoBuffer,
+          &previewAudioBuffer,
+          &previewVideoControl,
+          &captureVideoControl,
+          &previewAudioControl,
+          &dvHeader,
+          &imageControl,
+          &resizer,
+          &waveDest};
 }
 
 Tvx_Superposer& Tdm::Superposer() const { return FilterIn<Tvx_Superposer>(overlay.element); }

@@ -53,7 +53,8 @@ class Tdm {
   TFilterSlot acmcap{"acmcap"};
   TFilterSlot FileWriter{"FileWriter", "filesink"}, writer{"writer", "filesink"};
   TFilterSlot null{"null", "fakesink"};
-  TFilterSlot test{"test"}, divx{"divx"}, mp3{"mp3"}, muxer{"muxer"}, audioenc{"audioenc"}, AudioEncoder{"AudioEncoder"};
+  TFilterSlot test{"test"}, divx{"divx"}, mp3{"mp3"}, muxer{"muxer"}, audioenc{"audioenc"},
+      AudioEncoder{"AudioEncoder"};
 
   // The program's own filters, with the names they take in the graph.
   struct OwnFilter {

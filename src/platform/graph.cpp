@@ -32,8 +32,10 @@ void UnlinkAll(GstElement* element) {
   while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
     auto* pad = GST_PAD(g_value_get_object(&item));
     if (GstPad* peer = gst_pad_get_peer(pad)) {
-      if (GST_PAD_IS_SRC(pad)) gst_pad_unlink(pad, peer);
-      else gst_pad_unlink(peer, pad);
+      if (GST_PAD_IS_SRC(pad))
+        gst_pad_unlink(pad, peer);
+      else
+        gst_pad_unlink(peer, pad);
       gst_object_unref(peer);
     }
     g_value_reset(&item);
@@ -112,18 +114,22 @@ gboolean TMediaGraph::BusWatch(GstBus*, GstMessage* message, gpointer data) {
     case GST_MESSAGE_ERROR: {
       GError* error = nullptr;
       gst_message_parse_error(message, &error, nullptr);
-      const bool lost = !self->currentSource.empty() && source == self->currentSource && error &&
-                        error->domain == GST_RESOURCE_ERROR;
-      self->onEvent({lost ? GraphEvent::Kind::DeviceLost : GraphEvent::Kind::Error, source, error ? error->message : ""});
+      const bool lost =
+          !self->currentSource.empty() && source == self->currentSource && error && error->domain == GST_RESOURCE_ERROR;
+      self->onEvent(
+          {lost ? GraphEvent::Kind::DeviceLost : GraphEvent::Kind::Error, source, error ? error->message : ""});
       if (error) g_error_free(error);
       break;
     }
-    case GST_MESSAGE_EOS: self->onEvent({GraphEvent::Kind::EndOfStream, source, {}}); break;
+    case GST_MESSAGE_EOS:
+      self->onEvent({GraphEvent::Kind::EndOfStream, source, {}});
+      break;
     case GST_MESSAGE_ELEMENT:
       if (const GstStructure* body = gst_message_get_structure(message))
         self->onEvent({GraphEvent::Kind::Element, source, gst_structure_get_name(body)});
       break;
-    default: break;
+    default:
+      break;
   }
   return TRUE;
 }
@@ -275,9 +281,8 @@ bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {
     }
     return fail(reason);
   }
-  const GstStateChangeReturn state =
-      gst_element_get_state(pipeline_.get(), nullptr, nullptr,
-                            std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count());
+  const GstStateChangeReturn state = gst_element_get_state(
+      pipeline_.get(), nullptr, nullptr, std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count());
   const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
   if (const gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
     GError* e = nullptr;
@@ -303,8 +308,9 @@ bool TMediaGraph::Running() const {
 }
 
 std::optional<TMediaGraph::OutputFile> TMediaGraph::SetOutputFileName(OutputKind kind, const std::string& path) {
-  OutputFile file{gst::ElementPtr::Sink(gst_element_factory_make(kind == OutputKind::Avi ? "avimux" : "asfmux", nullptr)),
-                  gst::ElementPtr::Sink(gst_element_factory_make("filesink", nullptr))};
+  OutputFile file{
+      gst::ElementPtr::Sink(gst_element_factory_make(kind == OutputKind::Avi ? "avimux" : "asfmux", nullptr)),
+      gst::ElementPtr::Sink(gst_element_factory_make("filesink", nullptr))};
   if (!file.muxer || !file.sink) return std::nullopt;
   g_object_set(file.sink.get(), "location", path.c_str(), "async", FALSE, nullptr);
   const std::string number = std::to_string(++autoNumber_);
@@ -324,7 +330,9 @@ bool TMediaGraph::RepointFileSink(GstElement* sink, const std::string& path) {
   return gst_element_sync_state_with_parent(sink);
 }
 
-void TMediaGraph::SetStreamFormat(GstElement* capsfilter, GstCaps* caps) { g_object_set(capsfilter, "caps", caps, nullptr); }
+void TMediaGraph::SetStreamFormat(GstElement* capsfilter, GstCaps* caps) {
+  g_object_set(capsfilter, "caps", caps, nullptr);
+}
 
 // --- Tee branches -----------------------------------------------------------
 
@@ -343,8 +351,8 @@ bool TeeBranch::Attach() {
   GstElement* previous = queue_.get();
   bool linked = true;
   for (const gst::ElementPtr& element : elements_) {
-    linked = linked && gst_bin_add(GST_BIN(graph_.pipeline()), element.get()) &&
-             gst_element_link(previous, element.get());
+    linked =
+        linked && gst_bin_add(GST_BIN(graph_.pipeline()), element.get()) && gst_element_link(previous, element.get());
     previous = element.get();
   }
   for (auto element = elements_.rbegin(); element != elements_.rend(); ++element)

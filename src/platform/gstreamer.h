@@ -45,16 +45,17 @@ class ObjectPtr {
   T* ptr_ = nullptr;
 };
 
-// Unique owner of a GstMiniObject-derived pointer (caps, buffers, messages).
+// Owner of one reference to a GstMiniObject-derived pointer (caps, buffers,
+// messages); copying takes another reference.
 template <typename T>
 class MiniObjectPtr {
  public:
   MiniObjectPtr() = default;
   explicit MiniObjectPtr(T* adopted) : ptr_(adopted) {}
-  MiniObjectPtr(const MiniObjectPtr&) = delete;
-  MiniObjectPtr& operator=(const MiniObjectPtr&) = delete;
+  MiniObjectPtr(const MiniObjectPtr& other)
+      : ptr_(other.ptr_ ? reinterpret_cast<T*>(gst_mini_object_ref(GST_MINI_OBJECT_CAST(other.ptr_))) : nullptr) {}
   MiniObjectPtr(MiniObjectPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-  MiniObjectPtr& operator=(MiniObjectPtr&& other) noexcept {
+  MiniObjectPtr& operator=(MiniObjectPtr other) noexcept {
     std::swap(ptr_, other.ptr_);
     return *this;
   }

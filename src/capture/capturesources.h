@@ -1,0 +1,113 @@
+// What the program knows about the capture hardware: one device per capture
+// device found (DV camcorder, video capture device, sound-card input), the
+// selectable streams of those devices ("sources"), and the lists kept in step
+// with what the system offers.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/gstreamer.h"
+
+enum TDeviceKind : std::uint8_t { dkUnknown = 0, dkDV = 1, dkPlugIn = 2, dkVideo = 3, dkAudio = 4, dkStream = 5 };
+
+// One device as a device provider offers it: its identity (the device path,
+// the sound server's source name or the camcorder's GUID), the name the
+// system gives it, what it produces, and how to make its source element.
+struct TDeviceMoniker {
+  QString identity;
+  QString friendlyName;
+  gst::CapsPtr caps;
+  std::function<gst::ElementPtr()> createSource;
+  int videoStreams = 0;  // when known from the provider
+  int audioStreams = 0;
+};
+
+// Whatever lists devices: the system's device monitor, the 1394 bus, the
+// simulated devices.
+class TDeviceProvider {
+ public:
+  virtual ~TDeviceProvider() = default;
+  virtual std::vector<TDeviceMoniker> Devices() = 0;
+};
+
+// The kind of a device from what it produces: interleaved DV first, then a
+// bare byte stream, then pictures, then sound.
+TDeviceKind ClassifyDevice(const GstCaps* caps);
+
+class TCaptureDevice {
+ public:
+  TCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, int instance, const QString& baseName);
+  virtual ~TCaptureDevice() = default;
+
+  QString Name;        // base name, then " #n" from the second instance on
+  QString DriverName;  // the name the system gives the device
+  int Instance = 1;
+  int VideoStreamCount = 0;
+  int AudioStreamCount = 0;
+  bool Valid = false;
+  std::uint8_t NativeFormat1 = 0;
+  std::uint8_t NativeFormat2 = 0;
+  TDeviceKind Kind = dkUnknown;
+  bool Present = false;
+
+  const QString& identity() const { return identity_; }
+  // A new source element for the device.
+  gst::ElementPtr CreateSource() const { return createSource_ ? createSource_() : gst::ElementPtr(); }
+
+ private:
+  QString identity_;
+  std::function<gst::ElementPtr()> createSource_;
+};
+
+// The devices of one category (video inputs or audio inputs), kept in step
+// with the providers by mark and sweep.
+class TCaptureDeviceList {
+ public:
+  // Called before a device that went away is removed (its sources are
+  // deactivated first).
+  std::function<void(TCaptureDevice&)> beforeRemoval;
+
+  // `wanted` tells which kinds belong to this list.
+  bool Refresh(const std::vector<TDeviceMoniker>& monikers, const std::function<bool(TDeviceKind)>& wanted);
+  // The smallest instance number not used by a device of that name.
+  int NextInstance(const QString& driverName) const;
+  int IndexOfMoniker(const QString& identity) const;
+  TCaptureDevice* Item(int index) const;
+  int Count() const { return static_cast<int>(devices_.size()); }
+
+ private:
+  QString FreeDvName() const;
+  std::vector<std::unique_ptr<TCaptureDevice>> devices_;
+};
+
+// A selectable stream of a device, named as the source selectors show it.
+class TavFlux {
+ public:
+  TavFlux(TCaptureDevice& device, int streamNumber) : Device(&device), StreamNumber(streamNumber) {}
+  virtual ~TavFlux() = default;
+  TCaptureDevice* Device;
+  int StreamNumber;
+  QString Name;
+  bool Active = false;
+  bool HasTransport = false;
+  bool IsVcr = false;
+  bool IsCamera = false;
+};
+
+class TVideoSource : public TavFlux {
+ public:
+  TVideoSource(TCaptureDevice& device, int streamNumber);
+};
+
+class TAudioSource : public TavFlux {
+ public:
+  TAudioSource(TCaptureDevice& device, int streamNumber);
+};
+
+// The sources of every device of a list, in list order; a stream number out
+// of the device's range gives no source.
+std::vector<std::unique_ptr<TVideoSource>> VideoSourcesOf(const TCaptureDeviceList& devices);
+std::vector<std::unique_ptr<TAudioSource>> AudioSourcesOf(const TCaptureDeviceList& devices);
