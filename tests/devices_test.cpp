@@ -102,3 +102,92 @@ TEST(Devices, a_device_that_went_away_is_released_then_removed) {
   EXPECT_EQ(video.IndexOfMoniker("guid:9"), -1);
   EXPECT_EQ(video.Item(5), nullptr);
 }
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "capture/simulateddevices.h"
+#include "media/filters/gstfilteradapter.h"
+#include "media/filters/tessivoelements.h"
+#include "media/filters/vx_scenedetect.h"
+#include "platform/graph.h"
+
+namespace {
+
+// Runs a source element into the rest of a pipeline for a while and answers
+// how many buffers reached the end.
+int BuffersWithin(gst::ElementPtr source, const char* rest, int milliseconds, gst::ElementPtr* named = nullptr,
+                  const char* name = nullptr) {
+  graph::TMediaGraph fg;
+  GError* error = nullptr;
+  auto tail = gst::ElementPtr::Sink(gst_parse_bin_from_description(rest, TRUE, &error));
+  if (error) {
+    ADD_FAILURE() << error->message;
+    g_error_free(error);
+    return 0;
+  }
+  if (!fg.AddFilter(source.get(), "source") || !fg.AddFilter(tail.get(), "rest") ||
+      !gst_element_link(source.get(), tail.get()))
+    return 0;
+  if (named) *named = gst::ElementPtr(gst_bin_get_by_name(GST_BIN(tail.get()), name));
+  std::atomic<int> count{0};
+  gst::ElementPtr sink(gst_bin_get_by_name(GST_BIN(tail.get()), "end"));
+  const graph::PadPtr sinkPad(gst_element_get_static_pad(sink.get(), "sink"));
+  gst_pad_add_probe(
+      sinkPad.get(), GST_PAD_PROBE_TYPE_BUFFER,
+      [](GstPad*, GstPadProbeInfo*, gpointer c) {
+        static_cast<std::atomic<int>*>(c)->fetch_add(1);
+        return GST_PAD_PROBE_OK;
+      },
+      &count, nullptr);
+  std::string failure;
+  EXPECT_TRUE(fg.Run(std::chrono::seconds(10), &failure)) << failure;
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  fg.Stop();
+  return count.load();
+}
+
+}  // namespace
+
+TEST(SimulatedDevices, are_listed_and_named_like_real_ones) {
+  TSimulatedDeviceProvider provider(2);
+  TCaptureDeviceList video, audio;
+  const std::vector<TDeviceMoniker> devices = provider.Devices();
+  ASSERT_TRUE(video.Refresh(devices, kVideoList));
+  ASSERT_TRUE(audio.Refresh(devices, kAudioList));
+  EXPECT_EQ(Names(VideoSourcesOf(video)),
+            (QStringList{"DV Source - Video", "DV Source #2 - Video", "Webcam simulée", "Encodeur MPEG-2 simulé"}));
+  EXPECT_EQ(Names(AudioSourcesOf(video)), (QStringList{"DV Source - Audio", "DV Source #2 - Audio"}));
+  EXPECT_EQ(Names(AudioSourcesOf(audio)), QStringList{"Carte son simulée"});
+  qputenv("TESSIVO_SIMULATED_DEVICES", "3");
+  EXPECT_EQ(TSimulatedDeviceProvider::RequestedCamcorders(), 3);
+  qunsetenv("TESSIVO_SIMULATED_DEVICES");
+  EXPECT_EQ(TSimulatedDeviceProvider::RequestedCamcorders(), 0);
+}
+
+TEST(SimulatedDevices, the_camcorder_sends_whole_dated_dv_frames) {
+  gst::EnsureInitialised();
+  ASSERT_TRUE(RegisterTessivoPlugin());
+  gst::ElementPtr detectorElement;
+  const int frames =
+      BuffersWithin(TSimulatedDeviceProvider::MakeCamcorder(1),
+                    "vx_scenedetect name=detector ! fakesink name=end async=false", 1500, &detectorElement, "detector");
+  EXPECT_GE(frames, 20);
+  ASSERT_TRUE(detectorElement);
+  auto* detector = static_cast<Tvx_SceneDetect*>(FilterOfElement(detectorElement.get()));
+  EXPECT_TRUE(detector->currentHasDate());
+  // Whole frames: the DIF header is where it belongs, and the time code runs.
+  EXPECT_EQ(detector->currentVideoSystem(), dv::kSystem625);
+  EXPECT_TRUE(detector->slot(1).info.hasTimeCode);  // the first frame's slot
+}
+
+TEST(SimulatedDevices, webcam_mpeg_device_and_sound_card_deliver) {
+  TSimulatedDeviceProvider provider(0);
+  const std::vector<TDeviceMoniker> devices = provider.Devices();
+  ASSERT_EQ(devices.size(), 3u);
+  EXPECT_GE(BuffersWithin(devices[0].createSource(), "videoconvert ! fakesink name=end", 700), 5);
+  EXPECT_GE(BuffersWithin(devices[1].createSource(), "fakesink name=end", 1500), 1);
+  EXPECT_GE(BuffersWithin(devices[2].createSource(), "fakesink name=end", 700), 5);
+}

@@ -32,7 +32,8 @@ TDeviceKind ClassifyDevice(const GstCaps* caps) {
     return dkDV;
   if (AnyStructure(caps, [](const GstStructure* s) { return gst_structure_has_name(s, "application/octet-stream"); }))
     return dkStream;
-  if (AnyStructure(caps, [](const GstStructure* s) { return NameStartsWith(s, "video/") || NameStartsWith(s, "image/"); }))
+  if (AnyStructure(caps,
+                   [](const GstStructure* s) { return NameStartsWith(s, "video/") || NameStartsWith(s, "image/"); }))
     return dkVideo;
   if (AnyStructure(caps, [](const GstStructure* s) { return NameStartsWith(s, "audio/"); })) return dkAudio;
   return dkUnknown;
@@ -60,7 +61,8 @@ TCaptureDevice::TCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, 
     case dkAudio:
       AudioStreamCount = std::max(1, moniker.audioStreams);
       break;
-    default: break;
+    default:
+      break;
   }
   Valid = static_cast<bool>(createSource_);
 }
