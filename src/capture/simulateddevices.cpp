@@ -52,50 +52,52 @@ int TSimulatedDeviceProvider::RequestedCamcorders() {
   return ok ? std::max(0, count) : 1;
 }
 
+namespace {
+
+TDeviceMoniker Simulated(QString identity, QString name, const char* caps, std::function<gst::ElementPtr()> create,
+                         int videoStreams, int audioStreams) {
+  TDeviceMoniker device;
+  device.identity = std::move(identity);
+  device.friendlyName = std::move(name);
+  device.caps = Caps(caps);
+  device.createSource = std::move(create);
+  device.videoStreams = videoStreams;
+  device.audioStreams = audioStreams;
+  return device;
+}
+
+}  // namespace
+
 std::vector<TDeviceMoniker> TSimulatedDeviceProvider::Devices() {
   gst::EnsureInitialised();
   std::vector<TDeviceMoniker> devices;
-  for (int number = 1; number <= camcorders_; ++number) {
-    TDeviceMoniker camcorder;
-    camcorder.identity = QStringLiteral("simulated:camcorder:%1").arg(number);
-    camcorder.friendlyName = QStringLiteral("Caméscope DV simulé");
-    camcorder.caps = Caps("video/x-dv,systemstream=true");
-    camcorder.createSource = [number] { return MakeCamcorder(number); };
-    camcorder.videoStreams = camcorder.audioStreams = 1;
-    devices.push_back(std::move(camcorder));
-  }
-  TDeviceMoniker webcam;
-  webcam.identity = "simulated:webcam";
-  webcam.friendlyName = QStringLiteral("Webcam simulée");
-  webcam.caps = Caps("video/x-raw,width=640,height=480,framerate=30/1");
-  webcam.createSource = [] {
-    return MakeBin(
-        "videotestsrc is-live=true pattern=ball ! capsfilter caps=video/x-raw,format=YUY2,width=640,height=480,"
-        "framerate=30/1");
-  };
-  webcam.videoStreams = 1;
-  devices.push_back(std::move(webcam));
-  TDeviceMoniker mpeg;
-  mpeg.identity = "simulated:mpeg2";
-  mpeg.friendlyName = QStringLiteral("Encodeur MPEG-2 simulé");
-  mpeg.caps = Caps("video/mpeg,mpegversion=2,systemstream=true");
-  mpeg.createSource = [] {
-    return MakeBin(
-        "videotestsrc is-live=true pattern=smpte ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 "
-        "! mpeg2enc format=3 ! mpegvideoparse ! avmux_mpeg");
-  };
-  mpeg.videoStreams = 1;
-  devices.push_back(std::move(mpeg));
-  TDeviceMoniker soundCard;
-  soundCard.identity = "simulated:soundcard";
-  soundCard.friendlyName = QStringLiteral("Carte son simulée");
-  soundCard.caps = Caps("audio/x-raw,rate=48000,channels=2");
-  soundCard.createSource = [] {
-    return MakeBin(
-        "audiotestsrc is-live=true freq=660 volume=0.2 ! capsfilter "
-        "caps=audio/x-raw,format=S16LE,rate=48000,channels=2");
-  };
-  soundCard.audioStreams = 1;
-  devices.push_back(std::move(soundCard));
+  for (int number = 1; number <= camcorders_; ++number)
+    devices.push_back(Simulated(
+        QStringLiteral("simulated:camcorder:%1").arg(number), QStringLiteral("Caméscope DV simulé"),
+        "video/x-dv,systemstream=true", [number] { return MakeCamcorder(number); }, 1, 1));
+  devices.push_back(Simulated(
+      "simulated:webcam", QStringLiteral("Webcam simulée"), "video/x-raw,width=640,height=480,framerate=30/1",
+      [] {
+        return MakeBin(
+            "videotestsrc is-live=true pattern=ball ! capsfilter caps=video/x-raw,format=YUY2,width=640,height=480,"
+            "framerate=30/1");
+      },
+      1, 0));
+  devices.push_back(Simulated(
+      "simulated:mpeg2", QStringLiteral("Encodeur MPEG-2 simulé"), "video/mpeg,mpegversion=2,systemstream=true",
+      [] {
+        return MakeBin(
+            "videotestsrc is-live=true pattern=smpte ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 "
+            "! mpeg2enc format=3 ! mpegvideoparse ! avmux_mpeg");
+      },
+      1, 0));
+  devices.push_back(Simulated(
+      "simulated:soundcard", QStringLiteral("Carte son simulée"), "audio/x-raw,rate=48000,channels=2",
+      [] {
+        return MakeBin(
+            "audiotestsrc is-live=true freq=660 volume=0.2 ! capsfilter "
+            "caps=audio/x-raw,format=S16LE,rate=48000,channels=2");
+      },
+      0, 1));
   return devices;
 }
