@@ -110,3 +110,28 @@ TEST(DvPacks, calendar_check) {
   EXPECT_FALSE(DateTimeToDays({2023, 4, 30, 0, 60, 0}));
   EXPECT_FALSE(DateTimeToDays({2023, 13, 1, 0, 0, 0}));
 }
+
+TEST(DvPacks, sound_written_into_a_frame_reads_back_for_both_systems) {
+  for (const auto& [system, size, samples] :
+       {std::tuple{kSystem625, kFrameBytes625, 1920}, std::tuple{kSystem525, kFrameBytes525, 1602},
+        std::tuple{kSystem625, kFrameBytes625, kMaxAudioSamples625}}) {
+    SCOPED_TRACE(samples);
+    std::vector<std::uint8_t> frame = MakeDvFrame({.system = system});
+    std::vector<std::int16_t> sound(2 * samples);
+    for (std::size_t i = 0; i < sound.size(); ++i) sound[i] = static_cast<std::int16_t>(i * 7919 % 65536 - 32768);
+    ASSERT_TRUE(WriteAudio(frame.data(), frame.size(), system, sound.data(), samples));
+    EXPECT_EQ(ReadAudioSampleRate(frame.data(), frame.size()), 48000);
+    std::vector<std::int16_t> back(2 * kMaxAudioSamples625);
+    ASSERT_EQ(ReadAudio(frame.data(), frame.size(), back.data(), kMaxAudioSamples625), samples);
+    back.resize(sound.size());
+    EXPECT_EQ(back, sound);
+    // The picture and the other packs are left alone.
+    EXPECT_EQ(ReadVideoSystem(frame.data(), frame.size()), system);
+    EXPECT_TRUE(ReadTimeCode(frame.data(), frame.size(), 0).present());
+  }
+  std::vector<std::uint8_t> frame = MakeDvFrame({});
+  const std::vector<std::int16_t> sound(2 * 2000);
+  EXPECT_FALSE(WriteAudio(frame.data(), frame.size(), kSystem625, sound.data(), 2000));
+  EXPECT_FALSE(WriteAudio(frame.data(), frame.size(), kSystem625, sound.data(), 1000));
+  EXPECT_FALSE(WriteAudio(frame.data(), kFrameBytes625 - 1, kSystem625, sound.data(), 1920));
+}

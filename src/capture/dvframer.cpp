@@ -3,6 +3,8 @@
 #include <gst/base/gstadapter.h>
 
 #include <QDateTime>
+#include <array>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -12,6 +14,20 @@ namespace {
 
 constexpr int kFramesPerSecond = 25;
 constexpr int kSceneSeconds = 20;
+constexpr int kSamplesPerFrame = dv::kAudioRate / kFramesPerSecond;  // 1920
+
+// The camcorder's microphone: a 1 kHz tone on the left, 1.5 kHz on the right,
+// continuous from frame to frame.
+void Sound(std::vector<std::uint8_t>& frame, guint64 index) {
+  std::array<std::int16_t, 2 * kSamplesPerFrame> samples;
+  const double twoPi = 2 * M_PI;
+  for (int n = 0; n < kSamplesPerFrame; ++n) {
+    const double t = static_cast<double>(index * kSamplesPerFrame + n) / dv::kAudioRate;
+    samples[2 * n] = static_cast<std::int16_t>(6000 * std::sin(twoPi * 1000 * t));
+    samples[2 * n + 1] = static_cast<std::int16_t>(6000 * std::sin(twoPi * 1500 * t));
+  }
+  dv::WriteAudio(frame.data(), frame.size(), dv::kSystem625, samples.data(), kSamplesPerFrame);
+}
 
 struct DvFramer {
   GstElement parent;
@@ -56,6 +72,7 @@ GstFlowReturn Chain(GstPad*, GstObject* parent, GstBuffer* buffer) {
     gst_adapter_copy(self->adapter, frame.data(), 0, frame.size());
     gst_adapter_flush(self->adapter, frame.size());
     Stamp(frame, self->index, self->startSeconds);
+    Sound(frame, self->index);
     GstBuffer* out = gst_buffer_new_memdup(frame.data(), frame.size());
     GST_BUFFER_PTS(out) = gst_util_uint64_scale(self->index, GST_SECOND, kFramesPerSecond);
     GST_BUFFER_DURATION(out) = GST_SECOND / kFramesPerSecond;

@@ -29,9 +29,8 @@ gst::CapsPtr Caps(const char* text) { return gst::CapsPtr(gst_caps_from_string(t
 
 }  // namespace
 
-// The DV encoder alone gives whole frames. Sound would come from the DV
-// muxer, which produced nothing from live sources in our graph: the frames go
-// without it for now.
+// The DV encoder alone gives whole frames; the framer stamps them and writes
+// the sound into them (the DV muxer gives nothing from live sources).
 gst::ElementPtr TSimulatedDeviceProvider::MakeCamcorder(int number) {
   gst::EnsureInitialised();
   RegisterDvFramer();

@@ -1,5 +1,6 @@
 #include "media/formats/dvcodes.h"
 
+#include <cstring>
 #include <initializer_list>
 
 namespace dv {
@@ -178,6 +179,94 @@ void FillPacks(std::uint8_t* frame, std::size_t length, std::uint8_t value) {
       WriteBytes(frame, length, sequence, offset, {value, value, value, value, value});
   }
   WriteBytes(frame, length, 0, kAudioSourcePack, {value, value, value, value, value});
+}
+
+}  // namespace dv
+
+namespace dv {
+namespace {
+
+// Where sample n of a channel lies: the sound is shuffled over the DIF
+// sequences of the channel's half of the frame (the left channel in the
+// first half), the nine audio blocks of each, and the 36 sample slots of
+// each block.
+struct AudioSlot {
+  int sequence;
+  int block;
+  int byte;
+};
+
+AudioSlot SlotOf(VideoSystem system, int channel, int n) {
+  const int sequences = system == kSystem625 ? 6 : 5;
+  const int perBlockRow = system == kSystem625 ? 18 : 15;  // samples before the block index moves on
+  const int perSlot = 3 * perBlockRow;                      // samples before the byte position moves on
+  return {channel * sequences + (n / 3 + 2 * (n % 3)) % sequences, 3 * (n % 3) + (n % perSlot) / perBlockRow,
+          8 + 2 * (n / perSlot)};
+}
+
+std::size_t AudioBlockOffset(int sequence, int block) {
+  // After the six header blocks, one audio block heads every sixteen.
+  return static_cast<std::size_t>(sequence) * kDifSequenceBytes + kHeaderBlocksBytes +
+         static_cast<std::size_t>(block) * 16 * kDifBlockBytes;
+}
+
+}  // namespace
+
+bool WriteAudio(std::uint8_t* frame, std::size_t length, VideoSystem system, const std::int16_t* interleaved,
+                int samples) {
+  const bool pal = system == kSystem625;
+  if (system == kSystemUnknown || length < (pal ? kFrameBytes625 : kFrameBytes525)) return false;
+  const int minimum = pal ? kMinAudioSamples625 : kMinAudioSamples525;
+  if (samples < minimum || samples > (pal ? kMaxAudioSamples625 : kMaxAudioSamples525)) return false;
+  const int sequences = pal ? 12 : 10;
+  for (int sequence = 0; sequence < sequences; ++sequence) {
+    for (int block = 0; block < 9; ++block) {
+      std::uint8_t* pack = frame + AudioBlockOffset(sequence, block) + 3;
+      // The source pack sits in block 3 of even sequences and block 0 of odd
+      // ones, the source control pack right after it.
+      const int sourceBlock = sequence % 2 == 0 ? 3 : 0;
+      if (block == sourceBlock) {
+        const std::uint8_t packBytes[kPackBytes] = {kAudioSourcePackId,
+                                                   static_cast<std::uint8_t>(0xC0 | (samples - minimum)), 0x00,
+                                                   static_cast<std::uint8_t>(0xC0 | (pal ? 0x20 : 0x00)), 0x80};
+        std::memcpy(pack, packBytes, kPackBytes);
+      } else if (block == sourceBlock + 1) {
+        const std::uint8_t packBytes[kPackBytes] = {0x51, 0x03, 0xCF, 0xA0, 0xFF};
+        std::memcpy(pack, packBytes, kPackBytes);
+      } else {
+        std::memset(pack, 0xFF, kPackBytes);
+      }
+      // Slots beyond the samples of this frame stay silent.
+      std::memset(frame + AudioBlockOffset(sequence, block) + 8, 0, 72);
+    }
+  }
+  for (int channel = 0; channel < 2; ++channel) {
+    for (int n = 0; n < samples; ++n) {
+      const AudioSlot slot = SlotOf(system, channel, n);
+      const auto value = static_cast<std::uint16_t>(interleaved[2 * n + channel]);
+      std::uint8_t* at = frame + AudioBlockOffset(slot.sequence, slot.block) + slot.byte;
+      at[0] = static_cast<std::uint8_t>(value >> 8);  // big-endian on tape
+      at[1] = static_cast<std::uint8_t>(value & 0xFF);
+    }
+  }
+  return true;
+}
+
+int ReadAudio(const std::uint8_t* frame, std::size_t length, std::int16_t* interleaved, int capacity) {
+  const VideoSystem system = ReadVideoSystem(frame, length);
+  const bool pal = system == kSystem625;
+  if (system == kSystemUnknown || length < (pal ? kFrameBytes625 : kFrameBytes525)) return -1;
+  if (ReadAudioQuantization(frame, length) != 16) return -1;
+  const int samples = (pal ? kMinAudioSamples625 : kMinAudioSamples525) + (frame[kAudioSourcePack + 1] & 0x3F);
+  if (samples > capacity) return -1;
+  for (int channel = 0; channel < 2; ++channel) {
+    for (int n = 0; n < samples; ++n) {
+      const AudioSlot slot = SlotOf(system, channel, n);
+      const std::uint8_t* at = frame + AudioBlockOffset(slot.sequence, slot.block) + slot.byte;
+      interleaved[2 * n + channel] = static_cast<std::int16_t>(at[0] << 8 | at[1]);
+    }
+  }
+  return samples;
 }
 
 }  // namespace dv

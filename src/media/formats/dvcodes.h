@@ -92,3 +92,26 @@ void WriteVideoSystem(std::uint8_t* frame, std::size_t length, VideoSystem syste
 void FillPacks(std::uint8_t* frame, std::size_t length, std::uint8_t value);
 
 }  // namespace dv
+
+namespace dv {
+
+// Sound of a frame: 16-bit stereo at 48 kHz, locked to the picture (1920
+// sample pairs a frame at 25 frames a second; 1600 or 1602 at 29.97).
+inline constexpr int kAudioRate = 48000;
+inline constexpr int kMaxAudioSamples625 = 1944;
+inline constexpr int kMaxAudioSamples525 = 1620;
+inline constexpr int kMinAudioSamples625 = 1896;
+inline constexpr int kMinAudioSamples525 = 1580;
+
+// Writes `samples` sample pairs of interleaved left/right sound into the
+// audio DIF blocks of a frame of that system, with the audio source and
+// source control packs of every audio block that carries them. False (the
+// frame unchanged) when the frame is shorter than its system's size or the
+// count does not fit a frame.
+bool WriteAudio(std::uint8_t* frame, std::size_t length, VideoSystem system, const std::int16_t* interleaved,
+                int samples);
+// Reads back what WriteAudio wrote (16-bit sound only): the number of sample
+// pairs, or -1 when the frame has no 16-bit sound it can read.
+int ReadAudio(const std::uint8_t* frame, std::size_t length, std::int16_t* interleaved, int capacity);
+
+}  // namespace dv
