@@ -106,7 +106,7 @@ bool TCaptureDeviceList::Refresh(const std::vector<TDeviceMoniker>& monikers,
       const TDeviceKind kind = ClassifyDevice(moniker.caps.get());
       if (kind == dkUnknown || kind == dkStream || !wanted(kind)) continue;
       const QString baseName = kind == dkDV ? QString(kDvBaseName) : moniker.friendlyName;
-      auto device = std::make_unique<TCaptureDevice>(kind, moniker, NextInstance(moniker.friendlyName), baseName);
+      auto device = MakeCaptureDevice(kind, moniker, NextInstance(moniker.friendlyName), baseName);
       // Two camcorders of different makes are both "DV Source" by their own
       // numbering: the second one shown takes the next free number.
       if (kind == dkDV) device->Name = FreeDvName();
@@ -130,12 +130,14 @@ bool TCaptureDeviceList::Refresh(const std::vector<TDeviceMoniker>& monikers,
 
 TVideoSource::TVideoSource(TCaptureDevice& device, int streamNumber) : TavFlux(device, streamNumber) {
   if (streamNumber < 1 || streamNumber > device.VideoStreamCount) return;
+  SceneDetector = device.SceneDetector();
   Name = streamNumber > 1 ? device.Name + " #" + QString::number(streamNumber)
                           : device.Name + (device.AudioStreamCount > 0 ? " - Video" : "");
 }
 
 TAudioSource::TAudioSource(TCaptureDevice& device, int streamNumber) : TavFlux(device, streamNumber) {
   if (streamNumber < 1 || streamNumber > device.AudioStreamCount) return;
+  SceneDetector = device.SceneDetector();
   Name = streamNumber > 1 ? device.Name + "#" + QString::number(streamNumber)
                           : device.Name + (device.VideoStreamCount > 0 ? " - Audio" : "");
 }

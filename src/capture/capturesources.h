@@ -9,7 +9,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/graph.h"
 #include "platform/gstreamer.h"
+
+class Tvx_SceneDetect;
 
 enum TDeviceKind : std::uint8_t { dkUnknown = 0, dkDV = 1, dkPlugIn = 2, dkVideo = 3, dkAudio = 4, dkStream = 5 };
 
@@ -37,11 +40,43 @@ class TDeviceProvider {
 // bare byte stream, then pictures, then sound.
 TDeviceKind ClassifyDevice(const GstCaps* caps);
 
+// A capture device and what it puts into the graph. The operations work on
+// the capture graph context (capturecontext.h): the base answers as a device
+// with nothing to offer; each kind overrides them.
 class TCaptureDevice {
  public:
   TCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, int instance, const QString& baseName);
   virtual ~TCaptureDevice() = default;
 
+  // Brings video stream n (from 1) into the graph: leaves an unconnected
+  // uncompressed video output in the context's VideoOutPin and the tee of
+  // the native stream in VideoTee.
+  virtual void SetVideoGraph(int /*streamNumber*/) {}
+  // Brings audio stream n into the graph: answers the audio tee's free
+  // output (none on failure) and sets AudioTee.
+  virtual graph::PadPtr SetAudioGraph(int /*streamNumber*/) { return {}; }
+  virtual bool KillVideoGraph() { return true; }
+  virtual bool KillAudioGraph() { return true; }
+  // Puts the device's source (and what it needs right after it) into the
+  // graph, once; answers the source element.
+  virtual GstElement* SetSourceGraph() { return nullptr; }
+  virtual void KillSourceGraph() {}
+  // The device's own recording of its native stream to a file.
+  virtual bool CaptureNative(const QString& /*fileName*/) { return false; }
+  virtual bool FinCaptureNative() { return false; }
+  // The scene detector on the device's stream (DV camcorders only).
+  virtual Tvx_SceneDetect* SceneDetector() const { return nullptr; }
+  // The source element, made on first use and kept until the device's
+  // source leaves the graph (a new one is made for the next use: some
+  // elements do not start cleanly twice).
+  GstElement* SourceFilter();
+  bool SourceInGraph() const;
+
+ protected:
+  void ReleaseSource() { source_ = {}; }
+  GstElement* ExistingSource() const { return source_.get(); }
+
+ public:
   QString Name;        // base name, then " #n" from the second instance on
   QString DriverName;  // the name the system gives the device
   int Instance = 1;
@@ -60,7 +95,12 @@ class TCaptureDevice {
  private:
   QString identity_;
   std::function<gst::ElementPtr()> createSource_;
+  gst::ElementPtr source_;
 };
+
+// A device of that kind, named by the rules.
+std::unique_ptr<TCaptureDevice> MakeCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, int instance,
+                                                  const QString& baseName);
 
 // The devices of one category (video inputs or audio inputs), kept in step
 // with the providers by mark and sweep.
@@ -95,6 +135,7 @@ class TavFlux {
   bool HasTransport = false;
   bool IsVcr = false;
   bool IsCamera = false;
+  Tvx_SceneDetect* SceneDetector = nullptr;
 };
 
 class TVideoSource : public TavFlux {

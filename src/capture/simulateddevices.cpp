@@ -86,8 +86,10 @@ std::vector<TDeviceMoniker> TSimulatedDeviceProvider::Devices() {
       "simulated:mpeg2", QStringLiteral("Encodeur MPEG-2 simulé"), "video/mpeg,mpegversion=2,systemstream=true",
       [] {
         return MakeBin(
-            "videotestsrc is-live=true pattern=smpte ! video/x-raw,format=I420,width=720,height=576,framerate=25/1 "
-            "! mpeg2enc format=3 ! mpegvideoparse ! avmux_mpeg");
+            "videotestsrc is-live=true pattern=smpte ! video/x-raw,format=I420,width=352,height=288,framerate=25/1 "
+            "! mpeg2enc format=3 ! mpegvideoparse ! avmux_mpeg "
+            // The muxer sends no caps of its own; a device does.
+            "! capsfilter caps=video/mpeg,mpegversion=2,systemstream=true");
       },
       1, 0));
   devices.push_back(Simulated(

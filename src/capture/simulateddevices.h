@@ -1,7 +1,8 @@
 // Devices for a machine without capture hardware: a DV camcorder (live PAL DV
 // frames with a time code and a recording date that follows the clock and
 // jumps to a new scene every 20 seconds, with a two-tone sound), a webcam (a
-// moving test pattern, 640x480 at 30 frames a second), an MPEG-2 device (a program stream) and a
+// moving test pattern, 640x480 at 30 frames a second), an MPEG-2 device (a program stream at 352x288, the size
+// the encoder keeps up with here) and a
 // sound card (a tone, 48 kHz stereo). They are offered when no real device is
 // found, or always with TESSIVO_SIMULATED_DEVICES set (its number is how many
 // camcorders).

@@ -1,6 +1,7 @@
 #include "platform/graph.h"
 
 #include <QLoggingCategory>
+#include <algorithm>
 #include <future>
 
 Q_LOGGING_CATEGORY(lcGraph, "tessivo.graph")
@@ -42,6 +43,21 @@ void UnlinkAll(GstElement* element) {
   }
   g_value_unset(&item);
   gst_iterator_free(pads);
+}
+
+void ReleaseRequestPads(GstElement* element) {
+  std::vector<PadPtr> requested;
+  GstIterator* pads = gst_element_iterate_src_pads(element);
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
+    auto* pad = GST_PAD(g_value_get_object(&item));
+    if (GstPadTemplate* templ = GST_PAD_PAD_TEMPLATE(pad); templ && GST_PAD_TEMPLATE_PRESENCE(templ) == GST_PAD_REQUEST)
+      requested.push_back(PadPtr::Ref(pad));
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(pads);
+  for (const PadPtr& pad : requested) gst_element_release_request_pad(element, pad.get());
 }
 
 // The converters a raw stream may need, or a decoder for an encoded one.
@@ -150,6 +166,14 @@ bool TMediaGraph::AddFilter(GstElement* element, const std::string& name) {
 bool TMediaGraph::RemoveFilter(GstElement* element) {
   if (!Contains(element)) return false;
   gst_object_ref(element);  // the bin's reference goes; the caller's stays
+  for (auto it = teeQueues_.begin(); it != teeQueues_.end(); ++it) {
+    if (it->first != element) continue;
+    const std::vector<gst::ElementPtr> queues = std::move(it->second);
+    teeQueues_.erase(it);
+    for (const gst::ElementPtr& queue : queues) RemoveFilter(queue.get());
+    ReleaseRequestPads(element);
+    break;
+  }
   UnlinkAll(element);
   gst_element_set_state(element, GST_STATE_NULL);
   const bool removed = gst_bin_remove(GST_BIN(pipeline_.get()), element);
@@ -255,6 +279,36 @@ PadPtr TMediaGraph::FindPin(GstElement* element, Direction direction, const std:
     }
   }
   return {};
+}
+
+PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
+  if (!Contains(tee) || position < 1) return {};
+  auto entry = std::find_if(teeQueues_.begin(), teeQueues_.end(), [tee](const auto& e) { return e.first == tee; });
+  if (entry == teeQueues_.end()) entry = teeQueues_.insert(teeQueues_.end(), {tee, {}});
+  auto& queues = entry->second;
+  // A queue taken out with a chain comes back to its output.
+  for (std::size_t i = 0; i < queues.size() && static_cast<int>(i) < position; ++i) {
+    if (Contains(queues[i].get())) continue;
+    const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(i));
+    const PadPtr queueSink(gst_element_get_static_pad(queues[i].get(), "sink"));
+    if (!teePad || gst_pad_is_linked(teePad.get()) ||
+        !AddFilter(queues[i].get(), NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(i + 1)) ||
+        gst_pad_link(teePad.get(), queueSink.get()) != GST_PAD_LINK_OK)
+      return {};
+  }
+  while (static_cast<int>(queues.size()) < position) {
+    const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(queues.size()));
+    auto queue = gst::ElementPtr::Sink(gst_element_factory_make("queue", nullptr));
+    const std::string name = NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(queues.size() + 1);
+    if (!teePad || !queue || !AddFilter(queue.get(), name)) return {};
+    const PadPtr queueSink(gst_element_get_static_pad(queue.get(), "sink"));
+    if (gst_pad_link(teePad.get(), queueSink.get()) != GST_PAD_LINK_OK) {
+      RemoveFilter(queue.get());
+      return {};
+    }
+    queues.push_back(queue);
+  }
+  return PadPtr(gst_element_get_static_pad(queues[position - 1].get(), "src"));
 }
 
 bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {

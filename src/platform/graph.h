@@ -87,6 +87,12 @@ class TMediaGraph {
   PadPtr FindPin(GstElement* element, Direction direction, const std::string& mediaType, bool unconnectedOnly,
                  int index) const;
 
+  // Output k (from 1) of a tee, headed by its own queue so that each branch
+  // streams on its own thread: answers the queue's output. The queues belong
+  // to the tee: they leave the graph with it, and the tee's outputs are given
+  // back then.
+  PadPtr TeeOutput(GstElement* tee, int position);
+
   // PLAYING, waiting for the state change; false (with the reason) on a
   // failed change, a timeout or an error posted meanwhile.
   bool Run(std::chrono::milliseconds timeout = std::chrono::seconds(5), std::string* error = nullptr);
@@ -116,6 +122,7 @@ class TMediaGraph {
  private:
   static gboolean BusWatch(GstBus* bus, GstMessage* message, gpointer self);
   gst::ElementPtr pipeline_;
+  std::vector<std::pair<GstElement*, std::vector<gst::ElementPtr>>> teeQueues_;
   guint watch_ = 0;
   int autoNumber_ = 0;
 };

@@ -199,7 +199,7 @@ struct AudioSlot {
 AudioSlot SlotOf(VideoSystem system, int channel, int n) {
   const int sequences = system == kSystem625 ? 6 : 5;
   const int perBlockRow = system == kSystem625 ? 18 : 15;  // samples before the block index moves on
-  const int perSlot = 3 * perBlockRow;                      // samples before the byte position moves on
+  const int perSlot = 3 * perBlockRow;                     // samples before the byte position moves on
   return {channel * sequences + (n / 3 + 2 * (n % 3)) % sequences, 3 * (n % 3) + (n % perSlot) / perBlockRow,
           8 + 2 * (n / perSlot)};
 }
@@ -227,8 +227,8 @@ bool WriteAudio(std::uint8_t* frame, std::size_t length, VideoSystem system, con
       const int sourceBlock = sequence % 2 == 0 ? 3 : 0;
       if (block == sourceBlock) {
         const std::uint8_t packBytes[kPackBytes] = {kAudioSourcePackId,
-                                                   static_cast<std::uint8_t>(0xC0 | (samples - minimum)), 0x00,
-                                                   static_cast<std::uint8_t>(0xC0 | (pal ? 0x20 : 0x00)), 0x80};
+                                                    static_cast<std::uint8_t>(0xC0 | (samples - minimum)), 0x00,
+                                                    static_cast<std::uint8_t>(0xC0 | (pal ? 0x20 : 0x00)), 0x80};
         std::memcpy(pack, packBytes, kPackBytes);
       } else if (block == sourceBlock + 1) {
         const std::uint8_t packBytes[kPackBytes] = {0x51, 0x03, 0xCF, 0xA0, 0xFF};

@@ -1,0 +1,495 @@
+#include "capture/preview.h"
+
+#include <gst/audio/audio.h>
+#include <gst/video/video.h>
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numeric>
+
+#include "capture/capturecontext.h"
+#include "capture/capturesources.h"
+#include "capture/mediamodule.h"
+#include "capture/videorenderer.h"
+#include "media/filters/vx_superposer.h"
+
+Q_LOGGING_CATEGORY(lcPreview, "tessivo.preview", QtInfoMsg)
+
+namespace {
+
+using graph::Direction;
+using graph::PadPtr;
+
+struct Module {
+  std::unique_ptr<Tdm> dm;
+  std::unique_ptr<TVideoRenderer> video;
+  gst::ElementPtr volume;
+  bool sound = false;
+  bool mpeg2RatioNormal = true;
+};
+
+Module& TheModule() {
+  static Module module;
+  return module;
+}
+
+graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
+
+PadPtr In(GstElement* element) { return Graph().FindPin(element, Direction::Input, {}, true, 0); }
+PadPtr Out(GstElement* element) { return Graph().FindPin(element, Direction::Output, {}, true, 0); }
+
+bool Link(const PadPtr& output, const PadPtr& input) {
+  return output && input && Graph().ConnectDirect(output.get(), input.get());
+}
+
+// The sound output of the preview: the monitoring volume, then whichever
+// output answers (the sound server, then ALSA's default device), else a sink
+// that keeps the pace and plays nothing.
+gst::ElementPtr MakeAudioOutput(gst::ElementPtr& volume, bool& sound) {
+  auto bin = gst::ElementPtr::Sink(gst_bin_new(nullptr));
+  volume = gst::ElementPtr::Sink(gst_element_factory_make("volume", nullptr));
+  auto convert = gst::ElementPtr::Sink(gst_element_factory_make("audioconvert", nullptr));
+  auto resample = gst::ElementPtr::Sink(gst_element_factory_make("audioresample", nullptr));
+  gst::ElementPtr sink;
+  for (const char* factory : {"pulsesink", "alsasink"}) {
+    sink = gst::ElementPtr::Sink(gst_element_factory_make(factory, nullptr));
+    if (!sink) continue;
+    if (gst_element_set_state(sink.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+      gst_element_set_state(sink.get(), GST_STATE_NULL);
+      break;
+    }
+    gst_element_set_state(sink.get(), GST_STATE_NULL);
+    sink = {};
+  }
+  sound = static_cast<bool>(sink);
+  if (!sound) {
+    qCWarning(lcPreview) << "no sound output: the preview runs silent";
+    sink = gst::ElementPtr::Sink(gst_element_factory_make("fakesink", nullptr));
+  }
+  // Samples come without times: played as they come.
+  g_object_set(sink.get(), "sync", FALSE, "async", FALSE, nullptr);
+  if (!volume || !convert || !resample || !sink) return {};
+  gst_bin_add_many(GST_BIN(bin.get()), GST_ELEMENT(gst_object_ref(volume.get())),
+                   GST_ELEMENT(gst_object_ref(convert.get())), GST_ELEMENT(gst_object_ref(resample.get())),
+                   GST_ELEMENT(gst_object_ref(sink.get())), nullptr);
+  if (!gst_element_link_many(convert.get(), resample.get(), volume.get(), sink.get(), nullptr)) return {};
+  const PadPtr input(gst_element_get_static_pad(convert.get(), "sink"));
+  gst_element_add_pad(bin.get(), gst_ghost_pad_new("sink", input.get()));
+  return bin;
+}
+
+// --- Format of the current sources ------------------------------------------------
+
+void ApplyVideoFormat(const GstCaps* caps) {
+  TCaptureContext& context = CaptureContext();
+  const TVideoFormat format = VideoFormatOfCaps(caps, TheModule().mpeg2RatioNormal);
+  if (!format.recognised) return;
+  if (lcPreview().isDebugEnabled()) {
+    gchar* text = gst_caps_to_string(caps);
+    qCDebug(lcPreview) << "picture format:" << text;
+    g_free(text);
+  }
+  context.SrcWidth = format.width;
+  context.SrcHeight = format.height;
+  context.AspectX = format.aspectX;
+  context.AspectY = format.aspectY;
+  context.FourCC = format.fourCC;
+  context.Compressed = format.compressed;
+  context.AvgTimePerFrame = format.avgTimePerFrame;
+  context.Fps = format.fps;
+  if (format.nativeFormat && context.CurrentVideoSource) {
+    context.CurrentVideoSource->Device->NativeFormat1 = static_cast<std::uint8_t>(format.nativeFormat);
+    context.CurrentVideoSource->Device->NativeFormat2 = 0;
+  }
+}
+
+void ApplyAudioFormat(const GstCaps* caps) {
+  TCaptureContext& context = CaptureContext();
+  if (!caps || gst_caps_get_size(caps) == 0) return;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  int rate = 0, channels = 0;
+  if (gst_structure_get_int(s, "rate", &rate)) context.AudioRate = rate;
+  if (gst_structure_get_int(s, "channels", &channels)) context.AudioChannels = channels;
+  if (const char* format = gst_structure_get_string(s, "format")) {
+    const GstAudioFormatInfo* info = gst_audio_format_get_info(gst_audio_format_from_string(format));
+    if (info && info->format != GST_AUDIO_FORMAT_UNKNOWN) context.AudioBits = info->width;
+  }
+}
+
+// What a pad can or does carry: its negotiated caps once the graph ran,
+// otherwise what it could carry.
+gst::CapsPtr CapsOf(GstPad* pad) {
+  if (GstCaps* current = gst_pad_get_current_caps(pad)) return gst::CapsPtr(current);
+  return gst::CapsPtr(gst_pad_query_caps(pad, nullptr));
+}
+
+// The format is known for sure once the stream's caps pass the pad: it is
+// read again then, on the GUI thread.
+void FollowCaps(GstPad* pad, bool video) {
+  gst_pad_add_probe(
+      pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+      [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS) return GST_PAD_PROBE_OK;
+        GstCaps* caps = nullptr;
+        gst_event_parse_caps(event, &caps);
+        gst::CapsPtr held(gst_caps_ref(caps));
+        const bool isVideo = GPOINTER_TO_INT(data) != 0;
+        if (QCoreApplication* app = QCoreApplication::instance())
+          QMetaObject::invokeMethod(
+              app,
+              [held, isVideo] {
+                if (!CaptureContext().dm) return;
+                if (isVideo)
+                  ApplyVideoFormat(held.get());
+                else
+                  ApplyAudioFormat(held.get());
+              },
+              Qt::QueuedConnection);
+        return GST_PAD_PROBE_OK;
+      },
+      GINT_TO_POINTER(video ? 1 : 0), nullptr);
+}
+
+// --- Rolling back -----------------------------------------------------------------
+
+void RemoveVideoPreview() {
+  Tdm& dm = *CaptureContext().dm;
+  for (GstElement* element : {dm.color1.get(), dm.overlay.element.get(), dm.infdecvideo.get(), dm.infsupvideo.get(),
+                              dm.previewVideoBuffer.element.get(), dm.color3.get(), VideoRenderer()->element()})
+    Graph().RemoveFilter(element);
+}
+
+void RemoveAudioPreview() {
+  Tdm& dm = *CaptureContext().dm;
+  for (GstElement* element : {dm.previewAudioControl.element.get(), dm.infdecaudio.get(), dm.infsupaudio.get(),
+                              dm.previewAudioBuffer.element.get(), dm.audiorender.get()})
+    Graph().RemoveFilter(element);
+}
+
+bool SameDevice(const TavFlux* a, const TavFlux* b) { return a && b && a->Device == b->Device; }
+
+// Takes the device's part out again after a failed activation; its source
+// stays when the other current source needs it.
+void UndoDevice(TCaptureDevice& device, bool video, const TavFlux* other) {
+  if (video)
+    device.KillVideoGraph();
+  else
+    device.KillAudioGraph();
+  if (!other || other->Device != &device) device.KillSourceGraph();
+}
+
+bool BuildVideoPreview(TVideoSource& source) {
+  TCaptureContext& context = CaptureContext();
+  Tdm& dm = *context.dm;
+  TCaptureDevice& device = *source.Device;
+  const auto fail = [&source](const char* step) {
+    qCWarning(lcPreview) << "the preview of" << source.Name << "cannot be built:" << step;
+    return false;
+  };
+  context.VideoOutPin = {};
+  if (!device.SetSourceGraph()) return fail("source");
+  device.SetVideoGraph(source.StreamNumber);
+  if (!context.VideoOutPin || !context.VideoTee) {
+    qCWarning(lcPreview) << "no picture from" << source.Name;
+    return false;
+  }
+  BindVideoSourceInterfaces(source);
+  if (!dm.Add(dm.previewVideoBuffer)) return fail("preview buffer");
+  const PadPtr bufferIn = In(dm.previewVideoBuffer.element.get());
+  const PadPtr bufferOut = Out(dm.previewVideoBuffer.element.get());
+  if (!bufferIn || !bufferOut) return fail("preview buffer pins");
+  if (!Graph().AddFilter(dm.color1.get(), dm.color1.name()) ||
+      !Graph().AddFilter(dm.infdecvideo.get(), dm.infdecvideo.name()) ||
+      !Graph().AddFilter(dm.color3.get(), dm.color3.name()) || !dm.Add(dm.overlay))
+    return fail("elements");
+  const PadPtr overlayIn = In(dm.overlay.element.get());
+  if (!Link(context.VideoOutPin, In(dm.color1.get())) || !Link(Out(dm.color1.get()), overlayIn)) {
+    // The converter refuses the decoded picture, or gives nothing the
+    // overlay takes: the overlay takes the picture as it comes.
+    Graph().RemoveFilter(dm.color1.get());
+    if (!Link(context.VideoOutPin, overlayIn)) return fail("picture to overlay");
+  }
+  if (!Graph().AddFilter(dm.infsupvideo.get(), dm.infsupvideo.name()) ||
+      !Graph().AddFilter(VideoRenderer()->element(), "videorender"))
+    return fail("renderer");
+  if (!Link(Out(dm.overlay.element.get()), In(dm.infdecvideo.get())) ||
+      !Link(Graph().TeeOutput(dm.infdecvideo.get(), 1), In(dm.infsupvideo.get())) ||
+      !Link(Graph().TeeOutput(dm.infsupvideo.get(), 1), bufferIn) || !Link(bufferOut, In(dm.color3.get())) ||
+      !Link(Out(dm.color3.get()), In(VideoRenderer()->element())))
+    return fail("overlay to renderer");
+  dm.Superposer().sceneDetector = source.SceneDetector;
+  const PadPtr first = Graph().TeeOutput(context.VideoTee.get(), 1);
+  if (!first) return fail("first tee output");
+  ApplyVideoFormat(CapsOf(first.get()).get());
+  FollowCaps(first.get(), true);
+  return true;
+}
+
+bool BuildAudioPreview(TAudioSource& source) {
+  TCaptureContext& context = CaptureContext();
+  Tdm& dm = *context.dm;
+  TCaptureDevice& device = *source.Device;
+  if (!device.SetSourceGraph()) return false;
+  const PadPtr pin = device.SetAudioGraph(source.StreamNumber);
+  if (!pin) {
+    qCWarning(lcPreview) << "no sound from" << source.Name;
+    return false;
+  }
+  BindAudioSourceInterfaces(source);
+  if (!dm.Add(dm.previewAudioBuffer) || !dm.Add(dm.previewAudioControl) ||
+      !Graph().AddFilter(dm.infdecaudio.get(), dm.infdecaudio.name()) ||
+      !Graph().AddFilter(dm.infsupaudio.get(), dm.infsupaudio.name()) ||
+      !Graph().AddFilter(dm.audiorender.get(), dm.audiorender.name()))
+    return false;
+  if (!Link(pin, In(dm.previewAudioControl.element.get())) ||
+      !Link(Out(dm.previewAudioControl.element.get()), In(dm.infdecaudio.get())) ||
+      !Link(Graph().TeeOutput(dm.infdecaudio.get(), 1), In(dm.infsupaudio.get())) ||
+      !Link(Graph().TeeOutput(dm.infsupaudio.get(), 1), In(dm.previewAudioBuffer.element.get())) ||
+      !Link(Out(dm.previewAudioBuffer.element.get()), In(dm.audiorender.get())))
+    return false;
+  ApplyAudioFormat(CapsOf(pin.get()).get());
+  FollowCaps(pin.get(), false);
+  return true;
+}
+
+}  // namespace
+
+// --- Formats ------------------------------------------------------------------------
+
+TVideoFormat VideoFormatOfCaps(const GstCaps* caps, bool mpeg2RatioNormal) {
+  TVideoFormat format;
+  if (!caps || gst_caps_is_any(caps) || gst_caps_get_size(caps) == 0) return format;
+  const GstStructure* s = gst_caps_get_structure(caps, 0);
+  const std::string name = gst_structure_get_name(s);
+  int mpegVersion = 0;
+  const bool mpeg = name == "video/mpeg" && gst_structure_get_int(s, "mpegversion", &mpegVersion);
+  const bool mpeg2 = mpeg && mpegVersion == 2;
+  if (name == "video/x-raw") {
+    // Uncompressed RGB has no four-character code.
+    const char* pixel = gst_structure_get_string(s, "format");
+    const GstVideoFormatInfo* info = pixel ? gst_video_format_get_info(gst_video_format_from_string(pixel)) : nullptr;
+    if (pixel && std::strlen(pixel) == 4 && !(info && GST_VIDEO_FORMAT_INFO_IS_RGB(info))) format.fourCC = pixel;
+  } else if (name == "video/x-dv") {
+    format.fourCC = "dvsd";
+    format.compressed = true;
+  } else if (mpeg && (mpegVersion == 1 || mpegVersion == 2)) {
+    format.fourCC = mpeg2 ? "MPEG2" : "MPEG1";
+    format.compressed = true;
+    format.nativeFormat = mpeg2 ? 3 : 4;
+  } else if (g_str_has_prefix(name.c_str(), "video/") || g_str_has_prefix(name.c_str(), "image/")) {
+    if (const char* codec = gst_structure_get_string(s, "format"); codec && std::strlen(codec) == 4)
+      format.fourCC = codec;
+    format.compressed = true;
+  } else {
+    return format;
+  }
+  format.recognised = true;
+  gst_structure_get_int(s, "width", &format.width);
+  gst_structure_get_int(s, "height", &format.height);
+  if (mpeg2) {
+    int parN = 0, parD = 0;
+    if (format.width > 0 && format.height > 0 && gst_structure_get_fraction(s, "pixel-aspect-ratio", &parN, &parD) &&
+        parN > 0 && parD > 0) {
+      if (parN == parD) {
+        format.aspectX = format.width;
+        format.aspectY = format.height;
+      } else {
+        const std::int64_t x = std::int64_t{format.width} * parN, y = std::int64_t{format.height} * parD;
+        const std::int64_t divisor = std::gcd(x, y);
+        format.aspectX = static_cast<int>(x / divisor);
+        format.aspectY = static_cast<int>(y / divisor);
+      }
+    }
+    if (mpeg2RatioNormal && (format.aspectX == 0 || format.aspectY == 0 ||
+                             (format.aspectX == format.width && format.aspectY == format.height))) {
+      format.aspectX = 4;
+      format.aspectY = 3;
+    }
+  }
+  int rateN = 0, rateD = 1;
+  std::uint64_t duration = 0;
+  if (gst_structure_get_fraction(s, "framerate", &rateN, &rateD) && rateN > 0 && rateD > 0)
+    duration = static_cast<std::uint64_t>(std::llround(10'000'000.0 * rateD / rateN));
+  format.avgTimePerFrame = static_cast<std::uint32_t>(duration & 0xFFFFFFFFu);
+  if (format.avgTimePerFrame < 1000) format.avgTimePerFrame = 400000;
+  format.fps = 10'000'000.0 / format.avgTimePerFrame;
+  return format;
+}
+
+double MonitorGain(int volume) {
+  volume = std::clamp(volume, 0, 10000);
+  const long millibels = std::lround(std::log(volume + 1.0) * 1085.73) - 10000;
+  return std::pow(10.0, static_cast<double>(millibels) / 2000.0);
+}
+
+// --- The module -----------------------------------------------------------------------
+
+void CreateMediaModule() {
+  Module& module = TheModule();
+  if (module.dm) return;
+  module.dm = std::make_unique<Tdm>();
+  module.video = std::make_unique<TVideoRenderer>();
+  module.dm->audiorender.Set(MakeAudioOutput(module.volume, module.sound));
+  CaptureContext().dm = module.dm.get();
+}
+
+void DestroyMediaModule() {
+  Module& module = TheModule();
+  if (!module.dm) return;
+  TCaptureContext& context = CaptureContext();
+  Stop();
+  if (context.CurrentVideoSource) DeactivateVideoSource(*context.CurrentVideoSource, true);
+  if (context.CurrentAudioSource) DeactivateAudioSource(*context.CurrentAudioSource, true);
+  context = TCaptureContext();
+  module.dm.reset();
+  module.video.reset();
+  module.volume = {};
+}
+
+TVideoRenderer* VideoRenderer() { return TheModule().video.get(); }
+bool PreviewHasSound() { return TheModule().sound; }
+
+void SetMonitorVolume(int volume) {
+  if (TheModule().volume) g_object_set(TheModule().volume.get(), "volume", MonitorGain(volume), nullptr);
+}
+
+void SetMpeg2RatioNormal(bool normal) { TheModule().mpeg2RatioNormal = normal; }
+
+bool Play(std::string* error) {
+  if (!CaptureContext().dm) return false;
+  return Graph().Run(std::chrono::seconds(10), error);
+}
+
+void Stop() {
+  if (CaptureContext().dm) Graph().Stop();
+}
+
+// --- Activation -----------------------------------------------------------------------
+
+bool ActivateVideoSource(TVideoSource& source) {
+  TCaptureContext& context = CaptureContext();
+  if (!context.dm || !source.Device) return false;
+  context.dm->Superposer().sourceUpsideDown = false;
+  Stop();
+  if (context.CurrentVideoSource && !DeactivateVideoSource(*context.CurrentVideoSource, true)) return false;
+  if (!BuildVideoPreview(source)) {
+    RemoveVideoPreview();
+    UndoDevice(*source.Device, true, context.CurrentAudioSource);
+    context.VideoOutPin = {};
+    if (!context.CurrentAudioSource || context.CurrentAudioSource->Device != source.Device)
+      context.VideoSourceFilter = {};
+    qCWarning(lcPreview) << "video source not activated:" << source.Name;
+    return false;
+  }
+  context.CurrentVideoSource = &source;
+  context.dm->fg.currentSource = GST_OBJECT_NAME(source.Device->SourceFilter());
+  source.Active = true;
+  source.IsVcr = false;
+  source.IsCamera = false;
+  source.HasTransport = false;
+  return true;
+}
+
+bool DeactivateVideoSource(TVideoSource& source, bool fullRelease) {
+  TCaptureContext& context = CaptureContext();
+  if (!source.Active || !context.dm) return false;
+  source.Active = false;
+  Stop();
+  VideoRenderer()->Clear();
+  RemoveVideoPreview();
+  source.Device->KillVideoGraph();
+  if (fullRelease && !SameDevice(context.CurrentAudioSource, &source)) {
+    context.VideoSourceFilter = {};
+    source.Device->KillSourceGraph();
+    source.HasTransport = false;
+  }
+  context.CurrentVideoSource = nullptr;
+  return true;
+}
+
+bool ActivateAudioSource(TAudioSource& source) {
+  TCaptureContext& context = CaptureContext();
+  if (!context.dm || !source.Device) return false;
+  Stop();
+  if (context.CurrentAudioSource && context.CurrentAudioSource->Active &&
+      !DeactivateAudioSource(*context.CurrentAudioSource, true))
+    return false;
+  if (!BuildAudioPreview(source)) {
+    RemoveAudioPreview();
+    UndoDevice(*source.Device, false, context.CurrentVideoSource);
+    if (!context.CurrentVideoSource || context.CurrentVideoSource->Device != source.Device)
+      context.AudioSourceFilter = {};
+    qCWarning(lcPreview) << "audio source not activated:" << source.Name;
+    return false;
+  }
+  context.CurrentAudioSource = &source;
+  source.Active = true;
+  source.IsVcr = false;
+  source.IsCamera = false;
+  source.HasTransport = false;
+  return true;
+}
+
+bool DeactivateAudioSource(TAudioSource& source, bool fullRelease) {
+  TCaptureContext& context = CaptureContext();
+  if (!source.Active || !context.dm) return false;
+  source.Active = false;
+  Stop();
+  RemoveAudioPreview();
+  source.Device->KillAudioGraph();
+  if (fullRelease && !SameDevice(context.CurrentVideoSource, &source)) {
+    context.AudioSourceFilter = {};
+    source.Device->KillSourceGraph();
+    source.HasTransport = false;
+  }
+  context.CurrentAudioSource = nullptr;
+  return true;
+}
+
+void BindVideoSourceInterfaces(TVideoSource& source) {
+  CaptureContext().VideoSourceFilter = gst::ElementPtr::Ref(source.Device->SourceFilter());
+}
+
+void BindAudioSourceInterfaces(TAudioSource& source) {
+  CaptureContext().AudioSourceFilter = gst::ElementPtr::Ref(source.Device->SourceFilter());
+}
+
+// --- Removal ------------------------------------------------------------------------------
+
+bool RemoveUpstream(GstPad* pad, GstElement* stop) {
+  if (!pad || !CaptureContext().dm) return false;
+  const gst::ElementPtr element(gst_pad_get_parent_element(pad));
+  if (!element || element.get() == stop) return true;
+  for (int index = 0;; ++index) {
+    const PadPtr input = Graph().FindPin(element.get(), Direction::Input, {}, false, index);
+    if (!input) break;
+    const PadPtr peer(gst_pad_get_peer(input.get()));
+    if (!peer) return true;  // nothing upstream: this element stays
+    if (!RemoveUpstream(peer.get(), stop)) return false;
+  }
+  return Graph().RemoveFilter(element.get());
+}
+
+bool RemoveChainBetween(GstElement* a, GstElement* b) {
+  if (!a || !b || !CaptureContext().dm) return false;
+  const auto next = [](GstElement* element) -> gst::ElementPtr {
+    for (int index = 0;; ++index) {
+      const PadPtr output = Graph().FindPin(element, Direction::Output, {}, false, index);
+      if (!output) return {};
+      if (const PadPtr peer{gst_pad_get_peer(output.get())})
+        return gst::ElementPtr(gst_pad_get_parent_element(peer.get()));
+    }
+  };
+  std::vector<gst::ElementPtr> chain;
+  for (gst::ElementPtr element = next(a); element && element.get() != b; element = next(element.get())) {
+    if (element.get() == a || chain.size() > 256) return false;
+    chain.push_back(element);
+  }
+  for (const gst::ElementPtr& element : chain) Graph().RemoveFilter(element.get());
+  return true;
+}

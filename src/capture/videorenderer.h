@@ -1,0 +1,39 @@
+// The end of the preview picture: an appsink taking BGR frames, keeping only
+// the latest one for the window that shows it. The streaming thread never
+// waits for the window: a frame not yet shown is replaced by the next.
+#pragma once
+
+#include <QImage>
+#include <atomic>
+#include <functional>
+#include <mutex>
+
+#include "platform/gstreamer.h"
+
+class TVideoRenderer {
+ public:
+  TVideoRenderer();
+  ~TVideoRenderer();
+  TVideoRenderer(const TVideoRenderer&) = delete;
+  TVideoRenderer& operator=(const TVideoRenderer&) = delete;
+
+  GstElement* element() const { return sink_.get(); }
+
+  // The latest frame (a null image before the first one).
+  QImage LatestFrame() const;
+  std::uint64_t framesReceived() const { return received_.load(); }
+  // Called on the streaming thread when a frame arrives and the previous one
+  // was taken: the window posts itself a repaint.
+  void SetFrameReady(std::function<void()> callback);
+  // Frees the latest frame (the window was hidden).
+  void Clear();
+
+ private:
+  static GstFlowReturn OnSample(GstElement* sink, gpointer self);
+  gst::ElementPtr sink_;
+  mutable std::mutex lock_;
+  QImage latest_;
+  std::function<void()> frameReady_;
+  mutable std::atomic<bool> pending_{false};
+  std::atomic<std::uint64_t> received_{0};
+};
