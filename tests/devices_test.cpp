@@ -247,3 +247,42 @@ TEST(SimulatedDevices, the_camcorder_frames_carry_its_sound) {
   }
   EXPECT_EQ(wrong, 0);
 }
+
+#include "capture/systemdevices.h"
+
+TEST(SystemDevices, a_machine_without_devices_offers_the_simulated_ones_and_says_why_there_is_no_camcorder) {
+  TFireWireProvider fireWire;
+  EXPECT_TRUE(fireWire.Devices().empty());  // no adapter here
+  EXPECT_FALSE(fireWire.whyNone().isEmpty());
+  qunsetenv("TESSIVO_SIMULATED_DEVICES");
+  TDeviceEnumerator enumerator;
+  const std::vector<TDeviceMoniker> devices = enumerator.Devices();
+  EXPECT_TRUE(enumerator.simulated());
+  EXPECT_EQ(std::count_if(devices.begin(), devices.end(),
+                          [](const TDeviceMoniker& d) { return d.identity.startsWith("simulated:camcorder"); }),
+            1);
+  qputenv("TESSIVO_SIMULATED_DEVICES", "2");
+  const std::vector<TDeviceMoniker> two = enumerator.Devices();
+  qunsetenv("TESSIVO_SIMULATED_DEVICES");
+  TCaptureDeviceList video;
+  ASSERT_TRUE(video.Refresh(two, kVideoList));
+  EXPECT_TRUE(Names(VideoSourcesOf(video)).contains("DV Source #2 - Video"));
+}
+
+TEST(SystemDevices, a_burst_of_changes_gives_one_notice) {
+  TDeviceEnumerator enumerator;
+  int changed = 0;
+  QStringList removed;
+  QObject::connect(&enumerator, &TDeviceEnumerator::devicesChanged, [&] { ++changed; });
+  QObject::connect(&enumerator, &TDeviceEnumerator::deviceRemoved, [&](const QString& id) { removed << id; });
+  enumerator.DeviceAdded("/dev/video0");
+  enumerator.DeviceRemoved("alsa_input.usb");
+  enumerator.DeviceAdded("/dev/video1");
+  EXPECT_EQ(changed, 0);
+  EXPECT_EQ(removed, QStringList{"alsa_input.usb"});
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < TDeviceEnumerator::kSettleMilliseconds * 4)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(changed, 1);
+}

@@ -1,0 +1,230 @@
+#include "capture/systemdevices.h"
+
+#include <QDir>
+#include <QFileSystemWatcher>
+#include <QLoggingCategory>
+#include <cerrno>
+#include <cstring>
+
+#include "capture/simulateddevices.h"
+
+#ifdef TESSIVO_HAVE_1394
+#include <libavc1394/avc1394.h>
+#include <libavc1394/rom1394.h>
+#include <libraw1394/raw1394.h>
+#endif
+
+Q_DECLARE_LOGGING_CATEGORY(lcDevices)
+
+// --- Device monitor ---------------------------------------------------------------
+
+TSystemDeviceProvider::TSystemDeviceProvider() {
+  gst::EnsureInitialised();
+  monitor_ = gst_device_monitor_new();
+  gst_device_monitor_add_filter(monitor_, "Video/Source", nullptr);
+  gst_device_monitor_add_filter(monitor_, "Audio/Source", nullptr);
+  started_ = gst_device_monitor_start(monitor_);
+  if (!started_) qCInfo(lcDevices) << "the system's device monitor does not start: devices are listed once";
+}
+
+TSystemDeviceProvider::~TSystemDeviceProvider() {
+  if (started_) gst_device_monitor_stop(monitor_);
+  gst_object_unref(monitor_);
+}
+
+QString TSystemDeviceProvider::IdentityOf(GstDevice* device) {
+  QString identity;
+  if (GstStructure* properties = gst_device_get_properties(device)) {
+    for (const char* key : {"device.path", "api.v4l2.path", "object.path", "node.name", "udev.id"}) {
+      if (const char* value = gst_structure_get_string(properties, key)) {
+        identity = QString::fromUtf8(value);
+        break;
+      }
+    }
+    gst_structure_free(properties);
+  }
+  // The sound server's devices go by their internal name.
+  if (identity.isEmpty() && g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name")) {
+    gchar* name = nullptr;
+    g_object_get(device, "internal-name", &name, nullptr);
+    if (name) identity = QString::fromUtf8(name);
+    g_free(name);
+  }
+  if (identity.isEmpty()) {
+    gchar* name = gst_device_get_display_name(device);
+    gchar* kind = gst_device_get_device_class(device);
+    identity = QString::fromUtf8(kind) + ":" + QString::fromUtf8(name);
+    g_free(name);
+    g_free(kind);
+  }
+  return identity;
+}
+
+std::vector<TDeviceMoniker> TSystemDeviceProvider::Devices() {
+  std::vector<TDeviceMoniker> devices;
+  GList* list = gst_device_monitor_get_devices(monitor_);
+  for (GList* item = list; item; item = item->next) {
+    auto* device = GST_DEVICE(item->data);
+    // The copy of what goes to an output is not a capture input.
+    if (GstStructure* properties = gst_device_get_properties(device)) {
+      const char* deviceClass = gst_structure_get_string(properties, "device.class");
+      const bool monitor = deviceClass && std::strcmp(deviceClass, "monitor") == 0;
+      gst_structure_free(properties);
+      if (monitor) continue;
+    }
+    TDeviceMoniker moniker;
+    moniker.identity = IdentityOf(device);
+    gchar* name = gst_device_get_display_name(device);
+    moniker.friendlyName = QString::fromUtf8(name);
+    g_free(name);
+    moniker.caps = gst::CapsPtr(gst_device_get_caps(device));
+    auto held = gst::ObjectPtr<GstDevice>::Ref(device);
+    moniker.createSource = [held] { return gst::ElementPtr::Sink(gst_device_create_element(held.get(), nullptr)); };
+    devices.push_back(std::move(moniker));
+  }
+  g_list_free_full(list, gst_object_unref);
+  return devices;
+}
+
+// --- IEEE 1394 -------------------------------------------------------------------
+
+std::vector<TDeviceMoniker> TFireWireProvider::Devices() {
+  std::vector<TDeviceMoniker> devices;
+  const auto none = [this](const QString& why) {
+    if (why != whyNone_) qCInfo(lcDevices) << "no DV camcorder on IEEE 1394:" << why;
+    whyNone_ = why;
+  };
+#ifdef TESSIVO_HAVE_1394
+  raw1394handle_t handle = raw1394_new_handle();
+  if (!handle) {
+    none(QStringLiteral("the bus cannot be opened (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return devices;
+  }
+  raw1394_portinfo ports[16];
+  const int portCount = raw1394_get_port_info(handle, ports, 16);
+  raw1394_destroy_handle(handle);
+  if (portCount <= 0) {
+    none(QStringLiteral("no IEEE 1394 adapter, or no permission on /dev/fw*"));
+    return devices;
+  }
+  for (int port = 0; port < std::min(portCount, 16); ++port) {
+    raw1394handle_t bus = raw1394_new_handle_on_port(port);
+    if (!bus) continue;
+    const int nodes = raw1394_get_nodecount(bus);
+    for (int node = 0; node < nodes; ++node) {
+      const nodeid_t id = static_cast<nodeid_t>(0xFFC0 | node);
+      rom1394_directory directory;
+      if (rom1394_get_directory(bus, id, &directory) < 0) continue;
+      const bool avc = rom1394_get_node_type(&directory) == ROM1394_NODE_TYPE_AVC &&
+                       (avc1394_check_subunit_type(bus, id, AVC1394_SUBUNIT_TYPE_VCR) ||
+                        avc1394_check_subunit_type(bus, id, AVC1394_SUBUNIT_TYPE_VIDEO_CAMERA));
+      if (avc) {
+        const quint64 guid = rom1394_get_guid(bus, id);
+        TDeviceMoniker moniker;
+        moniker.identity = QStringLiteral("ieee1394:%1").arg(guid, 16, 16, QLatin1Char('0'));
+        moniker.friendlyName =
+            directory.label && *directory.label ? QString::fromUtf8(directory.label) : QStringLiteral("Caméscope DV");
+        moniker.caps = gst::CapsPtr(gst_caps_from_string("video/x-dv,systemstream=true"));
+        moniker.videoStreams = 1;
+        moniker.audioStreams = 1;
+        moniker.createSource = [guid] {
+          auto source = gst::ElementPtr::Sink(gst_element_factory_make("dv1394src", nullptr));
+          if (source) g_object_set(source.get(), "guid", static_cast<guint64>(guid), nullptr);
+          return source;
+        };
+        devices.push_back(std::move(moniker));
+      }
+      rom1394_free_directory(&directory);
+    }
+    raw1394_destroy_handle(bus);
+  }
+  if (devices.empty()) none(QStringLiteral("no AV/C unit on the bus"));
+#else
+  none(QStringLiteral("built without libraw1394"));
+#endif
+  return devices;
+}
+
+// --- Everything together ---------------------------------------------------------
+
+TDeviceEnumerator::TDeviceEnumerator(QObject* parent) : QObject(parent) {
+  system_ = std::make_unique<TSystemDeviceProvider>();
+  settle_.setSingleShot(true);
+  settle_.setInterval(kSettleMilliseconds);
+  connect(&settle_, &QTimer::timeout, this, &TDeviceEnumerator::devicesChanged);
+  const gst::BusPtr bus(gst_device_monitor_get_bus(system_->monitor()));
+  watch_ = gst_bus_add_watch(bus.get(), &TDeviceEnumerator::OnMonitorMessage, this);
+  // Camcorders come and go as /dev/fw* nodes.
+  if (QDir("/dev").exists()) {
+    devFolder_ = new QFileSystemWatcher(QStringList{"/dev"}, this);
+    connect(devFolder_, &QFileSystemWatcher::directoryChanged, this, &TDeviceEnumerator::OnDevFolderChanged);
+    const QStringList nodes = QDir("/dev").entryList({"fw*"}, QDir::System);
+    fireWireNodes_ = QSet<QString>(nodes.begin(), nodes.end());
+  }
+}
+
+TDeviceEnumerator::~TDeviceEnumerator() {
+  if (watch_) g_source_remove(watch_);
+}
+
+gboolean TDeviceEnumerator::OnMonitorMessage(GstBus*, GstMessage* message, gpointer data) {
+  auto* self = static_cast<TDeviceEnumerator*>(data);
+  GstDevice* device = nullptr;
+  switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_DEVICE_ADDED:
+      gst_message_parse_device_added(message, &device);
+      self->DeviceAdded(TSystemDeviceProvider::IdentityOf(device));
+      break;
+    case GST_MESSAGE_DEVICE_REMOVED:
+      gst_message_parse_device_removed(message, &device);
+      self->DeviceRemoved(TSystemDeviceProvider::IdentityOf(device));
+      break;
+    default:
+      break;
+  }
+  if (device) gst_object_unref(device);
+  return TRUE;
+}
+
+void TDeviceEnumerator::OnDevFolderChanged() {
+  const QStringList list = QDir("/dev").entryList({"fw*"}, QDir::System);
+  const QSet<QString> nodes(list.begin(), list.end());
+  if (nodes == fireWireNodes_) return;
+  const bool removed = !(fireWireNodes_ - nodes).isEmpty();
+  fireWireNodes_ = nodes;
+  // A camcorder's node went away: which camcorder is known only by asking
+  // the bus again, so the current one is checked by the refresh.
+  if (removed)
+    DeviceRemoved(QStringLiteral("ieee1394"));
+  else
+    DeviceAdded(QStringLiteral("ieee1394"));
+}
+
+void TDeviceEnumerator::DeviceAdded(const QString& identity) {
+  qCInfo(lcDevices) << "device plugged in:" << identity;
+  settle_.start();
+}
+
+void TDeviceEnumerator::DeviceRemoved(const QString& identity) {
+  qCInfo(lcDevices) << "device unplugged:" << identity;
+  emit deviceRemoved(identity);
+  settle_.start();
+}
+
+std::vector<TDeviceMoniker> TDeviceEnumerator::Devices() {
+  std::vector<TDeviceMoniker> devices = fireWire_.Devices();
+  for (TDeviceMoniker& device : system_->Devices()) devices.push_back(std::move(device));
+  const bool anyVideo = std::any_of(devices.begin(), devices.end(), [](const TDeviceMoniker& device) {
+    const TDeviceKind kind = ClassifyDevice(device.caps.get());
+    return kind == dkDV || kind == dkVideo;
+  });
+  const int requested = TSimulatedDeviceProvider::RequestedCamcorders();
+  simulated_ = !anyVideo || qEnvironmentVariableIsSet("TESSIVO_SIMULATED_DEVICES");
+  if (simulated_) {
+    if (!anyVideo) qCInfo(lcDevices) << "no camera, capture card or camcorder found: simulated devices offered";
+    for (TDeviceMoniker& device :
+         TSimulatedDeviceProvider(qEnvironmentVariableIsSet("TESSIVO_SIMULATED_DEVICES") ? requested : 1).Devices())
+      devices.push_back(std::move(device));
+  }
+  return devices;
+}

@@ -1,0 +1,80 @@
+// The capture devices of the machine: cameras and capture cards (V4L2) and
+// sound inputs (the sound server, or ALSA) through GStreamer's device
+// monitor, DV camcorders on the IEEE 1394 bus through libraw1394, and the
+// simulated devices when there is nothing else to capture from. Changes are
+// gathered into one "devices changed" notice on the GUI thread.
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+#include "capture/capturesources.h"
+
+class QFileSystemWatcher;
+
+// Video and audio sources seen by GStreamer's device monitor.
+class TSystemDeviceProvider : public TDeviceProvider {
+ public:
+  TSystemDeviceProvider();
+  ~TSystemDeviceProvider() override;
+  std::vector<TDeviceMoniker> Devices() override;
+  GstDeviceMonitor* monitor() const { return monitor_; }
+  // The identity under which a device of the monitor is listed.
+  static QString IdentityOf(GstDevice* device);
+
+ private:
+  GstDeviceMonitor* monitor_ = nullptr;
+  bool started_ = false;
+};
+
+// DV camcorders and VCRs (AV/C units) on the IEEE 1394 bus, identified by
+// their GUID and read through dv1394src. Without an adapter, or without
+// permission on the bus, it lists none and says why once in the log.
+class TFireWireProvider : public TDeviceProvider {
+ public:
+  std::vector<TDeviceMoniker> Devices() override;
+  const QString& whyNone() const { return whyNone_; }
+
+ private:
+  QString whyNone_;
+};
+
+// Every provider together: the machine's devices, and the simulated ones
+// when no camera, capture card or camcorder is found, or always when
+// TESSIVO_SIMULATED_DEVICES is set.
+class TDeviceEnumerator : public QObject {
+  Q_OBJECT
+ public:
+  explicit TDeviceEnumerator(QObject* parent = nullptr);
+  ~TDeviceEnumerator() override;
+
+  std::vector<TDeviceMoniker> Devices();
+  bool simulated() const { return simulated_; }
+  // How long changes are gathered before one notice.
+  static constexpr int kSettleMilliseconds = 400;
+
+  // Called by the providers' watches (and by tests) for each change.
+  void DeviceAdded(const QString& identity);
+  void DeviceRemoved(const QString& identity);
+
+ signals:
+  // One notice for a burst of changes.
+  void devicesChanged();
+  // A device went away (the capture code checks whether it was current).
+  void deviceRemoved(const QString& identity);
+
+ private:
+  static gboolean OnMonitorMessage(GstBus* bus, GstMessage* message, gpointer self);
+  void OnDevFolderChanged();
+
+  std::unique_ptr<TSystemDeviceProvider> system_;
+  TFireWireProvider fireWire_;
+  QTimer settle_;
+  guint watch_ = 0;
+  QFileSystemWatcher* devFolder_ = nullptr;
+  QSet<QString> fireWireNodes_;
+  bool simulated_ = false;
+};
