@@ -76,3 +76,16 @@ inline constexpr char kCommandScript[] = "Lancer script";
 inline constexpr char kScriptFileFilter[] = "*.txt";
 
 }  // namespace texts
+
+namespace texts {
+
+// Preview and devices (our own wording: the program shows these where the
+// graph of the original would have failed silently).
+inline constexpr char kPreviewVideoFailed[] = "Impossible d'afficher la source vidéo « %1 ».";
+inline constexpr char kPreviewAudioFailed[] = "Impossible d'écouter la source audio « %1 ».";
+inline constexpr char kPreviewDoesNotRun[] = "La prévisualisation ne démarre pas : %1";
+inline constexpr char kPreviewError[] = "Erreur de la prévisualisation : %1";
+inline constexpr char kDeviceLost[] = "Le périphérique de la source « %1 » ne répond plus.";
+inline constexpr char kNoSoundOutput[] = "Aucune sortie son : la prévisualisation est muette.";
+
+}  // namespace texts

@@ -8,9 +8,11 @@
 #include <stdexcept>
 
 #include "app/captureform.h"
+#include "app/previewsession.h"
 #include "settings/conversions.h"
 #include "settings/inifile.h"
 #include "support/installation.h"
+#include "ui/videowindow.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ FormEnvironment EnvironmentFor(const Installation& installation, std::optional<T
   environment.locations = installation.locations();
   environment.defaults = installation.defaults();
   environment.inhibitScreenSaver = false;
+  environment.startPreview = false;
   environment.chooseSaveMode = [answer, asked](const QString&) {
     if (asked) ++*asked;
     return answer;
@@ -265,4 +268,24 @@ TEST(MainWindow, video_area_and_side_panels_never_overlap) {
     EXPECT_EQ(left.videoArea()->width(), left.centralWidget()->width() - 303);
   }
   left.close();
+}
+
+TEST(MainWindow, starts_the_preview_of_the_saved_sources_or_the_first_ones) {
+  Installation installation;
+  installation.writeIni(IniFile::Encode({kParameterSection, "Source video=Webcam simulée", "Source Audio=Inconnue"}));
+  FormEnvironment environment = EnvironmentFor(installation);
+  environment.startPreview = true;
+  TCaptureForm form(environment);
+  ShowAndStart(form);
+  ASSERT_NE(form.previewSession(), nullptr);
+  EXPECT_EQ(form.previewSession()->CurrentVideoName(), "Webcam simulée");
+  // The saved audio source is gone: the first one is taken.
+  EXPECT_EQ(form.previewSession()->CurrentAudioName(), "DV Source - Audio");
+  ASSERT_NE(form.videoWindow(), nullptr);
+  QElapsedTimer clock;
+  clock.start();
+  while (form.videoWindow()->framesShown() < 5 && clock.elapsed() < 5000)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_GE(form.videoWindow()->framesShown(), 5);
+  form.close();
 }

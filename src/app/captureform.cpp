@@ -10,15 +10,19 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "app/identity.h"
 #include "app/layout.h"
+#include "app/previewsession.h"
+#include "capture/preview.h"
 #include "platform/screensaver.h"
 #include "platform/shellutils.h"
 #include "platform/trace.h"
 #include "settings/conversions.h"
 #include "settings/saveprefsform.h"
 #include "texts.h"
+#include "ui/videowindow.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "tessivo.startup")
 
@@ -90,6 +94,17 @@ void TCaptureForm::BuildWidgets() {
   QPalette displayPalette = videoDisplay_->palette();
   displayPalette.setColor(QPalette::Window, Qt::black);
   videoDisplay_->setPalette(displayPalette);
+  if (environment_.startPreview) {
+    preview_ = std::make_unique<TPreviewSession>();
+    connect(preview_.get(), &TPreviewSession::problem, this, &TCaptureForm::ShowProblem);
+    if (VideoRenderer()) videoWindow_ = new TVideoWindow(*VideoRenderer(), videoDisplay_);
+    if (videoWindow_) {
+      videoWindow_->setObjectName("videoWindow");
+      auto* fill = new QVBoxLayout(videoDisplay_);
+      fill->setContentsMargins(0, 0, 0, 0);
+      fill->addWidget(videoWindow_);
+    }
+  }
 
   buttonRow_ = new QWidget(central);
   buttonRow_->setObjectName("buttonRow");
@@ -219,12 +234,36 @@ void TCaptureForm::AppEventsIdle() {
                                   {"startuperrors", [this] { startupErrors_.clear(); }},
                                   {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
                                   {"pluginaddtolist", [] { TraceLine("pluginaddtolist passed"); }},
-                                  {"ChargerDrivers", [] { TraceLine("ChargerDrivers passed"); }},
+                                  {"ChargerDrivers",
+                                   [this] {
+                                     if (preview_) preview_->ChargerDrivers();
+                                     TraceLine("ChargerDrivers passed");
+                                   }},
                                   {"sourcesactivated", [this] { sourcesActivated_ = true; }},
-                                  {"activervideo", [] { TraceLine("activervideo passed"); }},
-                                  {"activeraudio", [] { TraceLine("activeraudio passed"); }},
+                                  {"activervideo",
+                                   [this] {
+                                     if (preview_ && parameters_.SourceVideo)
+                                       preview_->ActivateVideoByName(parameters_.SourceVideo->value);
+                                     TraceLine("activervideo passed");
+                                   }},
+                                  {"activeraudio",
+                                   [this] {
+                                     if (preview_ && parameters_.SourceAudio)
+                                       preview_->ActivateAudioByName(parameters_.SourceAudio->value);
+                                     TraceLine("activeraudio passed");
+                                   }},
                                   {"activerformatcapture", [] { TraceLine("activerformatcapture passed"); }},
-                                  {"play", [] { TraceLine("play passed"); }},
+                                  {"play",
+                                   [this] {
+                                     if (preview_) {
+                                       if (parameters_.Volume) SetMonitorVolume(parameters_.Volume->value);
+                                       if (parameters_.Mpeg2RatioNormal)
+                                         SetMpeg2RatioNormal(parameters_.Mpeg2RatioNormal->value);
+                                       if (!PreviewHasSound()) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
+                                       preview_->Play();
+                                     }
+                                     TraceLine("play passed");
+                                   }},
                                   {"flip", [] { TraceLine("flip passed"); }},
                                   {"incruster.execute", [] { TraceLine("incruster.execute passed"); }},
                                   {"images", [] { TraceLine("images passed"); }},
@@ -297,8 +336,16 @@ void TCaptureForm::SauverPrefs() {
 
 // --- Destruction ----------------------------------------------------------
 
+void TCaptureForm::ShowProblem(const QString& text) {
+  qCWarning(lcStartup) << text;
+  statusBar()->showMessage(text, 10000);
+}
+
 void TCaptureForm::FormDestroy() {
   TraceLine("Enter FormDestroy");
+  // The window goes before the renderer it shows.
+  delete std::exchange(videoWindow_, nullptr);
+  preview_.reset();
   if (screenSaver_) screenSaver_->Release();
   sharedList_.clear();
   parameters_ = {};

@@ -20,6 +20,8 @@ class QLabel;
 class QStackedWidget;
 class QToolBar;
 class ScreenSaverInhibitor;
+class TPreviewSession;
+class TVideoWindow;
 
 // What the main window needs from outside: where the preferences live, the
 // defaults that depend on this user, and how to ask where to save.
@@ -37,6 +39,8 @@ struct FormEnvironment {
   // Asks for the command file of "Lancer script"; empty when cancelled. Empty
   // function: a file dialog.
   std::function<QString()> chooseScriptFile;
+  // Starts the preview of the saved (or first) sources at start-up.
+  bool startPreview = true;
 
   static FormEnvironment ForThisProgram();
 };
@@ -57,6 +61,9 @@ class TCaptureForm : public QMainWindow {
   QWidget* videoArea() const;
   QWidget* sidePanels() const;
   bool commandLineDone() const { return commandLineDone_; }
+  // The sources and their preview; none when the preview is not started.
+  TPreviewSession* previewSession() const { return preview_.get(); }
+  TVideoWindow* videoWindow() const { return videoWindow_; }
 
   // The main window's commands in list order, and the persistable commands
   // of the application manager.
@@ -101,6 +108,7 @@ class TCaptureForm : public QMainWindow {
   void CreateCommands();
   void CreateApplicationManagerCommands();
   void RunCommandLine();
+  void ShowProblem(const QString& text);
 
   // Command handlers.
   void acQuitterExecute(QObject* sender);
@@ -113,6 +121,8 @@ class TCaptureForm : public QMainWindow {
   TParameters parameters_;
   QStringList sharedList_;
   std::unique_ptr<ScreenSaverInhibitor> screenSaver_;
+  std::unique_ptr<TPreviewSession> preview_;
+  TVideoWindow* videoWindow_ = nullptr;
   QString startupErrors_;
 
   bool startupFlag_ = false;

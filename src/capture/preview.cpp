@@ -329,13 +329,14 @@ double MonitorGain(int volume) {
 
 // --- The module -----------------------------------------------------------------------
 
-void CreateMediaModule() {
+bool CreateMediaModule() {
   Module& module = TheModule();
-  if (module.dm) return;
+  if (module.dm) return false;
   module.dm = std::make_unique<Tdm>();
   module.video = std::make_unique<TVideoRenderer>();
   module.dm->audiorender.Set(MakeAudioOutput(module.volume, module.sound));
   CaptureContext().dm = module.dm.get();
+  return true;
 }
 
 void DestroyMediaModule() {

@@ -34,8 +34,9 @@ TVideoFormat VideoFormatOfCaps(const GstCaps* caps, bool mpeg2RatioNormal);
 // The gain of the monitoring volume v (0 to 10000), logarithmic in v.
 double MonitorGain(int volume);
 
-// Creates the media module and its renderers into the capture context.
-void CreateMediaModule();
+// Creates the media module and its renderers into the capture context;
+// false when it exists already (there is one for the process).
+bool CreateMediaModule();
 // Stops the graph, deactivates the current sources with full release and
 // empties the graph.
 void DestroyMediaModule();

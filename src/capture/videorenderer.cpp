@@ -54,15 +54,17 @@ GstFlowReturn TVideoRenderer::OnSample(GstElement* sink, gpointer data) {
   QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0)),
                GST_VIDEO_FRAME_WIDTH(&mapped->frame), GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
                GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_BGR888, &ReleaseFrame, mapped);
-  std::function<void()> ready;
+  const double pixelAspect = GST_VIDEO_INFO_PAR_D(&info) > 0
+                                 ? static_cast<double>(GST_VIDEO_INFO_PAR_N(&info)) / GST_VIDEO_INFO_PAR_D(&info)
+                                 : 1.0;
   QImage previous;
   {
     const std::lock_guard guard(self->lock_);
     previous = std::exchange(self->latest_, std::move(image));
-    if (!self->pending_.exchange(true)) ready = self->frameReady_;
+    self->pixelAspect_ = pixelAspect > 0 ? pixelAspect : 1.0;
+    self->received_.fetch_add(1);
+    if (!self->pending_.exchange(true) && self->frameReady_) self->frameReady_();
   }
-  self->received_.fetch_add(1);
-  if (ready) ready();
   return GST_FLOW_OK;
 }
 
@@ -70,6 +72,11 @@ QImage TVideoRenderer::LatestFrame() const {
   const std::lock_guard guard(lock_);
   pending_ = false;
   return latest_;
+}
+
+double TVideoRenderer::PixelAspect() const {
+  const std::lock_guard guard(lock_);
+  return pixelAspect_;
 }
 
 void TVideoRenderer::SetFrameReady(std::function<void()> callback) {

@@ -21,9 +21,12 @@ class TVideoRenderer {
 
   // The latest frame (a null image before the first one).
   QImage LatestFrame() const;
+  // Width over height of a pixel of the latest frame (16/15 for PAL DV).
+  double PixelAspect() const;
   std::uint64_t framesReceived() const { return received_.load(); }
   // Called on the streaming thread when a frame arrives and the previous one
-  // was taken: the window posts itself a repaint.
+  // was taken: the window posts itself a repaint. The call is made under the
+  // renderer's lock, so once SetFrameReady returns the old callback is done.
   void SetFrameReady(std::function<void()> callback);
   // Frees the latest frame (the window was hidden).
   void Clear();
@@ -33,6 +36,7 @@ class TVideoRenderer {
   gst::ElementPtr sink_;
   mutable std::mutex lock_;
   QImage latest_;
+  double pixelAspect_ = 1.0;
   std::function<void()> frameReady_;
   mutable std::atomic<bool> pending_{false};
   std::atomic<std::uint64_t> received_{0};

@@ -1,0 +1,61 @@
+// The sources the main window works with: the device lists kept in step with
+// the machine, the sources they offer, and the preview of the current ones.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "capture/capturesources.h"
+
+class TDeviceEnumerator;
+namespace graph {
+struct GraphEvent;
+}
+
+class TPreviewSession : public QObject {
+  Q_OBJECT
+ public:
+  explicit TPreviewSession(QObject* parent = nullptr);
+  ~TPreviewSession() override;
+
+  // Lists the devices again and rebuilds the sources; the current sources
+  // are released first and their names kept for ActivateByName.
+  void ChargerDrivers();
+  // Activates the video source of that name, or the first one when none has
+  // it; false when none could be activated.
+  bool ActivateVideoByName(const QString& name);
+  bool ActivateAudioByName(const QString& name);
+  // Runs the preview; false with the reason.
+  bool Play(QString* error = nullptr);
+
+  QStringList VideoSourceNames() const;
+  QStringList AudioSourceNames() const;
+  QString CurrentVideoName() const;
+  QString CurrentAudioName() const;
+  TDeviceEnumerator& enumerator() { return *enumerator_; }
+
+ signals:
+  // Something the user must know, in French.
+  void problem(const QString& text);
+  // The devices changed (after the burst settled) and the sources were
+  // rebuilt and the preview restarted.
+  void sourcesRebuilt();
+
+ private:
+  void OnGraphEvent(const graph::GraphEvent& event);
+  void OnDevicesChanged();
+  void ReleaseCurrent(TCaptureDevice& device);
+
+  std::unique_ptr<TDeviceEnumerator> enumerator_;
+  TCaptureDeviceList videoDevices_, audioDevices_;
+  std::vector<std::unique_ptr<TVideoSource>> videoSources_;
+  std::vector<std::unique_ptr<TAudioSource>> audioSources_;
+  QString lastVideo_, lastAudio_;
+  QElapsedTimer sinceRestart_;
+  bool ownsModule_ = false;
+  static constexpr int kRestartPauseMs = 3000;
+};

@@ -1,0 +1,38 @@
+#include "ui/videowindow.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <cmath>
+
+#include "capture/videorenderer.h"
+
+QRect FitPicture(const QSize& picture, double pixelAspect, const QRect& area) {
+  if (picture.isEmpty() || area.isEmpty() || pixelAspect <= 0) return area;
+  const double shape = picture.width() * pixelAspect / picture.height();
+  int width = area.width();
+  int height = static_cast<int>(std::lround(width / shape));
+  if (height > area.height()) {
+    height = area.height();
+    width = static_cast<int>(std::lround(height * shape));
+  }
+  return {area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2, width, height};
+}
+
+TVideoWindow::TVideoWindow(TVideoRenderer& renderer, QWidget* parent) : QWidget(parent), renderer_(renderer) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Posted from the streaming thread; the window repaints on its own thread.
+  renderer_.SetFrameReady(
+      [this] { QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection); });
+}
+
+TVideoWindow::~TVideoWindow() { renderer_.SetFrameReady(nullptr); }
+
+void TVideoWindow::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  const QImage frame = renderer_.LatestFrame();
+  if (frame.isNull()) return;
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(FitPicture(frame.size(), renderer_.PixelAspect(), rect()), frame);
+  ++framesShown_;
+}

@@ -1,0 +1,27 @@
+// The preview picture in the main window: the latest frame of the video
+// renderer, scaled to the window with its shape kept, on black.
+#pragma once
+
+#include <QWidget>
+
+class TVideoRenderer;
+
+class TVideoWindow : public QWidget {
+  Q_OBJECT
+ public:
+  TVideoWindow(TVideoRenderer& renderer, QWidget* parent = nullptr);
+  ~TVideoWindow() override;
+  // Frames painted since the window was made.
+  int framesShown() const { return framesShown_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TVideoRenderer& renderer_;
+  int framesShown_ = 0;
+};
+
+// Where a picture of that size and pixel shape goes in the area: as large as
+// fits, centred.
+QRect FitPicture(const QSize& picture, double pixelAspect, const QRect& area);
