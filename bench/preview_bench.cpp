@@ -1,0 +1,140 @@
+// The preview of the simulated DV camcorder: time from building the module to
+// the first frame in the renderer, and the processor time a second of
+// preview costs with the overlay drawing the camcorder's date on two lines.
+// The simulated camcorder encodes its own DV frames, which a real one does
+// not: its cost alone is measured too and taken off. Prints its figures.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "capture/capturecontext.h"
+#include "capture/mediamodule.h"
+#include "capture/preview.h"
+#include "capture/simulateddevices.h"
+#include "capture/videorenderer.h"
+#include "media/filters/vx_superposer.h"
+
+namespace {
+
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Lets the event loop wait (not spin) until the condition holds or the time
+// is out.
+void Spin(const std::function<bool()>& until, int milliseconds) {
+  QEventLoop loop;
+  QTimer check;
+  QElapsedTimer clock;
+  clock.start();
+  QObject::connect(&check, &QTimer::timeout, [&] {
+    if (until() || clock.elapsed() >= milliseconds) loop.quit();
+  });
+  check.start(2);
+  loop.exec();
+}
+
+struct Devices {
+  TCaptureDeviceList video;
+  std::vector<std::unique_ptr<TVideoSource>> videoSources;
+  std::vector<std::unique_ptr<TAudioSource>> audioSources;
+  Devices() {
+    video.Refresh(TSimulatedDeviceProvider(1).Devices(), [](TDeviceKind k) { return k == dkDV; });
+    videoSources = VideoSourcesOf(video);
+    audioSources = AudioSourcesOf(video);
+  }
+};
+
+// Milliseconds from an empty process state to the first frame shown.
+double StartToFirstFrame() {
+  QElapsedTimer clock;
+  clock.start();
+  CreateMediaModule();
+  double result = -1;
+  {
+    Devices devices;
+    if (ActivateVideoSource(*devices.videoSources.front()) && ActivateAudioSource(*devices.audioSources.front()) &&
+        Play()) {
+      Spin([] { return VideoRenderer()->framesReceived() > 0; }, 5000);
+      if (VideoRenderer()->framesReceived() > 0) result = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+    DestroyMediaModule();
+  }
+  return result;
+}
+
+// Share of one core used while the preview runs for that long.
+double PreviewLoad(int seconds, std::uint64_t* frames) {
+  CreateMediaModule();
+  Devices devices;
+  Tvx_Superposer& overlay = CaptureContext().dm->Superposer();
+  TincrustRec record;
+  record.whatIncrust = wiDatecode;
+  record.autoFontSize = true;
+  record.borderSize = 5;
+  overlay.setincrust(record);
+  overlay.SetIncrustEnabled(true);
+  double load = -1;
+  if (ActivateVideoSource(*devices.videoSources.front()) && ActivateAudioSource(*devices.audioSources.front()) &&
+      Play()) {
+    Spin([] { return false; }, 1000);  // settled
+    const std::uint64_t before = VideoRenderer()->framesReceived();
+    const double cpu = CpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    Spin([] { return false; }, seconds * 1000);
+    load = (CpuSeconds() - cpu) / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    *frames = VideoRenderer()->framesReceived() - before;
+  }
+  DestroyMediaModule();
+  return load;
+}
+
+// Share of one core used by the simulated camcorder alone.
+double CamcorderLoad(int seconds) {
+  graph::TMediaGraph fg;
+  gst::ElementPtr source = TSimulatedDeviceProvider::MakeCamcorder(1);
+  auto sink = gst::ElementPtr::Sink(gst_element_factory_make("fakesink", nullptr));
+  g_object_set(sink.get(), "async", FALSE, nullptr);
+  fg.AddFilter(source.get(), "source");
+  fg.AddFilter(sink.get(), "sink");
+  gst_element_link(source.get(), sink.get());
+  if (!fg.Run()) return -1;
+  Spin([] { return false; }, 1000);
+  const double cpu = CpuSeconds();
+  QElapsedTimer clock;
+  clock.start();
+  Spin([] { return false; }, seconds * 1000);
+  const double load = (CpuSeconds() - cpu) / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+  fg.Stop();
+  return load;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  std::vector<double> starts;
+  for (int i = 0; i < 5; ++i) starts.push_back(StartToFirstFrame());
+  std::sort(starts.begin(), starts.end());
+  std::printf("start to first preview frame: best %.0f ms, median %.0f ms, worst %.0f ms (first run %s)\n", starts[0],
+              starts[2], starts[4], "included");
+  std::uint64_t frames = 0;
+  const double preview = PreviewLoad(seconds, &frames);
+  const double camcorder = CamcorderLoad(seconds);
+  std::printf("preview with overlay, %d s: %.1f %% of one core (%llu frames shown)\n", seconds, preview * 100,
+              static_cast<unsigned long long>(frames));
+  std::printf("simulated camcorder alone: %.1f %% of one core\n", camcorder * 100);
+  std::printf("preview without the simulated camcorder's own encoding: %.1f %% of one core\n",
+              (preview - camcorder) * 100);
+  return preview < 0 || camcorder < 0 ? 1 : 0;
+}
