@@ -295,6 +295,7 @@ PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
         !AddFilter(queues[i].get(), NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(i + 1)) ||
         gst_pad_link(teePad.get(), queueSink.get()) != GST_PAD_LINK_OK)
       return {};
+    gst_element_sync_state_with_parent(queues[i].get());
   }
   while (static_cast<int>(queues.size()) < position) {
     const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(queues.size()));
@@ -306,9 +307,21 @@ PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
       RemoveFilter(queue.get());
       return {};
     }
+    gst_element_sync_state_with_parent(queue.get());
     queues.push_back(queue);
   }
   return PadPtr(gst_element_get_static_pad(queues[position - 1].get(), "src"));
+}
+
+void TMediaGraph::ReleaseTeeOutput(GstElement* tee, int position) {
+  auto entry = std::find_if(teeQueues_.begin(), teeQueues_.end(), [tee](const auto& e) { return e.first == tee; });
+  if (entry == teeQueues_.end() || position < 1 || position > static_cast<int>(entry->second.size())) return;
+  auto& queues = entry->second;
+  RemoveFilter(queues[position - 1].get());
+  if (position != static_cast<int>(queues.size())) return;
+  queues.pop_back();
+  if (const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, position - 1))
+    gst_element_release_request_pad(tee, teePad.get());
 }
 
 bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {

@@ -92,6 +92,9 @@ class TMediaGraph {
   // to the tee: they leave the graph with it, and the tee's outputs are given
   // back then.
   PadPtr TeeOutput(GstElement* tee, int position);
+  // Takes the queue of output k out (the next TeeOutput makes it fresh); the
+  // last output is given back to the tee.
+  void ReleaseTeeOutput(GstElement* tee, int position);
 
   // PLAYING, waiting for the state change; false (with the reason) on a
   // failed change, a timeout or an error posted meanwhile.

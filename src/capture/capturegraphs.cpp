@@ -1,0 +1,492 @@
+#include "capture/capturegraphs.h"
+
+#include <QLoggingCategory>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+
+#include "capture/capturecontext.h"
+#include "capture/capturesources.h"
+#include "capture/mediamodule.h"
+#include "media/filters/vx_controlunit.h"
+#include "media/filters/vx_dvheader.h"
+#include "media/filters/vx_scenedetect.h"
+#include "settings/conversions.h"
+
+Q_LOGGING_CATEGORY(lcCapture, "tessivo.capture", QtInfoMsg)
+
+namespace {
+
+using graph::Direction;
+using graph::PadPtr;
+
+std::unique_ptr<TCaptureBranch>& Branch() {
+  static std::unique_ptr<TCaptureBranch> branch;
+  return branch;
+}
+
+graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
+Tdm& Module() { return *CaptureContext().dm; }
+
+// A step of a builder that cannot be made.
+struct BuildError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Seconds of stream a recording branch may hold back (the AVI writer keeps
+// the picture half a second behind the sound).
+constexpr guint64 kEntryQueueTime = 5 * GST_SECOND;
+
+// Puts a builder's steps together, checking each one.
+class BranchBuilder {
+ public:
+  explicit BranchBuilder(TCaptureBranch& branch) : branch_(branch) {}
+
+  GstElement* Add(GstElement* element, const std::string& name) {
+    if (!element) throw BuildError("no element for " + name);
+    if (!Graph().AddFilter(element, name)) throw BuildError("cannot add " + name);
+    branch_.elements.push_back(gst::ElementPtr::Ref(element));
+    return element;
+  }
+  GstElement* Add(const TFilterSlot& slot) { return Add(slot.get(), slot.name()); }
+  GstElement* Add(const Tdm::OwnFilter& filter) { return Add(filter.element.get(), filter.graphName); }
+  GstElement* Make(const char* factory, const std::string& name) {
+    auto element = gst::ElementPtr::Sink(gst_element_factory_make(factory, nullptr));
+    if (!element) throw BuildError(std::string("the element ") + factory + " is not installed");
+    return Add(element.get(), name);
+  }
+
+  // Output k of a tee, as an input of the branch.
+  PadPtr Entry(GstElement* tee, int position) { return Entry(gst::ElementPtr::Ref(tee), position); }
+  PadPtr Entry(const gst::ElementPtr& tee, int position) {
+    if (!tee) throw BuildError("no tee to record from");
+    PadPtr output = Graph().TeeOutput(tee.get(), position);
+    if (!output) throw BuildError("no free output on the tee");
+    const gst::ElementPtr queue(gst_pad_get_parent_element(output.get()));
+    g_object_set(queue.get(), "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time", kEntryQueueTime, nullptr);
+    // Linking while the preview runs would otherwise wait for the writer's
+    // allocation answer, freezing the preview.
+    gst_pad_add_probe(
+        output.get(), GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM,
+        [](GstPad*, GstPadProbeInfo* info, gpointer) {
+          return GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION ? GST_PAD_PROBE_DROP
+                                                                                        : GST_PAD_PROBE_OK;
+        },
+        nullptr, nullptr);
+    branch_.entries.push_back(output);
+    branch_.teeOutputs.emplace_back(tee, position);
+    return output;
+  }
+
+  static PadPtr In(GstElement* element, const char* media = "") {
+    return Graph().FindPin(element, Direction::Input, media, true, 0);
+  }
+  static PadPtr Out(GstElement* element, const char* media = "") {
+    return Graph().FindPin(element, Direction::Output, media, true, 0);
+  }
+
+  void Link(const PadPtr& output, const PadPtr& input, const char* what) {
+    if (!output || !input || !Graph().ConnectDirect(output.get(), input.get()))
+      throw BuildError(std::string("cannot connect ") + what);
+  }
+  // Through a chain of elements, each one's output to the next one's input.
+  PadPtr Chain(PadPtr from, std::initializer_list<GstElement*> elements, const char* what) {
+    for (GstElement* element : elements) {
+      Link(from, In(element), what);
+      from = Out(element);
+    }
+    return from;
+  }
+
+  // The AVI writer and its file sink.
+  GstElement* AviFile(const std::string& fileName) {
+    auto file = Graph().SetOutputFileName(graph::TMediaGraph::OutputKind::Avi, fileName);
+    if (!file) throw BuildError("cannot open the AVI writer");
+    branch_.muxer = file->muxer;
+    branch_.sink = file->sink;
+    branch_.elements.push_back(file->muxer);
+    branch_.elements.push_back(file->sink);
+    return file->muxer.get();
+  }
+
+  // Counts what reaches the file's video input.
+  void CountVideo(const PadPtr& input) {
+    gst_pad_add_probe(
+        input.get(), GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo*, gpointer counter) {
+          static_cast<std::atomic<std::uint64_t>*>(counter)->fetch_add(1);
+          return GST_PAD_PROBE_OK;
+        },
+        branch_.videoFrames.get(), nullptr);
+  }
+
+  // The sound of the current audio source, converted to the recording's
+  // format, into the writer.
+  void RecordSound(const gst::ElementPtr& tee, bool stamper, GstElement* muxer, const TCaptureSettings& settings) {
+    if (!CaptureContext().CurrentAudioSource) return;
+    Tdm& dm = Module();
+    PadPtr from = Entry(tee, 2);
+    if (stamper) from = Chain(from, {Add(dm.captureAudioStamper)}, "the sound to its stamper");
+    from = Chain(from, {Add(dm.acmcap)}, "the sound to its converter");
+    if (!SetAudioPcmFormat(settings)) throw BuildError("no audio format");
+    Link(from, Graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the writer");
+  }
+
+  // Pictures scaled and timed to the DV standard, then DV-encoded.
+  PadPtr EncodeDv(PadPtr from, bool pal) {
+    Tdm& dm = Module();
+    GstElement* convert = Make("videoconvert", "dv_convert");
+    GstElement* scale = Make("videoscale", "dv_scale");
+    GstElement* rate = Make("videorate", "dv_rate");
+    GstElement* format = Make("capsfilter", "dv_format");
+    const gst::CapsPtr caps(gst_caps_from_string(pal ? "video/x-raw,width=720,height=576,framerate=25/1"
+                                                     : "video/x-raw,width=720,height=480,framerate=30000/1001"));
+    g_object_set(format, "caps", caps.get(), nullptr);
+    return Chain(from, {convert, scale, rate, format, Add(dm.DVenc)}, "the pictures to the DV encoder");
+  }
+
+ private:
+  TCaptureBranch& branch_;
+};
+
+bool IsDvSource() {
+  const TVideoSource* source = CaptureContext().CurrentVideoSource;
+  return source && source->SceneDetector;
+}
+
+// PAL unless the camcorder's own system is kept, or the preference says NTSC.
+bool RecordPal(const TCaptureSettings& settings) {
+  if (settings.keepDvFormat && IsDvSource())
+    return CaptureContext().CurrentVideoSource->SceneDetector->currentVideoSystem() == 0;
+  return settings.dvStandard == 0;
+}
+
+template <typename Build>
+bool Guarded(const char* name, int format, const std::string& fileName, Build build) {
+  if (!CaptureContext().dm) return false;
+  if (Branch()) KillCaptureGraph();
+  Branch() = std::make_unique<TCaptureBranch>();
+  Branch()->format = format;
+  Branch()->fileName = fileName;
+  try {
+    BranchBuilder builder(*Branch());
+    build(builder);
+    qCInfo(lcCapture) << name << "ready:" << fileName.c_str();
+    return true;
+  } catch (const std::exception& error) {
+    qCWarning(lcCapture) << name << "cannot be built:" << error.what();
+    KillCaptureGraph();
+    return false;
+  }
+}
+
+}  // namespace
+
+int CaptureAudioRate(const TCaptureSettings& settings) {
+  const TCaptureContext& context = CaptureContext();
+  if (settings.keepDvFormat && IsDvSource() && settings.nativeDvRate &&
+      (context.AudioRate == 32000 || context.AudioRate == 44100 || context.AudioRate == 48000))
+    return context.AudioRate;
+  switch (settings.dvRate) {
+    case 1:
+      return 32000;
+    case 3:
+      return 48000;
+    default:
+      return 44100;
+  }
+}
+
+bool SetAudioPcmFormat(const TCaptureSettings& settings) {
+  if (!CaptureContext().CurrentAudioSource || !CaptureContext().dm) return false;
+  const gst::ElementPtr format(gst_bin_get_by_name(GST_BIN(Module().acmcap.get()), "format"));
+  if (!format) return false;
+  const gst::CapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING,
+                                              "interleaved", "channels", G_TYPE_INT, 2, "rate", G_TYPE_INT,
+                                              CaptureAudioRate(settings), nullptr));
+  graph::TMediaGraph::SetStreamFormat(format.get(), caps.get());
+  return true;
+}
+
+bool BuildDvNativeType2(const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded("dv type 2 natif", fcDvType2Native, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = CaptureContext();
+    if (!context.VideoTee) throw BuildError("no video source");
+    GstElement* muxer = b.AviFile(fileName);
+    Tdm& dm = Module();
+    PadPtr from = b.Chain(b.Entry(context.VideoTee, 2), {b.Add(dm.captureVideoControl), b.Add(dm.infdumvideo)},
+                          "the DV pictures to the writer");
+    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Link(Graph().TeeOutput(dm.infdumvideo.get(), 1), videoIn, "the DV pictures to the writer");
+    b.CountVideo(videoIn);
+    b.RecordSound(context.AudioTee, false, muxer, settings);
+  });
+}
+
+bool BuildAviNative(const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded("avi natif", fcAviNative, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = CaptureContext();
+    if (!context.VideoTee) throw BuildError("no video source");
+    GstElement* muxer = b.AviFile(fileName);
+    const PadPtr from =
+        b.Chain(b.Entry(context.VideoTee, 2), {b.Add(Module().captureVideoControl)}, "the pictures to the writer");
+    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Link(from, videoIn, "the pictures to the writer");
+    b.CountVideo(videoIn);
+    b.RecordSound(context.AudioTee, true, muxer, settings);
+  });
+}
+
+bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded("dv type 2 (recomp)", fcDvType2Recompressed, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = CaptureContext();
+    Tdm& dm = Module();
+    if (!context.VideoTee) throw BuildError("no video source");
+    GstElement* muxer = b.AviFile(fileName);
+    PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)},
+                          "the overlaid pictures to the encoder");
+    from = b.EncodeDv(from, RecordPal(settings));
+    dm.DVHeader().sceneDetector = context.CurrentVideoSource ? context.CurrentVideoSource->SceneDetector : nullptr;
+    dm.DVHeader().SetWideMode(static_cast<std::uint8_t>(settings.keepDvFormat ? 2 : settings.ratioDv));
+    from = b.Chain(from, {b.Add(dm.dvHeader), b.Add(dm.captureVideoStamper), b.Add(dm.infdumvideo)},
+                   "the DV pictures to the writer");
+    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Link(Graph().TeeOutput(dm.infdumvideo.get(), 1), videoIn, "the DV pictures to the writer");
+    b.CountVideo(videoIn);
+    b.RecordSound(gst::ElementPtr::Ref(dm.infdecaudio.get()), true, muxer, settings);
+  });
+}
+
+bool BuildMpegNative(const std::string& fileName, const TCaptureSettings& settings) {
+  const int format = CaptureContext().CurrentVideoSource ? CaptureContext().CurrentVideoSource->Device->NativeFormat1
+                                                         : static_cast<int>(fcMpeg2Native);
+  return Guarded("flux mpeg natif", format, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = CaptureContext();
+    Tdm& dm = Module();
+    if (!context.VideoTee) throw BuildError("no video source");
+    const PadPtr teeIn = Graph().FindPin(context.VideoTee.get(), Direction::Input, {}, false, 0);
+    gst::CapsPtr stream(teeIn ? gst_pad_get_current_caps(teeIn.get()) : nullptr);
+    if (!stream && teeIn) stream = gst::CapsPtr(gst_pad_query_caps(teeIn.get(), nullptr));
+    if (!stream || gst_caps_is_empty(stream.get())) throw BuildError("the native stream has no known type");
+    GstElement* writer = b.Add(dm.writer);
+    g_object_set(writer, "location", fileName.c_str(), "async", FALSE, nullptr);
+    const PadPtr from =
+        b.Chain(b.Entry(context.VideoTee, 2), {b.Add(dm.captureVideoControl)}, "the stream to its writer");
+    gboolean system = FALSE;
+    if (gst_structure_get_boolean(gst_caps_get_structure(stream.get(), 0), "systemstream", &system) && system) {
+      // A program stream is already what the file holds, sound included.
+      const PadPtr fileIn = b.In(writer);
+      b.Link(from, fileIn, "the program stream to the file");
+      b.CountVideo(fileIn);
+      return;
+    }
+    // An elementary stream goes into the first multiplexer that takes it,
+    // with the sound in MPEG audio.
+    GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_MUXER, GST_RANK_NONE);
+    GList* muxers = gst_element_factory_list_filter(all, stream.get(), GST_PAD_SINK, FALSE);
+    muxers = g_list_sort(muxers, gst_plugin_feature_rank_compare_func);
+    std::vector<std::string> candidates;
+    const gst::CapsPtr programStream(gst_caps_from_string("video/mpeg,systemstream=true"));
+    for (GList* f = muxers; f; f = f->next)
+      if (gst_element_factory_can_src_any_caps(GST_ELEMENT_FACTORY(f->data), programStream.get()))
+        candidates.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f->data)));
+    gst_plugin_feature_list_free(muxers);
+    gst_plugin_feature_list_free(all);
+    // The one known to keep the last frames first.
+    std::stable_partition(candidates.begin(), candidates.end(), [](const std::string& n) { return n == "avmux_mpeg"; });
+    for (const std::string& name : candidates) {
+      if (!dm.muxer.Load(name)) continue;
+      GstElement* muxer = b.Add(dm.muxer);
+      const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+      if (videoIn && Graph().ConnectDirect(from.get(), videoIn.get()) &&
+          Graph().ConnectDirect(b.Out(muxer).get(), b.In(writer).get())) {
+        b.CountVideo(videoIn);
+        if (context.CurrentAudioSource) {
+          PadPtr sound = b.Chain(b.Entry(dm.infdecaudio.get(), 2),
+                                 {b.Add(dm.acmcap), b.Add(dm.captureAudioStamper), b.Make("avenc_mp2", "audioenc"),
+                                  b.Make("mpegaudioparse", "audioparse")},
+                                 "the sound to its encoder");
+          if (!SetAudioPcmFormat(settings)) throw BuildError("no audio format");
+          b.Link(sound, Graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the multiplexer");
+        }
+        return;
+      }
+      Graph().RemoveFilter(muxer);
+    }
+    throw BuildError("no multiplexer takes the stream");
+  });
+}
+
+bool BuildImageByImage(const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame) {
+  return Guarded("Image/Image", fcImageByImage, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = CaptureContext();
+    Tdm& dm = Module();
+    if (!context.VideoTee) throw BuildError("no video source");
+    GstElement* muxer = b.AviFile(fileName);
+    PadPtr from;
+    if (IsDvSource()) {
+      // The camcorder's frames as they are.
+      from = b.Entry(context.VideoTee, 2);
+    } else {
+      TCaptureSettings standard = settings;
+      standard.keepDvFormat = false;
+      from = b.EncodeDv(b.Entry(dm.infdecvideo.get(), 2), RecordPal(standard));
+    }
+    Tvx_ControlFilter& control = dm.ControlFilter();
+    control.forceSyncPoint = true;
+    control.forceDiscontinuity = true;
+    control.frameStep = 1;
+    control.SetRestamp(true);
+    control.pass = false;
+    control.onStopped = std::move(onFrame);
+    from = b.Chain(from, {b.Add(dm.imageControl)}, "the frames to their gate");
+    // The gate numbers the frames it lets through from zero: their segment
+    // starts at zero too, or the writer would clip them away.
+    gst_pad_add_probe(
+        from.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+        [](GstPad*, GstPadProbeInfo* info, gpointer) {
+          if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
+          GstSegment segment;
+          gst_segment_init(&segment, GST_FORMAT_TIME);
+          gst_event_unref(GST_PAD_PROBE_INFO_EVENT(info));
+          GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_segment(&segment);
+          return GST_PAD_PROBE_OK;
+        },
+        nullptr, nullptr);
+    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Link(from, videoIn, "the frames to the writer");
+    b.CountVideo(videoIn);
+  });
+}
+
+bool BuildCaptureGraph(int format, const std::string& fileName, const TCaptureSettings& settings) {
+  switch (format) {
+    case fcDvType2Native:
+      return BuildDvNativeType2(fileName, settings);
+    case fcMpeg2Native:
+    case fcMpeg1Native:
+      return BuildMpegNative(fileName, settings);
+    case fcAviNative:
+      return BuildAviNative(fileName, settings);
+    case fcDvType2Recompressed:
+      return BuildDvRecompressed(fileName, settings);
+    case fcImageByImage:
+      return BuildImageByImage(fileName, settings, nullptr);
+    case fcDvType1Native:
+      return CaptureContext().CurrentVideoSource &&
+             CaptureContext().CurrentVideoSource->Device->CaptureNative(QString::fromStdString(fileName));
+    default:
+      qCWarning(lcCapture) << "no recording graph for the format" << format;
+      return false;
+  }
+}
+
+// --- Finishing ---------------------------------------------------------------------
+
+namespace {
+
+// Waits for the end of the stream at the file sink.
+class EndWatch {
+ public:
+  explicit EndWatch(GstElement* sink) : pad_(gst_element_get_static_pad(sink, "sink")) {
+    probe_ = gst_pad_add_probe(pad_.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &EndWatch::OnEvent, this, nullptr);
+  }
+  ~EndWatch() { gst_pad_remove_probe(pad_.get(), probe_); }
+  bool Wait(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, timeout, [this] { return ended_; });
+  }
+
+ private:
+  static GstPadProbeReturn OnEvent(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* self = static_cast<EndWatch*>(data);
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS) {
+      const std::lock_guard lock(self->mutex_);
+      self->ended_ = true;
+      self->arrived_.notify_all();
+    }
+    return GST_PAD_PROBE_OK;
+  }
+  PadPtr pad_;
+  gulong probe_ = 0;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  bool ended_ = false;
+};
+
+// Holds the branch's inputs at their next gap between buffers (at once when
+// nothing flows), and ends the branch's stream there: each end of stream
+// leaves on the thread that feeds that input, so no thread waits for
+// another, and the next buffers wait for whatever comes after.
+class EntryHold {
+ public:
+  explicit EntryHold(const std::vector<PadPtr>& entries) {
+    for (const PadPtr& entry : entries) {
+      const gulong id = gst_pad_add_probe(entry.get(), GST_PAD_PROBE_TYPE_IDLE, &EntryHold::OnIdle, nullptr, nullptr);
+      probes_.emplace_back(entry, id);
+    }
+  }
+  ~EntryHold() { Release(); }
+  void Release() {
+    for (const auto& [pad, id] : probes_) gst_pad_remove_probe(pad.get(), id);
+    probes_.clear();
+  }
+
+ private:
+  static GstPadProbeReturn OnIdle(GstPad* pad, GstPadProbeInfo*, gpointer) {
+    if (const PadPtr peer{gst_pad_get_peer(pad)}) gst_pad_send_event(peer.get(), gst_event_new_eos());
+    return GST_PAD_PROBE_OK;  // held until released
+  }
+  std::vector<std::pair<PadPtr, gulong>> probes_;
+};
+
+}  // namespace
+
+bool FinishCaptureFile(std::chrono::milliseconds timeout) {
+  TCaptureBranch* branch = Branch().get();
+  if (!branch) return true;
+  std::optional<EntryHold> hold;
+  if (!branch->sink) return true;
+  EndWatch watch(branch->sink.get());
+  hold.emplace(branch->entries);
+  if (watch.Wait(timeout)) return true;
+  qCWarning(lcCapture) << "the file was not finished in time:" << branch->fileName.c_str();
+  return false;
+}
+
+bool KillCaptureGraph() {
+  if (!CaptureContext().dm) return false;
+  std::unique_ptr<TCaptureBranch> branch = std::move(Branch());
+  if (!branch) return true;
+  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) Graph().RemoveFilter(it->get());
+  for (const auto& [tee, position] : branch->teeOutputs) Graph().ReleaseTeeOutput(tee.get(), position);
+  Module().ControlFilter().onStopped = nullptr;
+  return true;
+}
+
+bool CutCaptureFile(const std::string& nextFileName, const TCaptureSettings& settings,
+                    std::chrono::milliseconds timeout) {
+  TCaptureBranch* branch = Branch().get();
+  if (!branch || !branch->sink || !CaptureContext().dm) return false;
+  const int format = branch->format;
+  bool finished = false;
+  std::optional<EntryHold> hold;
+  {
+    EndWatch watch(branch->sink.get());
+    hold.emplace(branch->entries);
+    finished = watch.Wait(timeout);
+  }
+  if (!finished) qCWarning(lcCapture) << "the file was not finished in time:" << branch->fileName.c_str();
+  // The tail goes; the held tee outputs stay and feed the new one.
+  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) Graph().RemoveFilter(it->get());
+  branch->elements.clear();
+  Branch().reset();
+  const bool built = BuildCaptureGraph(format, nextFileName, settings);
+  if (built)
+    for (const gst::ElementPtr& element : Branch()->elements) gst_element_sync_state_with_parent(element.get());
+  hold.reset();
+  return finished && built;
+}
+
+const TCaptureBranch* CurrentCaptureBranch() { return Branch().get(); }

@@ -1,0 +1,66 @@
+// The recording branches added to the preview graph: one per capture format,
+// taken from the tees of the current sources, ending in a file. A branch is
+// finished before it is taken down: the end of the stream is sent into it and
+// the file sink must have received it, so every file is complete.
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graph.h"
+
+// The preferences the builders follow.
+struct TCaptureSettings {
+  bool keepDvFormat = false;  // "Garder Format DV"
+  bool nativeDvRate = true;   // "Frequence DV native"
+  int dvRate = 3;             // "FrequenceDV": 1 32 kHz, 2 44.1 kHz, 3 48 kHz
+  int dvStandard = 0;         // "Standard DV": 0 PAL, other NTSC
+  int ratioDv = 0;            // "RatioDV"
+};
+
+// What a builder added, and where the branch starts.
+class TCaptureBranch {
+ public:
+  int format = 0;
+  std::string fileName;
+  // The branch's inputs: outputs of the preview's tees.
+  std::vector<graph::PadPtr> entries;
+  std::vector<std::pair<gst::ElementPtr, int>> teeOutputs;
+  std::vector<gst::ElementPtr> elements;  // everything added, own filters included
+  gst::ElementPtr muxer;
+  gst::ElementPtr sink;
+  // Buffers that reached the file's video input.
+  std::shared_ptr<std::atomic<std::uint64_t>> videoFrames = std::make_shared<std::atomic<std::uint64_t>>(0);
+};
+
+// The sample rate of recorded sound.
+int CaptureAudioRate(const TCaptureSettings& settings);
+
+// Builds the branch of the capture format into the file; the graph is
+// stopped. False, with nothing of the branch left in the graph, when it
+// cannot be built.
+bool BuildCaptureGraph(int format, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildDvNativeType2(const std::string& fileName, const TCaptureSettings& settings);
+bool BuildAviNative(const std::string& fileName, const TCaptureSettings& settings);
+bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& settings);
+bool BuildMpegNative(const std::string& fileName, const TCaptureSettings& settings);
+bool BuildImageByImage(const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame);
+bool SetAudioPcmFormat(const TCaptureSettings& settings);
+
+// Sends the end of the stream into the branch and waits until the file sink
+// has it (the graph may be running or stopped); false when it did not come
+// in time. The branch stays in the graph.
+bool FinishCaptureFile(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// Removes every element of the branch and gives the tees' outputs back.
+bool KillCaptureGraph();
+// Finishes the current file and goes on in the next one without stopping the
+// graph or losing a frame: the branch's inputs are held while its tail is
+// finished and built again.
+bool CutCaptureFile(const std::string& nextFileName, const TCaptureSettings& settings,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// The branch being recorded, or none.
+const TCaptureBranch* CurrentCaptureBranch();

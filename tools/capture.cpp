@@ -1,0 +1,181 @@
+// tessivo-capture: records from a video source and an audio source into a
+// file in one of the capture formats, without the main window, on the same
+// media graph as the program (simulated devices where there is no hardware).
+//
+//   tessivo-capture --list
+//   tessivo-capture --video NAME [--audio NAME] --format "dv type 2 natif" --seconds 10
+//                   [--cut-every 3] [--interval 1] FILE
+//
+// The parts of a cut are FILE, then FILE with "-2", "-3"... before the
+// extension. At the end it prints the frames written and dropped, and it
+// exits non-zero when a file could not be finished.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+#include "capture/capturecontext.h"
+#include "capture/capturegraphs.h"
+#include "capture/mediamodule.h"
+#include "capture/preview.h"
+#include "capture/systemdevices.h"
+#include "media/filters/vx_controlunit.h"
+#include "media/formats/fpsunit.h"
+#include "settings/conversions.h"
+
+namespace {
+
+void Say(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+
+// FILE, FILE-2.ext, FILE-3.ext...
+QString PartName(const QString& file, int part) {
+  if (part == 1) return file;
+  const QFileInfo info(file);
+  const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
+  const QString base = suffix.isEmpty() ? file : file.left(file.size() - suffix.size());
+  return base + "-" + QString::number(part) + suffix;
+}
+
+// Lets the event loop run (the graph's messages, the timers) for a while.
+void RunFor(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+template <typename List>
+auto* Find(const List& sources, const QString& name) {
+  for (const auto& source : sources)
+    if (source->Name == name) return source.get();
+  return static_cast<decltype(sources.front().get())>(nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("tessivo-capture");
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Enregistre une source vidéo et une source audio dans un fichier.");
+  parser.addHelpOption();
+  const QCommandLineOption list("list", "Liste les sources, une par ligne.");
+  const QCommandLineOption video("video", "Source vidéo.", "nom");
+  const QCommandLineOption audio("audio", "Source audio.", "nom");
+  const QCommandLineOption format("format", "Format de capture.", "format", "dv type 2 natif");
+  const QCommandLineOption seconds("seconds", "Durée en secondes.", "secondes", "10");
+  const QCommandLineOption cutEvery("cut-every", "Coupe toutes les N secondes.", "secondes", "0");
+  const QCommandLineOption interval("interval", "Intervalle entre deux images (Image/Image).", "secondes", "1");
+  parser.addOptions({list, video, audio, format, seconds, cutEvery, interval});
+  parser.addPositionalArgument("fichier", "Le fichier à écrire.");
+  parser.process(application);
+
+  CreateMediaModule();
+  TDeviceEnumerator enumerator;
+  TCaptureDeviceList videoDevices, audioDevices;
+  const std::vector<TDeviceMoniker> monikers = enumerator.Devices();
+  videoDevices.Refresh(monikers, [](TDeviceKind k) { return k == dkDV || k == dkVideo; });
+  audioDevices.Refresh(monikers, [](TDeviceKind k) { return k == dkAudio; });
+  auto videoSources = VideoSourcesOf(videoDevices);
+  auto audioSources = AudioSourcesOf(videoDevices);
+  for (auto& source : AudioSourcesOf(audioDevices)) audioSources.push_back(std::move(source));
+
+  if (parser.isSet(list)) {
+    for (const auto& source : videoSources) std::printf("%s\n", source->Name.toUtf8().constData());
+    for (const auto& source : audioSources) std::printf("%s\n", source->Name.toUtf8().constData());
+    DestroyMediaModule();
+    return 0;
+  }
+  const QStringList files = parser.positionalArguments();
+  if (files.size() != 1 || !parser.isSet(video)) {
+    Say("Indiquez une source vidéo (--video) et un fichier.");
+    return 2;
+  }
+  TVideoSource* videoSource = Find(videoSources, parser.value(video));
+  if (!videoSource) {
+    Say(QStringLiteral("Source vidéo introuvable : %1").arg(parser.value(video)));
+    return 2;
+  }
+  TAudioSource* audioSource = parser.isSet(audio) ? Find(audioSources, parser.value(audio)) : nullptr;
+  if (parser.isSet(audio) && !audioSource) {
+    Say(QStringLiteral("Source audio introuvable : %1").arg(parser.value(audio)));
+    return 2;
+  }
+  const int formatCode = FormatCaptureFromName(parser.value(format));
+  const int totalMs = static_cast<int>(parser.value(seconds).toDouble() * 1000);
+  const int cutMs = static_cast<int>(parser.value(cutEvery).toDouble() * 1000);
+  const int intervalMs = std::max(1, static_cast<int>(parser.value(interval).toDouble() * 1000));
+
+  if (!ActivateVideoSource(*videoSource) || (audioSource && !ActivateAudioSource(*audioSource))) {
+    Say("Impossible d'activer les sources.");
+    DestroyMediaModule();
+    return 1;
+  }
+  bool graphError = false;
+  CaptureContext().dm->fg.onEvent = [&graphError](const graph::GraphEvent& event) {
+    if (event.kind != graph::GraphEvent::Kind::Error && event.kind != graph::GraphEvent::Kind::DeviceLost) return;
+    graphError = true;
+    Say(QStringLiteral("Erreur de %1 : %2")
+            .arg(QString::fromStdString(event.source), QString::fromStdString(event.message)));
+  };
+  TCaptureSettings settings;
+  const QString file = files.first();
+  if (!BuildCaptureGraph(formatCode, file.toStdString(), settings)) {
+    Say(QStringLiteral("Impossible de préparer la capture au format « %1 ».").arg(parser.value(format)));
+    DestroyMediaModule();
+    return 1;
+  }
+  graph::DroppedFrameCounter dropped(CurrentCaptureBranch()->entries.front().get());
+  std::string error;
+  if (!Play(&error)) {
+    Say(QStringLiteral("La capture ne démarre pas : %1").arg(QString::fromStdString(error)));
+    KillCaptureGraph();
+    DestroyMediaModule();
+    return 1;
+  }
+
+  // Image/Image: one frame let through per interval.
+  QTimer grab;
+  if (formatCode == fcImageByImage) {
+    QObject::connect(&grab, &QTimer::timeout, [] { CaptureContext().dm->ControlFilter().pass = true; });
+    grab.start(intervalMs);
+    CaptureContext().dm->ControlFilter().pass = true;
+  }
+  std::uint64_t written = 0;
+  bool allFinished = true;
+  int part = 1;
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < totalMs) {
+    const int untilCut = cutMs > 0 ? cutMs * part - static_cast<int>(clock.elapsed()) : totalMs;
+    RunFor(std::max(1, std::min<int>(untilCut, totalMs - static_cast<int>(clock.elapsed()))));
+    if (cutMs > 0 && clock.elapsed() >= cutMs * part && clock.elapsed() < totalMs) {
+      const auto finishedPart = CurrentCaptureBranch()->videoFrames;
+      ++part;
+      const bool cut = CutCaptureFile(PartName(file, part).toStdString(), settings);
+      written += finishedPart->load();
+      if (!cut) {
+        Say(QStringLiteral("La coupure vers « %1 » a échoué.").arg(PartName(file, part)));
+        allFinished = false;
+        break;
+      }
+    }
+  }
+  grab.stop();
+  const bool finished = FinishCaptureFile();
+  if (CurrentCaptureBranch()) written += CurrentCaptureBranch()->videoFrames->load();
+  Stop();
+  KillCaptureGraph();
+  allFinished = allFinished && finished && !graphError;
+  if (formatCode == fcImageByImage && finished) SetAviFrameRate(file, 25);
+  DeactivateVideoSource(*videoSource, true);
+  if (audioSource) DeactivateAudioSource(*audioSource, true);
+  DestroyMediaModule();
+  std::printf("images écrites : %llu\nimages perdues : %llu\nfichiers : %d\n", static_cast<unsigned long long>(written),
+              static_cast<unsigned long long>(dropped.dropped()), part);
+  if (!allFinished) Say("Un fichier n'a pas pu être terminé.");
+  return allFinished ? 0 : 1;
+}
