@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "capture/capturecontext.h"
+#include "capture/capturegraphs.h"
+#include "capture/mediamodule.h"
+#include "capture/preview.h"
+#include "capture/simulateddevices.h"
+#include "media/filters/vx_controlunit.h"
+#include "media/formats/dvcodes.h"
+#include "support/aviwalk.h"
+
+namespace {
+
+// The simulated sources in a fresh media module, and a folder for the files.
+class Capture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CreateMediaModule();
+    const std::vector<TDeviceMoniker> devices = TSimulatedDeviceProvider(1).Devices();
+    ASSERT_TRUE(video_.Refresh(devices, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
+    ASSERT_TRUE(audio_.Refresh(devices, [](TDeviceKind k) { return k == dkAudio; }));
+    videoSources_ = VideoSourcesOf(video_);
+    audioSources_ = AudioSourcesOf(video_);
+    for (auto& source : AudioSourcesOf(audio_)) audioSources_.push_back(std::move(source));
+  }
+  void TearDown() override {
+    KillCaptureGraph();
+    DestroyMediaModule();
+  }
+
+  void Activate(const QString& video, const QString& audio = {}) {
+    for (auto& source : videoSources_) {
+      if (source->Name == video) {
+        ASSERT_TRUE(ActivateVideoSource(*source));
+      }
+    }
+    for (auto& source : audioSources_) {
+      if (source->Name == audio) {
+        ASSERT_TRUE(ActivateAudioSource(*source));
+      }
+    }
+    ASSERT_NE(CaptureContext().CurrentVideoSource, nullptr);
+  }
+
+  std::string File(const char* name) const { return dir_.filePath(name).toStdString(); }
+  static graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
+
+  static void Wait(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+
+  // Records for a while: build, run, wait, finish, stop and take down.
+  std::uint64_t Record(int format, const std::string& file, int milliseconds) {
+    Stop();
+    if (!BuildCaptureGraph(format, file, settings_)) {
+      ADD_FAILURE() << "not built";
+      return 0;
+    }
+    std::string failure;
+    EXPECT_TRUE(Play(&failure)) << failure;
+    Wait(milliseconds);
+    EXPECT_TRUE(FinishCaptureFile());
+    const std::uint64_t frames = CurrentCaptureBranch()->videoFrames->load();
+    Stop();
+    EXPECT_TRUE(KillCaptureGraph());
+    return frames;
+  }
+
+  TCaptureSettings settings_;
+  QTemporaryDir dir_;
+  TCaptureDeviceList video_, audio_;
+  std::vector<std::unique_ptr<TVideoSource>> videoSources_;
+  std::vector<std::unique_ptr<TAudioSource>> audioSources_;
+};
+
+// What the system's own discoverer says of a file.
+QString Discover(const std::string& file) {
+  QProcess discoverer;
+  discoverer.start("gst-discoverer-1.0", {QString::fromStdString(file)});
+  discoverer.waitForFinished(30000);
+  return QString::fromUtf8(discoverer.readAllStandardOutput());
+}
+
+dv::TimeCode TimeCodeOf(const QByteArray& frame) {
+  return dv::ReadTimeCode(reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                          static_cast<std::size_t>(frame.size()), 0);
+}
+
+int FrameNumber(const dv::TimeCode& code) {
+  return ((code.hours * 60 + code.minutes) * 60 + code.seconds) * 25 + code.frames;
+}
+
+}  // namespace
+
+TEST_F(Capture, dv_type_2_native_keeps_the_camcorder_frames_and_its_sound) {
+  Activate("DV Source - Video", "DV Source - Audio");
+  const std::string file = File("type2.avi");
+  const std::uint64_t frames = Record(2, file, 2000);
+  const AviContents avi = ReadAvi(QString::fromStdString(file));
+  ASSERT_TRUE(avi.valid);
+  EXPECT_GE(frames, 40u);
+  EXPECT_EQ(avi.video.size(), frames);
+  EXPECT_EQ(avi.totalFrames, frames);
+  // 48 kHz 16-bit stereo for every frame of 1/25 s.
+  EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), frames / 25.0, 0.2);
+  // The camcorder's own frames, time code and all, one after the other.
+  ASSERT_EQ(avi.video.front().size(), dv::kFrameBytes625);
+  for (std::size_t i = 1; i < avi.video.size(); ++i)
+    ASSERT_EQ(FrameNumber(TimeCodeOf(avi.video[i])), FrameNumber(TimeCodeOf(avi.video[i - 1])) + 1) << i;
+  const QString found = Discover(file);
+  EXPECT_TRUE(found.contains("Digital Video (DV)")) << found.toStdString();
+  EXPECT_TRUE(found.contains("Sample rate: 48000")) << found.toStdString();
+}
+
+TEST_F(Capture, dv_type_2_native_without_a_sound_source_has_no_sound_stream) {
+  Activate("DV Source - Video");
+  const std::string file = File("silent.avi");
+  const std::uint64_t frames = Record(2, file, 1200);
+  const AviContents avi = ReadAvi(QString::fromStdString(file), false);
+  EXPECT_EQ(avi.video.size(), frames);
+  EXPECT_EQ(avi.audioBytes, 0);
+  const QString found = Discover(file);
+  EXPECT_TRUE(found.contains("Digital Video (DV)"));
+  EXPECT_FALSE(found.contains("audio #"));
+}
+
+TEST_F(Capture, avi_native_and_recompressed_dv_from_the_webcam_then_a_clean_graph) {
+  Activate("Webcam simulée", "Carte son simulée");
+  const int previewElements = Graph().ElementCount();
+  const std::string native = File("native.avi");
+  const std::uint64_t nativeFrames = Record(5, native, 1500);
+  EXPECT_EQ(ReadAvi(QString::fromStdString(native), false).video.size(), nativeFrames);
+  QString found = Discover(native);
+  EXPECT_TRUE(found.contains("Width: 640")) << found.toStdString();
+  EXPECT_TRUE(found.contains("Raw 16-bit PCM audio"));
+
+  // The webcam's 640x480 at 30 frames/s becomes PAL DV at 25, the sound
+  // 48 kHz ("FrequenceDV" 3).
+  const std::string recompressed = File("recomp.avi");
+  const std::uint64_t dvFrames = Record(6, recompressed, 2000);
+  const AviContents avi = ReadAvi(QString::fromStdString(recompressed));
+  EXPECT_EQ(avi.video.size(), dvFrames);
+  ASSERT_FALSE(avi.video.empty());
+  EXPECT_EQ(avi.video.front().size(), dv::kFrameBytes625);
+  EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), dvFrames / 25.0, 0.3);
+  found = Discover(recompressed);
+  EXPECT_TRUE(found.contains("Digital Video (DV)"));
+  EXPECT_TRUE(found.contains("Width: 720"));
+  EXPECT_TRUE(found.contains("Sample rate: 48000"));
+
+  // Nothing of the DV encoding is left for the next capture.
+  EXPECT_EQ(Graph().ElementCount(), previewElements);
+  for (const char* name : {"DVenc", "DV Header", "dv_convert", "acmcap", "infdumvideo"})
+    EXPECT_FALSE(Graph().FindByName(name)) << name;
+  EXPECT_GE(Record(5, File("again.avi"), 800), 5u);
+}
+
+TEST_F(Capture, mpeg2_native_writes_the_program_stream) {
+  Activate("Encodeur MPEG-2 simulé");
+  const std::string file = File("native.mpg");
+  EXPECT_GE(Record(3, file, 2500), 1u);
+  const QString found = Discover(file);
+  EXPECT_TRUE(found.contains("System Stream")) << found.toStdString();
+  EXPECT_TRUE(found.contains("MPEG-2 Video")) << found.toStdString();
+}
+
+TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_pictures) {
+  Activate("DV Source - Video");
+  std::atomic<int> opened{0};
+  const std::string dvFile = File("lapse-dv.avi");
+  Stop();
+  ASSERT_TRUE(BuildImageByImage(dvFile, settings_, nullptr));
+  EXPECT_FALSE(Graph().FindByName("DVenc"));  // the frames are not encoded again
+  ASSERT_TRUE(Play());
+  for (int i = 0; i < 4; ++i) {
+    CaptureContext().dm->ControlFilter().pass = true;
+    Wait(250);
+  }
+  ASSERT_TRUE(FinishCaptureFile());
+  Stop();
+  KillCaptureGraph();
+  const AviContents lapse = ReadAvi(QString::fromStdString(dvFile));
+  EXPECT_EQ(lapse.video.size(), 4u);  // one frame per opening
+  ASSERT_FALSE(lapse.video.empty());
+  EXPECT_TRUE(TimeCodeOf(lapse.video.front()).present());  // the camcorder's own frame
+
+  Activate("Webcam simulée");
+  const std::string webcamFile = File("lapse-webcam.avi");
+  Stop();
+  ASSERT_TRUE(BuildImageByImage(webcamFile, settings_, [&] { ++opened; }));
+  EXPECT_TRUE(Graph().FindByName("DVenc"));
+  ASSERT_TRUE(Play());
+  for (int i = 0; i < 3; ++i) {
+    CaptureContext().dm->ControlFilter().pass = true;
+    Wait(300);
+  }
+  ASSERT_TRUE(FinishCaptureFile());
+  Stop();
+  KillCaptureGraph();
+  const AviContents encoded = ReadAvi(QString::fromStdString(webcamFile));
+  EXPECT_EQ(encoded.video.size(), 3u);
+  ASSERT_FALSE(encoded.video.empty());
+  EXPECT_EQ(encoded.video.front().size(), dv::kFrameBytes625);
+}
+
+TEST_F(Capture, a_cut_goes_on_in_the_next_file_without_a_gap) {
+  Activate("DV Source - Video", "DV Source - Audio");
+  Stop();
+  const std::vector<std::string> files = {File("part.avi"), File("part-2.avi"), File("part-3.avi")};
+  ASSERT_TRUE(BuildCaptureGraph(2, files[0], settings_));
+  graph::DroppedFrameCounter entry(CurrentCaptureBranch()->entries.front().get());
+  ASSERT_TRUE(Play());
+  std::uint64_t written = 0;
+  for (std::size_t part = 1; part < files.size(); ++part) {
+    Wait(1200);
+    const auto counter = CurrentCaptureBranch()->videoFrames;
+    ASSERT_TRUE(CutCaptureFile(files[part], settings_));
+    written += counter->load();
+  }
+  Wait(1200);
+  ASSERT_TRUE(FinishCaptureFile());
+  written += CurrentCaptureBranch()->videoFrames->load();
+  Stop();
+  KillCaptureGraph();
+  // Every frame that entered the recording is in exactly one part, in order.
+  std::vector<int> numbers;
+  for (const std::string& file : files) {
+    const AviContents avi = ReadAvi(QString::fromStdString(file));
+    EXPECT_GE(avi.video.size(), 20u) << file;
+    EXPECT_EQ(avi.totalFrames, avi.video.size()) << file;
+    for (const QByteArray& frame : avi.video) numbers.push_back(FrameNumber(TimeCodeOf(frame)));
+  }
+  EXPECT_EQ(numbers.size(), written);
+  EXPECT_EQ(entry.dropped(), 0u);
+  for (std::size_t i = 1; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], numbers[i - 1] + 1) << i;
+}
+
+TEST_F(Capture, a_branch_that_cannot_be_built_leaves_nothing) {
+  const int empty = Graph().ElementCount();
+  EXPECT_FALSE(BuildDvNativeType2(File("none.avi"), settings_));  // no video source
+  EXPECT_EQ(Graph().ElementCount(), empty);
+  Activate("Encodeur MPEG-2 simulé");
+  const int preview = Graph().ElementCount();
+  // The AVI writer takes no program stream.
+  EXPECT_FALSE(BuildAviNative(File("refused.avi"), settings_));
+  EXPECT_EQ(Graph().ElementCount(), preview);
+  EXPECT_EQ(CurrentCaptureBranch(), nullptr);
+  EXPECT_TRUE(Play());
+}
+
+TEST(CaptureSettings, sound_rate_follows_the_preferences) {
+  TCaptureSettings settings;
+  settings.dvRate = 3;
+  EXPECT_EQ(CaptureAudioRate(settings), 48000);
+  settings.dvRate = 1;
+  EXPECT_EQ(CaptureAudioRate(settings), 32000);
+  settings.dvRate = 0;
+  EXPECT_EQ(CaptureAudioRate(settings), 44100);
+}

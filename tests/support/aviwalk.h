@@ -1,0 +1,63 @@
+// A reader of AVI files for the tests, independent of the writer: walks the
+// RIFF chunks (OpenDML "AVIX" extensions included) and collects the chunks of
+// the "movi" lists by stream.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+struct AviContents {
+  bool valid = false;
+  std::uint32_t totalFrames = 0;  // from the main header
+  std::vector<QByteArray> video;  // stream 00 chunks ("00dc", "00db")
+  std::int64_t audioBytes = 0;    // stream 01 chunks ("01wb")
+  int riffCount = 0;
+  bool hasSuperIndex = false;   // an "indx" chunk
+  bool hasLegacyIndex = false;  // an "idx1" chunk
+};
+
+inline std::uint32_t Le32(const char* p) {
+  const auto* b = reinterpret_cast<const unsigned char*>(p);
+  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+}
+
+inline void WalkChunks(QFile& file, qint64 from, qint64 to, AviContents& out, bool keepVideo, int depth) {
+  qint64 at = from;
+  while (at + 8 <= to) {
+    file.seek(at);
+    const QByteArray head = file.read(8);
+    if (head.size() < 8) return;
+    const QByteArray id = head.left(4);
+    const qint64 size = Le32(head.constData() + 4);
+    const qint64 body = at + 8;
+    if (body + size > to + 1) return;  // cut short
+    if (id == "LIST" || id == "RIFF") {
+      if (id == "RIFF") ++out.riffCount;
+      if (depth < 4) WalkChunks(file, body + 4, body + size, out, keepVideo, depth + 1);
+    } else if (id == "avih" && size >= 20) {
+      file.seek(body + 16);
+      out.totalFrames = Le32(file.read(4).constData());
+    } else if (id == "indx") {
+      out.hasSuperIndex = true;
+    } else if (id == "idx1") {
+      out.hasLegacyIndex = true;
+    } else if (id.startsWith("00d")) {
+      out.video.push_back(keepVideo ? (file.seek(body), file.read(size)) : QByteArray());
+    } else if (id == "01wb") {
+      out.audioBytes += size;
+    }
+    at = body + size + (size & 1);
+  }
+}
+
+inline AviContents ReadAvi(const QString& path, bool keepVideo = true) {
+  AviContents out;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return out;
+  WalkChunks(file, 0, file.size(), out, keepVideo, 0);
+  out.valid = out.riffCount > 0;
+  return out;
+}
