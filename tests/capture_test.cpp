@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -11,8 +12,10 @@
 #include "capture/preview.h"
 #include "capture/simulateddevices.h"
 #include "media/filters/vx_controlunit.h"
+#include "media/formats/dvaviwriter.h"
 #include "media/formats/dvcodes.h"
 #include "support/aviwalk.h"
+#include "support/dvframes.h"
 
 namespace {
 
@@ -263,4 +266,98 @@ TEST(CaptureSettings, sound_rate_follows_the_preferences) {
   EXPECT_EQ(CaptureAudioRate(settings), 32000);
   settings.dvRate = 0;
   EXPECT_EQ(CaptureAudioRate(settings), 44100);
+}
+
+namespace {
+
+// Frames with a running time code, written straight to a type-1 writer.
+void WriteFrames(TDvAviWriter& writer, int count) {
+  std::vector<std::uint8_t> frame = MakeDvFrame({});
+  for (int i = 0; i < count; ++i) {
+    const dv::TimeCode code{static_cast<std::uint8_t>(i / 90000), static_cast<std::uint8_t>(i / 1500 % 60),
+                            static_cast<std::uint8_t>(i / 25 % 60), static_cast<std::uint8_t>(i % 25)};
+    dv::WriteTimeCode(frame.data(), frame.size(), 0, code);
+    ASSERT_TRUE(writer.WriteFrame(frame.data(), frame.size())) << writer.error();
+  }
+}
+
+// Buffers the system's AVI reader gets out of the file.
+int DemuxedFrames(const QString& path) {
+  QProcess launch;
+  launch.start("gst-launch-1.0",
+               {"filesrc", "location=" + path, "!", "avidemux", "!", "fakesink", "silent=false", "-v"});
+  launch.waitForFinished(300000);
+  return static_cast<int>(QString::fromUtf8(launch.readAllStandardOutput()).count("chain"));
+}
+
+}  // namespace
+
+TEST(DvType1, parts_indexes_and_headers_of_a_small_file_split_in_parts) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("parts.avi");
+  TDvAviWriter writer;
+  // Parts of about 3 MB: 20 frames each.
+  ASSERT_TRUE(writer.Open(path.toStdString(), 3'000'000));
+  WriteFrames(writer, 50);
+  ASSERT_TRUE(writer.Close());
+  EXPECT_EQ(writer.parts(), 3);
+  const AviContents avi = ReadAvi(path);
+  EXPECT_EQ(avi.riffCount, 3);
+  EXPECT_TRUE(avi.hasSuperIndex);
+  EXPECT_TRUE(avi.hasLegacyIndex);
+  ASSERT_EQ(avi.video.size(), 50u);
+  EXPECT_LT(avi.totalFrames, 50u);  // the first part only, for old readers
+  for (std::size_t i = 0; i < avi.video.size(); ++i)
+    ASSERT_EQ(FrameNumber(TimeCodeOf(avi.video[i])), static_cast<int>(i));
+  EXPECT_EQ(DemuxedFrames(path), 50);
+  // A frame of another size is refused and the file stays whole.
+  TDvAviWriter other;
+  ASSERT_TRUE(other.Open(dir.filePath("refused.avi").toStdString()));
+  const std::vector<std::uint8_t> half(dv::kFrameBytes625 / 2);
+  EXPECT_FALSE(other.WriteFrame(half.data(), half.size()));
+  EXPECT_TRUE(other.Close());
+  EXPECT_FALSE(TDvAviWriter().Open("/nonexistent/folder/file.avi"));
+}
+
+TEST(DvType1, a_file_past_one_gibibyte_is_read_back_whole) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("big.avi");
+  constexpr int kFrames = 7600;  // 1.09 GB of PAL frames
+  {
+    TDvAviWriter writer;
+    ASSERT_TRUE(writer.Open(path.toStdString()));
+    WriteFrames(writer, kFrames);
+    ASSERT_TRUE(writer.Close());
+    EXPECT_EQ(writer.parts(), 2);
+  }
+  EXPECT_GT(QFileInfo(path).size(), 1024ll * 1024 * 1024);
+  const AviContents avi = ReadAvi(path, false);
+  EXPECT_EQ(avi.riffCount, 2);
+  EXPECT_EQ(avi.video.size(), static_cast<std::size_t>(kFrames));
+  EXPECT_EQ(DemuxedFrames(path), kFrames);
+  QFile::remove(path);
+}
+
+TEST_F(Capture, dv_type_1_native_writes_the_interleaved_stream_and_cuts_without_a_gap) {
+  Activate("DV Source - Video", "DV Source - Audio");
+  Stop();
+  const std::vector<std::string> files = {File("type1.avi"), File("type1-2.avi")};
+  ASSERT_TRUE(BuildCaptureGraph(1, files[0], settings_));
+  ASSERT_TRUE(Play());
+  Wait(1200);
+  ASSERT_TRUE(CutCaptureFile(files[1], settings_));
+  Wait(1200);
+  ASSERT_TRUE(FinishCaptureFile());
+  Stop();
+  KillCaptureGraph();
+  std::vector<int> numbers;
+  for (const std::string& file : files) {
+    const AviContents avi = ReadAvi(QString::fromStdString(file));
+    EXPECT_GE(avi.video.size(), 20u);
+    for (const QByteArray& frame : avi.video) numbers.push_back(FrameNumber(TimeCodeOf(frame)));
+    const QString found = Discover(file);
+    EXPECT_TRUE(found.contains("Digital Video (DV) System Stream")) << found.toStdString();
+    EXPECT_TRUE(found.contains("Raw 16-bit PCM audio")) << found.toStdString();
+  }
+  for (std::size_t i = 1; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], numbers[i - 1] + 1) << i;
 }

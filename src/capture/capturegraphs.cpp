@@ -8,6 +8,7 @@
 
 #include "capture/capturecontext.h"
 #include "capture/capturesources.h"
+#include "capture/dvavisink.h"
 #include "capture/mediamodule.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
@@ -207,6 +208,22 @@ bool SetAudioPcmFormat(const TCaptureSettings& settings) {
                                               CaptureAudioRate(settings), nullptr));
   graph::TMediaGraph::SetStreamFormat(format.get(), caps.get());
   return true;
+}
+
+bool BuildDvNativeType1(const std::string& fileName) {
+  return Guarded("dv type 1 natif", fcDvType1Native, fileName, [&](BranchBuilder& b) {
+    const TVideoSource* source = CaptureContext().CurrentVideoSource;
+    GstElement* tee = source ? source->Device->InterleavedTee() : nullptr;
+    if (!tee) throw BuildError("the video source gives no interleaved DV stream");
+    RegisterDvAviSink();
+    GstElement* sink = b.Make(kDvAviSinkElement, "dv_avi_writer");
+    g_object_set(sink, "location", fileName.c_str(), nullptr);
+    Branch()->sink = gst::ElementPtr::Ref(sink);
+    const PadPtr fileIn = b.In(sink);
+    b.Link(b.Chain(b.Entry(tee, 2), {b.Add(Module().captureVideoControl)}, "the DV stream to its writer"), fileIn,
+           "the DV stream to its writer");
+    b.CountVideo(fileIn);
+  });
 }
 
 bool BuildDvNativeType2(const std::string& fileName, const TCaptureSettings& settings) {

@@ -44,6 +44,8 @@ int CaptureAudioRate(const TCaptureSettings& settings);
 // stopped. False, with nothing of the branch left in the graph, when it
 // cannot be built.
 bool BuildCaptureGraph(int format, const std::string& fileName, const TCaptureSettings& settings);
+// The camcorder's interleaved stream into a type-1 DV AVI.
+bool BuildDvNativeType1(const std::string& fileName);
 bool BuildDvNativeType2(const std::string& fileName, const TCaptureSettings& settings);
 bool BuildAviNative(const std::string& fileName, const TCaptureSettings& settings);
 bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& settings);

@@ -64,6 +64,8 @@ class TCaptureDevice {
   // The device's own recording of its native stream to a file.
   virtual bool CaptureNative(const QString& /*fileName*/) { return false; }
   virtual bool FinCaptureNative() { return false; }
+  // The tee of the whole interleaved stream (DV camcorders only).
+  virtual GstElement* InterleavedTee() const { return nullptr; }
   // The scene detector on the device's stream (DV camcorders only).
   virtual Tvx_SceneDetect* SceneDetector() const { return nullptr; }
   // The source element, made on first use and kept until the device's

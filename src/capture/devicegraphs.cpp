@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "capture/capturecontext.h"
+#include "capture/capturegraphs.h"
 #include "capture/capturesources.h"
 #include "capture/mediamodule.h"
 #include "media/filters/gstfilteradapter.h"
@@ -182,13 +183,11 @@ class TDVCaptureDevice : public TCaptureDevice {
     return true;
   }
 
-  bool CaptureNative(const QString& fileName) override {
-    // A type-1 file needs the AVI writer of interleaved DV, which the
-    // recording graphs bring; the camcorder has none of its own.
-    qCWarning(lcDevices) << "no native type-1 recording from the camcorder itself:" << fileName;
-    return false;
-  }
-  bool FinCaptureNative() override { return true; }
+  GstElement* InterleavedTee() const override { return muxTee_.get(); }
+
+  // The type-1 file: the interleaved stream as it comes, before the splitter.
+  bool CaptureNative(const QString& fileName) override { return BuildDvNativeType1(fileName.toStdString()); }
+  bool FinCaptureNative() override { return KillCaptureGraph(); }
 
  private:
   gst::ElementPtr sceneDetect_ = Make(kSceneDetectElement);
@@ -224,6 +223,11 @@ bool IsRawVideo(const GstCaps* caps) {
 class TVideoCaptureDevice : public TCaptureDevice {
  public:
   using TCaptureDevice::TCaptureDevice;
+
+  bool CaptureNative(const QString&) override {
+    qCWarning(lcDevices) << "Not Ready";
+    return false;
+  }
 
   GstElement* SetSourceGraph() override {
     GstElement* source = SourceFilter();

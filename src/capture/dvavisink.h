@@ -1,0 +1,7 @@
+// "tessivo_dvavisink": a sink writing the interleaved DV frames it receives
+// into a type-1 DV AVI (OpenDML past 1 GiB). Property "location"; the file
+// is complete once the end of the stream has reached it.
+#pragma once
+
+inline constexpr char kDvAviSinkElement[] = "tessivo_dvavisink";
+bool RegisterDvAviSink();
