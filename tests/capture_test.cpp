@@ -8,6 +8,7 @@
 
 #include "capture/capturecontext.h"
 #include "capture/capturegraphs.h"
+#include "capture/dvaudioembed.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
 #include "capture/simulateddevices.h"
@@ -153,6 +154,13 @@ TEST_F(Capture, avi_native_and_recompressed_dv_from_the_webcam_then_a_clean_grap
   ASSERT_FALSE(avi.video.empty());
   EXPECT_EQ(avi.video.front().size(), dv::kFrameBytes625);
   EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), dvFrames / 25.0, 0.3);
+  // The frames carry the sound card's tone too.
+  std::vector<std::int16_t> sound(2 * dv::kMaxAudioSamples625);
+  const QByteArray& last = avi.video.back();
+  ASSERT_EQ(dv::ReadAudio(reinterpret_cast<const std::uint8_t*>(last.constData()), last.size(), sound.data(),
+                          dv::kMaxAudioSamples625),
+            1920);
+  EXPECT_GT(*std::max_element(sound.begin(), sound.end()), 3000);
   found = Discover(recompressed);
   EXPECT_TRUE(found.contains("Digital Video (DV)"));
   EXPECT_TRUE(found.contains("Width: 720"));
@@ -360,4 +368,11 @@ TEST_F(Capture, dv_type_1_native_writes_the_interleaved_stream_and_cuts_without_
     EXPECT_TRUE(found.contains("Raw 16-bit PCM audio")) << found.toStdString();
   }
   for (std::size_t i = 1; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], numbers[i - 1] + 1) << i;
+}
+
+TEST(DvSound, ntsc_frames_share_8008_sample_pairs_over_five) {
+  int total = 0;
+  for (int frame = 0; frame < 5; ++frame) total += DvSamplesForFrame(false, frame);
+  EXPECT_EQ(total, 8008);
+  EXPECT_EQ(DvSamplesForFrame(true, 7), 1920);
 }

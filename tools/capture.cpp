@@ -4,7 +4,7 @@
 //
 //   tessivo-capture --list
 //   tessivo-capture --video NAME [--audio NAME] --format "dv type 2 natif" --seconds 10
-//                   [--cut-every 3] [--interval 1] FILE
+//                   [--cut-every 3] [--interval 1] [--overlay] FILE
 //
 // The parts of a cut are FILE, then FILE with "-2", "-3"... before the
 // extension. At the end it prints the frames written and dropped, and it
@@ -23,6 +23,7 @@
 #include "capture/preview.h"
 #include "capture/systemdevices.h"
 #include "media/filters/vx_controlunit.h"
+#include "media/filters/vx_superposer.h"
 #include "media/formats/fpsunit.h"
 #include "settings/conversions.h"
 
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
   const QCommandLineOption seconds("seconds", "Durée en secondes.", "secondes", "10");
   const QCommandLineOption cutEvery("cut-every", "Coupe toutes les N secondes.", "secondes", "0");
   const QCommandLineOption interval("interval", "Intervalle entre deux images (Image/Image).", "secondes", "1");
-  parser.addOptions({list, video, audio, format, seconds, cutEvery, interval});
+  const QCommandLineOption overlay("overlay", "Incruste la date du caméscope (deux lignes).");
+  parser.addOptions({list, video, audio, format, seconds, cutEvery, interval, overlay});
   parser.addPositionalArgument("fichier", "Le fichier à écrire.");
   parser.process(application);
 
@@ -121,6 +123,14 @@ int main(int argc, char** argv) {
     Say(QStringLiteral("Erreur de %1 : %2")
             .arg(QString::fromStdString(event.source), QString::fromStdString(event.message)));
   };
+  if (parser.isSet(overlay)) {
+    TincrustRec record;
+    record.whatIncrust = wiDatecode;
+    record.autoFontSize = true;
+    record.borderSize = 5;
+    CaptureContext().dm->Superposer().setincrust(record);
+    CaptureContext().dm->Superposer().SetIncrustEnabled(true);
+  }
   TCaptureSettings settings;
   const QString file = files.first();
   if (!BuildCaptureGraph(formatCode, file.toStdString(), settings)) {

@@ -8,6 +8,7 @@
 
 #include "capture/capturecontext.h"
 #include "capture/capturesources.h"
+#include "capture/dvaudioembed.h"
 #include "capture/dvavisink.h"
 #include "capture/mediamodule.h"
 #include "media/filters/vx_controlunit.h"
@@ -264,6 +265,22 @@ bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& se
     PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)},
                           "the overlaid pictures to the encoder");
     from = b.EncodeDv(from, RecordPal(settings));
+    if (context.CurrentAudioSource) {
+      // The frames carry the sound too, at 48 kHz whatever the file's rate.
+      RegisterDvAudioEmbed();
+      GstElement* embed = b.Make(kDvAudioEmbedElement, "dv_sound");
+      b.Link(from, Graph().FindPin(embed, Direction::Input, "video/", true, 0), "the DV pictures to their sound");
+      PadPtr sound = b.Entry(dm.infdecaudio.get(), 3);
+      GstElement* format = b.Make("capsfilter", "dv_sound_format");
+      const gst::CapsPtr caps(
+          gst_caps_from_string("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2"));
+      g_object_set(format, "caps", caps.get(), nullptr);
+      sound = b.Chain(sound, {b.Make("audioconvert", "dv_sound_convert"), b.Make("audioresample", "dv_sound_resample"),
+                              format},
+                      "the sound to the DV frames");
+      b.Link(sound, Graph().FindPin(embed, Direction::Input, "audio/", true, 0), "the sound to the DV frames");
+      from = b.Out(embed);
+    }
     dm.DVHeader().sceneDetector = context.CurrentVideoSource ? context.CurrentVideoSource->SceneDetector : nullptr;
     dm.DVHeader().SetWideMode(static_cast<std::uint8_t>(settings.keepDvFormat ? 2 : settings.ratioDv));
     from = b.Chain(from, {b.Add(dm.dvHeader), b.Add(dm.captureVideoStamper), b.Add(dm.infdumvideo)},
