@@ -78,12 +78,7 @@ double Ours(const QString& frames, const QString& out) {
     devices.Refresh({file}, [](TDeviceKind kind) { return kind == dkDV; });
     auto video = VideoSourcesOf(devices);
     auto audio = AudioSourcesOf(devices);
-    TincrustRec record;
-    record.whatIncrust = wiDatecode;
-    record.autoFontSize = true;
-    record.borderSize = 5;
-    CaptureContext().dm->Superposer().setincrust(record);
-    CaptureContext().dm->Superposer().SetIncrustEnabled(true);
+    ShowCamcorderDate(5);
     bool ended = false;
     CaptureContext().dm->fg.onEvent = [&ended](const graph::GraphEvent& event) {
       if (event.kind == graph::GraphEvent::Kind::EndOfStream) ended = true;

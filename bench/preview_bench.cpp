@@ -74,13 +74,7 @@ double StartToFirstFrame() {
 double PreviewLoad(int seconds, std::uint64_t* frames) {
   CreateMediaModule();
   Devices devices;
-  Tvx_Superposer& overlay = CaptureContext().dm->Superposer();
-  TincrustRec record;
-  record.whatIncrust = wiDatecode;
-  record.autoFontSize = true;
-  record.borderSize = 5;
-  overlay.setincrust(record);
-  overlay.SetIncrustEnabled(true);
+  ShowCamcorderDate(5);
   double load = -1;
   if (ActivateVideoSource(*devices.videoSources.front()) && ActivateAudioSource(*devices.audioSources.front()) &&
       Play()) {

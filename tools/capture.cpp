@@ -123,14 +123,7 @@ int main(int argc, char** argv) {
     Say(QStringLiteral("Erreur de %1 : %2")
             .arg(QString::fromStdString(event.source), QString::fromStdString(event.message)));
   };
-  if (parser.isSet(overlay)) {
-    TincrustRec record;
-    record.whatIncrust = wiDatecode;
-    record.autoFontSize = true;
-    record.borderSize = 5;
-    CaptureContext().dm->Superposer().setincrust(record);
-    CaptureContext().dm->Superposer().SetIncrustEnabled(true);
-  }
+  if (parser.isSet(overlay)) ShowCamcorderDate(5);
   TCaptureSettings settings;
   const QString file = files.first();
   if (!BuildCaptureGraph(formatCode, file.toStdString(), settings)) {

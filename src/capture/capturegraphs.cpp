@@ -190,14 +190,7 @@ int CaptureAudioRate(const TCaptureSettings& settings) {
   if (settings.keepDvFormat && IsDvSource() && settings.nativeDvRate &&
       (context.AudioRate == 32000 || context.AudioRate == 44100 || context.AudioRate == 48000))
     return context.AudioRate;
-  switch (settings.dvRate) {
-    case 1:
-      return 32000;
-    case 3:
-      return 48000;
-    default:
-      return 44100;
-  }
+  return FrequenceDVHertz(static_cast<std::uint8_t>(settings.dvRate));
 }
 
 bool SetAudioPcmFormat(const TCaptureSettings& settings) {
@@ -275,9 +268,9 @@ bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& se
       const gst::CapsPtr caps(
           gst_caps_from_string("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2"));
       g_object_set(format, "caps", caps.get(), nullptr);
-      sound = b.Chain(sound, {b.Make("audioconvert", "dv_sound_convert"), b.Make("audioresample", "dv_sound_resample"),
-                              format},
-                      "the sound to the DV frames");
+      sound = b.Chain(
+          sound, {b.Make("audioconvert", "dv_sound_convert"), b.Make("audioresample", "dv_sound_resample"), format},
+          "the sound to the DV frames");
       b.Link(sound, Graph().FindPin(embed, Direction::Input, "audio/", true, 0), "the sound to the DV frames");
       from = b.Out(embed);
     }

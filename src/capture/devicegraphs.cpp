@@ -105,6 +105,13 @@ bool ConnectToTee(const PadPtr& output, GstElement* tee, const std::string& teeN
   return teeInput && Graph().ConnectDirect(output.get(), teeInput.get());
 }
 
+// Takes a device's audio tee and the preview's sound control out.
+bool KillAudioTee(GstElement* tee) {
+  RemoveAll({tee, CaptureContext().dm->previewAudioControl.element.get()});
+  CaptureContext().AudioTee = {};
+  return true;
+}
+
 // --- DV camcorder -------------------------------------------------------------
 
 class TDVCaptureDevice : public TCaptureDevice {
@@ -177,11 +184,7 @@ class TDVCaptureDevice : public TCaptureDevice {
     return true;
   }
 
-  bool KillAudioGraph() override {
-    RemoveAll({audioTee_.get(), CaptureContext().dm->previewAudioControl.element.get()});
-    CaptureContext().AudioTee = {};
-    return true;
-  }
+  bool KillAudioGraph() override { return KillAudioTee(audioTee_.get()); }
 
   GstElement* InterleavedTee() const override { return muxTee_.get(); }
 
@@ -307,11 +310,7 @@ class TVideoCaptureDevice : public TCaptureDevice {
     return true;
   }
 
-  bool KillAudioGraph() override {
-    RemoveAll({audioTee_.get(), CaptureContext().dm->previewAudioControl.element.get()});
-    CaptureContext().AudioTee = {};
-    return true;
-  }
+  bool KillAudioGraph() override { return KillAudioTee(audioTee_.get()); }
 
  private:
   static constexpr char kElementaryMpeg[] = "video/mpeg,mpegversion=[1,2],systemstream=false";
@@ -349,11 +348,7 @@ class TAudioCaptureDevice : public TCaptureDevice {
     CaptureContext().VideoTee = {};
   }
 
-  bool KillAudioGraph() override {
-    RemoveAll({audioTee_.get(), CaptureContext().dm->previewAudioControl.element.get()});
-    CaptureContext().AudioTee = {};
-    return true;
-  }
+  bool KillAudioGraph() override { return KillAudioTee(audioTee_.get()); }
 
  private:
   gst::ElementPtr audioTee_ = MakeTee();

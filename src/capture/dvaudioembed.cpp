@@ -30,9 +30,9 @@ DvAudioEmbed* Self(gpointer object) { return reinterpret_cast<DvAudioEmbed*>(obj
 
 GstStaticPadTemplate kVideoTemplate =
     GST_STATIC_PAD_TEMPLATE("video_sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-dv"));
-GstStaticPadTemplate kAudioTemplate = GST_STATIC_PAD_TEMPLATE(
-    "audio_sink", GST_PAD_SINK, GST_PAD_ALWAYS,
-    GST_STATIC_CAPS("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2"));
+GstStaticPadTemplate kAudioTemplate =
+    GST_STATIC_PAD_TEMPLATE("audio_sink", GST_PAD_SINK, GST_PAD_ALWAYS,
+                            GST_STATIC_CAPS("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2"));
 GstStaticPadTemplate kSrcTemplate =
     GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-dv"));
 
@@ -164,7 +164,6 @@ int DvSamplesForFrame(bool pal, unsigned long long frame) {
 }
 
 bool RegisterDvAudioEmbed() {
-  static const bool registered =
-      gst_element_register(nullptr, kDvAudioEmbedElement, GST_RANK_NONE, DvAudioEmbedType());
+  static const bool registered = gst_element_register(nullptr, kDvAudioEmbedElement, GST_RANK_NONE, DvAudioEmbedType());
   return registered;
 }

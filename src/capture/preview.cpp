@@ -359,6 +359,16 @@ void SetMonitorVolume(int volume) {
   if (TheModule().volume) g_object_set(TheModule().volume.get(), "volume", MonitorGain(volume), nullptr);
 }
 
+void ShowCamcorderDate(int border) {
+  if (!CaptureContext().dm) return;
+  TincrustRec record;
+  record.whatIncrust = wiDatecode;
+  record.autoFontSize = true;
+  record.borderSize = border;
+  CaptureContext().dm->Superposer().setincrust(record);
+  CaptureContext().dm->Superposer().SetIncrustEnabled(true);
+}
+
 void SetMpeg2RatioNormal(bool normal) { TheModule().mpeg2RatioNormal = normal; }
 
 bool Play(std::string* error) {

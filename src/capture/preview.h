@@ -44,6 +44,9 @@ TVideoRenderer* VideoRenderer();
 // Whether the preview sound reaches a sound output (false: it runs silent).
 bool PreviewHasSound();
 void SetMonitorVolume(int volume);
+// Burns the camcorder's recording date and time into the picture, on two
+// lines with an outline of that width.
+void ShowCamcorderDate(int border);
 // "Mpeg2 Ratio Normal": an MPEG-2 picture of unknown or pixel-for-pixel
 // aspect is shown 4:3.
 void SetMpeg2RatioNormal(bool normal);
