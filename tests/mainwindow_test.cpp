@@ -5,10 +5,12 @@
 #include <QImage>
 #include <QLoggingCategory>
 #include <QPixmap>
+#include <QStatusBar>
 #include <stdexcept>
 
 #include "app/captureform.h"
 #include "app/previewsession.h"
+#include "capture/systemdevices.h"
 #include "settings/conversions.h"
 #include "settings/inifile.h"
 #include "support/installation.h"
@@ -287,5 +289,8 @@ TEST(MainWindow, starts_the_preview_of_the_saved_sources_or_the_first_ones) {
   while (form.videoWindow()->framesShown() < 5 && clock.elapsed() < 5000)
     QApplication::processEvents(QEventLoop::AllEvents, 20);
   EXPECT_GE(form.videoWindow()->framesShown(), 5);
+  // The current video device unplugged: the user is told at once.
+  form.previewSession()->enumerator().DeviceRemoved("simulated:webcam");
+  EXPECT_EQ(form.statusBar()->currentMessage(), "Le périphérique de la source « Webcam simulée » ne répond plus.");
   form.close();
 }

@@ -45,6 +45,17 @@ TPreviewSession::TPreviewSession(QObject* parent)
   audioDevices_.beforeRemoval = release;
   CaptureContext().dm->fg.onEvent = [this](const graph::GraphEvent& event) { OnGraphEvent(event); };
   connect(enumerator_.get(), &TDeviceEnumerator::devicesChanged, this, &TPreviewSession::OnDevicesChanged);
+  // The device of a current source unplugged: said at once, the sources are
+  // rebuilt when the changes have settled.
+  connect(enumerator_.get(), &TDeviceEnumerator::deviceRemoved, this, [this](const QString& identity) {
+    const TCaptureContext& context = CaptureContext();
+    for (const TavFlux* source : {static_cast<const TavFlux*>(context.CurrentVideoSource),
+                                  static_cast<const TavFlux*>(context.CurrentAudioSource)})
+      if (source && source->Device->identity() == identity) {
+        emit problem(QString::fromUtf8(texts::kDeviceLost).arg(source->Name));
+        return;
+      }
+  });
 }
 
 TPreviewSession::~TPreviewSession() {
