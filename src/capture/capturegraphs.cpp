@@ -420,9 +420,16 @@ class EndWatch {
     probe_ = gst_pad_add_probe(pad_.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &EndWatch::OnEvent, this, nullptr);
   }
   ~EndWatch() { gst_pad_remove_probe(pad_.get(), probe_); }
+  // True once the sink has the end of the stream, also when it came before
+  // the watch began.
   bool Wait(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock lock(mutex_);
-    return arrived_.wait_for(lock, timeout, [this] { return ended_; });
+    while (!ended_ && !GST_PAD_IS_EOS(pad_.get())) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      arrived_.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    return true;
   }
 
  private:
@@ -446,40 +453,126 @@ class EndWatch {
 // nothing flows), and ends the branch's stream there: each end of stream
 // leaves on the thread that feeds that input, so no thread waits for
 // another, and the next buffers wait for whatever comes after.
+// Names the writer's inputs that have not had their end of stream, for the
+// log of a file not finished in time.
+std::string InputsWithoutEnd(const TCaptureBranch& branch) {
+  std::string names;
+  if (branch.sink) {
+    GstState state = GST_STATE_VOID_PENDING, pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(branch.sink.get(), &state, &pending, 0);
+    const PadPtr in(gst_element_get_static_pad(branch.sink.get(), "sink"));
+    names += std::string("[sink ") + gst_element_state_get_name(state) + "/" + gst_element_state_get_name(pending) +
+             (GST_PAD_IS_FLUSHING(in.get()) ? " flushing" : "") + (GST_PAD_IS_EOS(in.get()) ? " eos" : "") + "] ";
+  }
+  GstElement* writer = branch.muxer ? branch.muxer.get() : branch.sink.get();
+  if (!writer) return names;
+  GstIterator* pads = gst_element_iterate_sink_pads(writer);
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
+    auto* pad = GST_PAD(g_value_get_object(&item));
+    if (!GST_PAD_IS_EOS(pad)) names += std::string(names.empty() ? "" : ", ") + GST_OBJECT_NAME(pad);
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(pads);
+  return names;
+}
+
+// Holds the branch's inputs at their next gap between buffers (at once when
+// nothing flows); once every one is held, the end of the stream is sent from
+// here into each: no thread is inside the branch's inputs then, so nothing
+// waits for anything. The next buffers wait for whatever comes after.
 class EntryHold {
  public:
   explicit EntryHold(const std::vector<PadPtr>& entries) {
     for (const PadPtr& entry : entries) {
-      const gulong id = gst_pad_add_probe(entry.get(), GST_PAD_PROBE_TYPE_IDLE, &EntryHold::OnIdle, nullptr, nullptr);
-      probes_.emplace_back(entry, id);
+      auto held = std::make_unique<Held>();
+      held->owner = this;
+      held->pad = entry;
+      // What comes next waits at the block; the idle call says that nothing
+      // is on its way through the input any more.
+      held->probe = gst_pad_add_probe(
+          entry.get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
+          [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; }, nullptr, nullptr);
+      Held* raw = held.get();
+      held_.push_back(std::move(held));
+      gst_pad_add_probe(entry.get(), GST_PAD_PROBE_TYPE_IDLE, &EntryHold::OnIdle, raw, nullptr);
     }
   }
   ~EntryHold() { Release(); }
+  bool WaitAllHeld(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [this] { return count_ == held_.size(); });
+  }
+  // Ends the stream of every input held so far that has not had its end.
+  void EndHeldStreams() {
+    std::vector<Held*> ready;
+    {
+      const std::lock_guard lock(mutex_);
+      for (const auto& held : held_)
+        if (held->counted && !std::exchange(held->ended, true)) ready.push_back(held.get());
+    }
+    for (Held* held : ready)
+      if (const PadPtr peer{gst_pad_get_peer(held->pad.get())}) gst_pad_send_event(peer.get(), gst_event_new_eos());
+  }
   void Release() {
-    for (const auto& [pad, id] : probes_) gst_pad_remove_probe(pad.get(), id);
-    probes_.clear();
+    for (const auto& held : held_)
+      if (held->probe) gst_pad_remove_probe(held->pad.get(), held->probe);
+    held_.clear();
   }
 
  private:
-  static GstPadProbeReturn OnIdle(GstPad* pad, GstPadProbeInfo*, gpointer) {
-    if (const PadPtr peer{gst_pad_get_peer(pad)}) gst_pad_send_event(peer.get(), gst_event_new_eos());
-    return GST_PAD_PROBE_OK;  // held until released
+  struct Held {
+    EntryHold* owner = nullptr;
+    PadPtr pad;
+    gulong probe = 0;
+    bool counted = false;  // under the owner's mutex
+    bool ended = false;
+  };
+  static GstPadProbeReturn OnIdle(GstPad*, GstPadProbeInfo*, gpointer data) {
+    auto* held = static_cast<Held*>(data);
+    const std::lock_guard lock(held->owner->mutex_);
+    if (!std::exchange(held->counted, true)) ++held->owner->count_;
+    held->owner->changed_.notify_all();
+    return GST_PAD_PROBE_REMOVE;
   }
-  std::vector<std::pair<PadPtr, gulong>> probes_;
+  std::vector<std::unique_ptr<Held>> held_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t count_ = 0;
 };
+
+// Holds the branch's inputs and ends its file; false (logged) when the file
+// sink has not had the end in time.
+bool EndFile(TCaptureBranch& branch, EntryHold& hold, std::chrono::milliseconds timeout) {
+  EndWatch watch(branch.sink.get());
+  // An input may be waiting inside the writer for another one: the inputs
+  // held first are ended first, which lets the others go and be held.
+  if (!hold.WaitAllHeld(std::chrono::milliseconds(500))) hold.EndHeldStreams();
+  const bool allHeld = hold.WaitAllHeld(timeout);
+  hold.EndHeldStreams();
+  if (!allHeld) {
+    qCWarning(lcCapture) << "the recording's inputs could not be held:" << branch.fileName.c_str();
+    return false;
+  }
+  if (watch.Wait(timeout)) return true;
+  qCWarning(lcCapture) << "the file was not finished in time:" << branch.fileName.c_str()
+                       << "inputs still waiting:" << InputsWithoutEnd(branch).c_str();
+  return false;
+}
 
 }  // namespace
 
 bool FinishCaptureFile(std::chrono::milliseconds timeout) {
   TCaptureBranch* branch = Branch().get();
-  if (!branch) return true;
-  std::optional<EntryHold> hold;
-  if (!branch->sink) return true;
-  EndWatch watch(branch->sink.get());
-  hold.emplace(branch->entries);
-  if (watch.Wait(timeout)) return true;
-  qCWarning(lcCapture) << "the file was not finished in time:" << branch->fileName.c_str();
-  return false;
+  if (!branch || !branch->sink) return true;
+  if (!Graph().Running()) {
+    // Nothing flows to carry the end to the writer.
+    qCWarning(lcCapture) << "the graph is stopped: the file cannot be finished:" << branch->fileName.c_str();
+    return false;
+  }
+  EntryHold hold(branch->entries);
+  return EndFile(*branch, hold, timeout);
 }
 
 bool KillCaptureGraph() {
@@ -497,14 +590,8 @@ bool CutCaptureFile(const std::string& nextFileName, const TCaptureSettings& set
   TCaptureBranch* branch = Branch().get();
   if (!branch || !branch->sink || !CaptureContext().dm) return false;
   const int format = branch->format;
-  bool finished = false;
-  std::optional<EntryHold> hold;
-  {
-    EndWatch watch(branch->sink.get());
-    hold.emplace(branch->entries);
-    finished = watch.Wait(timeout);
-  }
-  if (!finished) qCWarning(lcCapture) << "the file was not finished in time:" << branch->fileName.c_str();
+  EntryHold hold(branch->entries);
+  const bool finished = EndFile(*branch, hold, timeout);
   // The tail goes; the held tee outputs stay and feed the new one.
   for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) Graph().RemoveFilter(it->get());
   branch->elements.clear();
@@ -512,7 +599,7 @@ bool CutCaptureFile(const std::string& nextFileName, const TCaptureSettings& set
   const bool built = BuildCaptureGraph(format, nextFileName, settings);
   if (built)
     for (const gst::ElementPtr& element : Branch()->elements) gst_element_sync_state_with_parent(element.get());
-  hold.reset();
+  hold.Release();
   return finished && built;
 }
 
