@@ -65,20 +65,20 @@ gboolean Event(GstBaseSink* sink, GstEvent* event) {
   return GST_BASE_SINK_CLASS(g_type_class_peek(GST_TYPE_BASE_SINK))->event(sink, event);
 }
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
   if (id != kPropLocation) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
     return;
   }
   g_free(Self(object)->location);
   Self(object)->location = g_value_dup_string(value);
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   if (id == kPropLocation)
     g_value_set_string(value, Self(object)->location);
   else
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
 }
 
 void Finalize(GObject* object) {
