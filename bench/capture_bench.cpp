@@ -36,12 +36,13 @@ bool RunToEnd(GstElement* pipeline) {
 // The simulated camcorder's frames, with their sound, made unpaced.
 bool MakeFrames(const QString& path) {
   RegisterDvFramer();
-  const QString description = QStringLiteral(
-                                  "videotestsrc num-buffers=%1 pattern=smpte ! "
-                                  "video/x-raw,width=720,height=576,framerate=25/1,pixel-aspect-ratio=16/15 ! "
-                                  "avenc_dvvideo ! tessivo_dvframer ! filesink location=%2")
-                                  .arg(kFrames)
-                                  .arg(path);
+  const QString description =
+      QStringLiteral(
+          "videotestsrc num-buffers=%1 pattern=smpte ! "
+          "video/x-raw,format=I420,width=720,height=576,framerate=25/1,pixel-aspect-ratio=16/15 ! "
+          "avenc_dvvideo ! tessivo_dvframer ! filesink location=%2")
+          .arg(kFrames)
+          .arg(path);
   const auto pipeline = gst::ElementPtr::Sink(gst_parse_launch(description.toUtf8().constData(), nullptr));
   return pipeline && RunToEnd(pipeline.get());
 }

@@ -116,6 +116,7 @@ TEST_F(Capture, dv_type_2_native_keeps_the_camcorder_frames_and_its_sound) {
   EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), frames / 25.0, 0.2);
   // The camcorder's own frames, time code and all, one after the other.
   ASSERT_EQ(avi.video.front().size(), dv::kFrameBytes625);
+  EXPECT_EQ(avi.video.front()[4] & 7, 0);  // consumer DV, as a camcorder records it
   for (std::size_t i = 1; i < avi.video.size(); ++i)
     ASSERT_EQ(FrameNumber(TimeCodeOf(avi.video[i])), FrameNumber(TimeCodeOf(avi.video[i - 1])) + 1) << i;
   const QString found = Discover(file);
@@ -153,6 +154,7 @@ TEST_F(Capture, avi_native_and_recompressed_dv_from_the_webcam_then_a_clean_grap
   EXPECT_EQ(avi.video.size(), dvFrames);
   ASSERT_FALSE(avi.video.empty());
   EXPECT_EQ(avi.video.front().size(), dv::kFrameBytes625);
+  EXPECT_EQ(avi.video.front()[4] & 7, 0);  // consumer DV (4:2:0), not the 4:1:1 professional variant
   EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), dvFrames / 25.0, 0.3);
   // The frames carry the sound card's tone too.
   std::vector<std::int16_t> sound(2 * dv::kMaxAudioSamples625);

@@ -163,9 +163,10 @@ int main(int argc, char** argv) {
   const int width = 720, height = options.ntsc ? 480 : 576;
   const std::string description =
       "videotestsrc pattern=" + options.pattern + " num-buffers=" + std::to_string(options.frames) +
-      " ! videoconvert ! videoscale ! video/x-raw,width=" + std::to_string(width) +
-      ",height=" + std::to_string(height) + ",framerate=" + (options.ntsc ? "30000/1001" : "25/1") +
-      " ! avenc_dvvideo ! appsink name=out sync=false";
+      // Consumer DV: 4:2:0 for PAL, 4:1:1 for NTSC.
+      " ! videoconvert ! videoscale ! video/x-raw,format=" + (options.ntsc ? "Y41B" : "I420") +
+      ",width=" + std::to_string(width) + ",height=" + std::to_string(height) +
+      ",framerate=" + (options.ntsc ? "30000/1001" : "25/1") + " ! avenc_dvvideo ! appsink name=out sync=false";
   GError* error = nullptr;
   GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
   if (error) {

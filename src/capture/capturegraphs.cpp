@@ -142,8 +142,11 @@ class BranchBuilder {
     GstElement* scale = Make("videoscale", "dv_scale");
     GstElement* rate = Make("videorate", "dv_rate");
     GstElement* format = Make("capsfilter", "dv_format");
-    const gst::CapsPtr caps(gst_caps_from_string(pal ? "video/x-raw,width=720,height=576,framerate=25/1"
-                                                     : "video/x-raw,width=720,height=480,framerate=30000/1001"));
+    // Consumer DV samples PAL pictures 4:2:0 and NTSC ones 4:1:1; PAL 4:1:1
+    // would be the professional variant, which not every reader takes.
+    const gst::CapsPtr caps(
+        gst_caps_from_string(pal ? "video/x-raw,format=I420,width=720,height=576,framerate=25/1"
+                                 : "video/x-raw,format=Y41B,width=720,height=480,framerate=30000/1001"));
     g_object_set(format, "caps", caps.get(), nullptr);
     return Chain(from, {convert, scale, rate, format, Add(dm.DVenc)}, "the pictures to the DV encoder");
   }

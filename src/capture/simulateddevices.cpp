@@ -37,7 +37,7 @@ gst::ElementPtr TSimulatedDeviceProvider::MakeCamcorder(int number) {
   const std::string pattern = number % 2 ? "smpte" : "ball";
   const std::string description =
       "videotestsrc is-live=true pattern=" + pattern +
-      " ! video/x-raw,width=720,height=576,framerate=25/1,pixel-aspect-ratio=16/15 ! avenc_dvvideo ! "
+      " ! video/x-raw,format=I420,width=720,height=576,framerate=25/1,pixel-aspect-ratio=16/15 ! avenc_dvvideo ! "
       "tessivo_dvframer";
   gst::ElementPtr bin = MakeBin(description.c_str());
   if (bin) gst_object_set_name(GST_OBJECT(bin.get()), ("simulated_camcorder_" + std::to_string(number)).c_str());
