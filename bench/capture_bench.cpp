@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/capturesources.h"
 #include "capture/dvframer.h"
@@ -62,7 +62,6 @@ double Bare(const QString& frames, const QString& out) {
 }
 
 double Ours(const QString& frames, const QString& out) {
-  CreateMediaModule();
   TDeviceMoniker file;
   file.identity = "bench:file";
   file.friendlyName = "Fichier DV";
@@ -79,16 +78,17 @@ double Ours(const QString& frames, const QString& out) {
     devices.Refresh({file}, [](TDeviceKind kind) { return kind == dkDV; });
     auto video = VideoSourcesOf(devices);
     auto audio = AudioSourcesOf(devices);
-    ShowCamcorderDate(5);
+    TCaptureEngine engine;
+    ShowCamcorderDate(engine, 5);
     bool ended = false;
-    CaptureContext().dm->fg.onEvent = [&ended](const graph::GraphEvent& event) {
+    engine.graph().onEvent = [&ended](const graph::GraphEvent& event) {
       if (event.kind == graph::GraphEvent::Kind::EndOfStream) ended = true;
     };
-    if (ActivateVideoSource(*video.front()) && ActivateAudioSource(*audio.front()) &&
-        BuildDvNativeType2(out.toStdString(), TCaptureSettings())) {
+    if (ActivateVideoSource(engine, *video.front()) && ActivateAudioSource(engine, *audio.front()) &&
+        BuildDvNativeType2(engine, out.toStdString(), TCaptureSettings())) {
       QElapsedTimer clock;
       clock.start();
-      if (Play()) {
+      if (Play(engine)) {
         QEventLoop loop;
         QTimer check;
         QObject::connect(&check, &QTimer::timeout, [&] {
@@ -97,16 +97,15 @@ double Ours(const QString& frames, const QString& out) {
         check.start(1);
         loop.exec();
         if (ended)
-          result = CurrentCaptureBranch()->videoFrames->load() / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
-        if (CurrentCaptureBranch()->videoFrames->load() != kFrames)
+          result = CurrentCaptureBranch(engine)->videoFrames->load() / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        if (CurrentCaptureBranch(engine)->videoFrames->load() != kFrames)
           std::printf("(recorded %llu frames)\n",
-                      static_cast<unsigned long long>(CurrentCaptureBranch()->videoFrames->load()));
+                      static_cast<unsigned long long>(CurrentCaptureBranch(engine)->videoFrames->load()));
       }
-      Stop();
-      KillCaptureGraph();
+      Stop(engine);
+      KillCaptureGraph(engine);
     }
-    CaptureContext().dm->fg.onEvent = nullptr;
-    DestroyMediaModule();
+    engine.graph().onEvent = nullptr;
   }
   return result;
 }

@@ -13,7 +13,7 @@
 #include <ctime>
 #include <vector>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
@@ -58,38 +58,36 @@ struct Devices {
 double StartToFirstFrame() {
   QElapsedTimer clock;
   clock.start();
-  CreateMediaModule();
   double result = -1;
   {
     Devices devices;
-    if (ActivateVideoSource(*devices.videoSources.front()) && ActivateAudioSource(*devices.audioSources.front()) &&
-        Play()) {
-      Spin([] { return VideoRenderer()->framesReceived() > 0; }, 5000);
-      if (VideoRenderer()->framesReceived() > 0) result = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    TCaptureEngine engine;
+    if (ActivateVideoSource(engine, *devices.videoSources.front()) && ActivateAudioSource(engine, *devices.audioSources.front()) &&
+        Play(engine)) {
+      Spin([&engine] { return engine.renderer().framesReceived() > 0; }, 5000);
+      if (engine.renderer().framesReceived() > 0) result = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     }
-    DestroyMediaModule();
   }
   return result;
 }
 
 // Share of one core used while the preview runs for that long.
 double PreviewLoad(int seconds, std::uint64_t* frames) {
-  CreateMediaModule();
   Devices devices;
-  ShowCamcorderDate(5);
+  TCaptureEngine engine;
+  ShowCamcorderDate(engine, 5);
   double load = -1;
-  if (ActivateVideoSource(*devices.videoSources.front()) && ActivateAudioSource(*devices.audioSources.front()) &&
-      Play()) {
+  if (ActivateVideoSource(engine, *devices.videoSources.front()) && ActivateAudioSource(engine, *devices.audioSources.front()) &&
+      Play(engine)) {
     Spin([] { return false; }, 1000);  // settled
-    const std::uint64_t before = VideoRenderer()->framesReceived();
+    const std::uint64_t before = engine.renderer().framesReceived();
     const double cpu = CpuSeconds();
     QElapsedTimer clock;
     clock.start();
     Spin([] { return false; }, seconds * 1000);
     load = (CpuSeconds() - cpu) / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
-    *frames = VideoRenderer()->framesReceived() - before;
+    *frames = engine.renderer().framesReceived() - before;
   }
-  DestroyMediaModule();
   return load;
 }
 
@@ -116,37 +114,36 @@ double CamcorderLoad(int seconds) {
 // The longest wait between two preview frames around the start of a "dv type
 // 2 natif" recording (the graph stopped, the branch added, run again).
 double PreviewGapAtRecordStart(const QString& file) {
-  CreateMediaModule();
   Devices devices;
+  TCaptureEngine engine;
   double longest = -1;
-  if (ActivateVideoSource(*devices.videoSources.front()) && ActivateAudioSource(*devices.audioSources.front()) &&
-      Play()) {
+  if (ActivateVideoSource(engine, *devices.videoSources.front()) && ActivateAudioSource(engine, *devices.audioSources.front()) &&
+      Play(engine)) {
     Spin([] { return false; }, 1000);
     std::atomic<std::int64_t> last{0}, gap{0};
     QElapsedTimer clock;
     clock.start();
-    VideoRenderer()->SetFrameReady([&] {
+    engine.renderer().SetFrameReady([&] {
       const std::int64_t now = clock.nsecsElapsed();
       const std::int64_t previous = last.exchange(now);
       if (previous) gap = std::max<std::int64_t>(gap, now - previous);
     });
     // The window takes each frame as soon as it is announced.
     QTimer take;
-    QObject::connect(&take, &QTimer::timeout, [] { VideoRenderer()->LatestFrame(); });
+    QObject::connect(&take, &QTimer::timeout, [&engine] { engine.renderer().LatestFrame(); });
     take.start(1);
     Spin([] { return false; }, 500);
     gap = 0;
-    Stop();
-    if (BuildDvNativeType2(file.toStdString(), TCaptureSettings()) && Play()) {
+    Stop(engine);
+    if (BuildDvNativeType2(engine, file.toStdString(), TCaptureSettings()) && Play(engine)) {
       Spin([] { return false; }, 2000);
       longest = static_cast<double>(gap.load()) / 1e6;
-      FinishCaptureFile();
+      FinishCaptureFile(engine);
     }
-    VideoRenderer()->SetFrameReady(nullptr);
-    Stop();
-    KillCaptureGraph();
+    engine.renderer().SetFrameReady(nullptr);
+    Stop(engine);
+    KillCaptureGraph(engine);
   }
-  DestroyMediaModule();
   return longest;
 }
 

@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/dvaudioembed.h"
 #include "capture/mediamodule.h"
@@ -24,7 +24,7 @@ namespace {
 class Capture : public ::testing::Test {
  protected:
   void SetUp() override {
-    CreateMediaModule();
+    engine_ = std::make_unique<TCaptureEngine>();
     const std::vector<TDeviceMoniker> devices = TSimulatedDeviceProvider(1).Devices();
     ASSERT_TRUE(video_.Refresh(devices, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
     ASSERT_TRUE(audio_.Refresh(devices, [](TDeviceKind k) { return k == dkAudio; }));
@@ -33,26 +33,26 @@ class Capture : public ::testing::Test {
     for (auto& source : AudioSourcesOf(audio_)) audioSources_.push_back(std::move(source));
   }
   void TearDown() override {
-    KillCaptureGraph();
-    DestroyMediaModule();
+    KillCaptureGraph(*engine_);
+    engine_.reset();
   }
 
   void Activate(const QString& video, const QString& audio = {}) {
     for (auto& source : videoSources_) {
       if (source->Name == video) {
-        ASSERT_TRUE(ActivateVideoSource(*source));
+        ASSERT_TRUE(ActivateVideoSource(*engine_, *source));
       }
     }
     for (auto& source : audioSources_) {
       if (source->Name == audio) {
-        ASSERT_TRUE(ActivateAudioSource(*source));
+        ASSERT_TRUE(ActivateAudioSource(*engine_, *source));
       }
     }
-    ASSERT_NE(CaptureContext().CurrentVideoSource, nullptr);
+    ASSERT_NE(engine_->context.CurrentVideoSource, nullptr);
   }
 
   std::string File(const char* name) const { return dir_.filePath(name).toStdString(); }
-  static graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
+  graph::TMediaGraph& Graph() const { return engine_->graph(); }
 
   static void Wait(int milliseconds) {
     QElapsedTimer clock;
@@ -62,22 +62,23 @@ class Capture : public ::testing::Test {
 
   // Records for a while: build, run, wait, finish, stop and take down.
   std::uint64_t Record(int format, const std::string& file, int milliseconds) {
-    Stop();
-    if (!BuildCaptureGraph(format, file, settings_)) {
+    Stop(*engine_);
+    if (!BuildCaptureGraph(*engine_, format, file, settings_)) {
       ADD_FAILURE() << "not built";
       return 0;
     }
     std::string failure;
-    EXPECT_TRUE(Play(&failure)) << failure;
+    EXPECT_TRUE(Play(*engine_, &failure)) << failure;
     Wait(milliseconds);
-    EXPECT_TRUE(FinishCaptureFile());
-    const std::uint64_t frames = CurrentCaptureBranch()->videoFrames->load();
-    Stop();
-    EXPECT_TRUE(KillCaptureGraph());
+    EXPECT_TRUE(FinishCaptureFile(*engine_));
+    const std::uint64_t frames = CurrentCaptureBranch(*engine_)->videoFrames->load();
+    Stop(*engine_);
+    EXPECT_TRUE(KillCaptureGraph(*engine_));
     return frames;
   }
 
   TCaptureSettings settings_;
+  std::unique_ptr<TCaptureEngine> engine_;
   QTemporaryDir dir_;
   TCaptureDeviceList video_, audio_;
   std::vector<std::unique_ptr<TVideoSource>> videoSources_;
@@ -188,17 +189,17 @@ TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_picture
   Activate("DV Source - Video");
   std::atomic<int> opened{0};
   const std::string dvFile = File("lapse-dv.avi");
-  Stop();
-  ASSERT_TRUE(BuildImageByImage(dvFile, settings_, nullptr));
+  Stop(*engine_);
+  ASSERT_TRUE(BuildImageByImage(*engine_, dvFile, settings_, nullptr));
   EXPECT_FALSE(Graph().FindByName("DVenc"));  // the frames are not encoded again
-  ASSERT_TRUE(Play());
+  ASSERT_TRUE(Play(*engine_));
   for (int i = 0; i < 4; ++i) {
-    CaptureContext().dm->ControlFilter().pass = true;
+    engine_->dm().ControlFilter().pass = true;
     Wait(250);
   }
-  ASSERT_TRUE(FinishCaptureFile());
-  Stop();
-  KillCaptureGraph();
+  ASSERT_TRUE(FinishCaptureFile(*engine_));
+  Stop(*engine_);
+  KillCaptureGraph(*engine_);
   const AviContents lapse = ReadAvi(QString::fromStdString(dvFile));
   EXPECT_EQ(lapse.video.size(), 4u);  // one frame per opening
   ASSERT_FALSE(lapse.video.empty());
@@ -206,17 +207,17 @@ TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_picture
 
   Activate("Webcam simulée");
   const std::string webcamFile = File("lapse-webcam.avi");
-  Stop();
-  ASSERT_TRUE(BuildImageByImage(webcamFile, settings_, [&] { ++opened; }));
+  Stop(*engine_);
+  ASSERT_TRUE(BuildImageByImage(*engine_, webcamFile, settings_, [&] { ++opened; }));
   EXPECT_TRUE(Graph().FindByName("DVenc"));
-  ASSERT_TRUE(Play());
+  ASSERT_TRUE(Play(*engine_));
   for (int i = 0; i < 3; ++i) {
-    CaptureContext().dm->ControlFilter().pass = true;
+    engine_->dm().ControlFilter().pass = true;
     Wait(300);
   }
-  ASSERT_TRUE(FinishCaptureFile());
-  Stop();
-  KillCaptureGraph();
+  ASSERT_TRUE(FinishCaptureFile(*engine_));
+  Stop(*engine_);
+  KillCaptureGraph(*engine_);
   const AviContents encoded = ReadAvi(QString::fromStdString(webcamFile));
   EXPECT_EQ(encoded.video.size(), 3u);
   ASSERT_FALSE(encoded.video.empty());
@@ -225,23 +226,23 @@ TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_picture
 
 TEST_F(Capture, a_cut_goes_on_in_the_next_file_without_a_gap) {
   Activate("DV Source - Video", "DV Source - Audio");
-  Stop();
+  Stop(*engine_);
   const std::vector<std::string> files = {File("part.avi"), File("part-2.avi"), File("part-3.avi")};
-  ASSERT_TRUE(BuildCaptureGraph(2, files[0], settings_));
-  graph::DroppedFrameCounter entry(CurrentCaptureBranch()->entries.front().get());
-  ASSERT_TRUE(Play());
+  ASSERT_TRUE(BuildCaptureGraph(*engine_, 2, files[0], settings_));
+  graph::DroppedFrameCounter entry(CurrentCaptureBranch(*engine_)->entries.front().get());
+  ASSERT_TRUE(Play(*engine_));
   std::uint64_t written = 0;
   for (std::size_t part = 1; part < files.size(); ++part) {
     Wait(1200);
-    const auto counter = CurrentCaptureBranch()->videoFrames;
-    EXPECT_TRUE(CutCaptureFile(files[part], settings_));
+    const auto counter = CurrentCaptureBranch(*engine_)->videoFrames;
+    EXPECT_TRUE(CutCaptureFile(*engine_, files[part], settings_));
     written += counter->load();
   }
   Wait(1200);
-  EXPECT_TRUE(FinishCaptureFile());
-  written += CurrentCaptureBranch()->videoFrames->load();
-  Stop();
-  KillCaptureGraph();
+  EXPECT_TRUE(FinishCaptureFile(*engine_));
+  written += CurrentCaptureBranch(*engine_)->videoFrames->load();
+  Stop(*engine_);
+  KillCaptureGraph(*engine_);
   // Every frame that entered the recording is in exactly one part, in order.
   std::vector<int> numbers;
   for (const std::string& file : files) {
@@ -257,25 +258,26 @@ TEST_F(Capture, a_cut_goes_on_in_the_next_file_without_a_gap) {
 
 TEST_F(Capture, a_branch_that_cannot_be_built_leaves_nothing) {
   const int empty = Graph().ElementCount();
-  EXPECT_FALSE(BuildDvNativeType2(File("none.avi"), settings_));  // no video source
+  EXPECT_FALSE(BuildDvNativeType2(*engine_, File("none.avi"), settings_));  // no video source
   EXPECT_EQ(Graph().ElementCount(), empty);
   Activate("Encodeur MPEG-2 simulé");
   const int preview = Graph().ElementCount();
   // The AVI writer takes no program stream.
-  EXPECT_FALSE(BuildAviNative(File("refused.avi"), settings_));
+  EXPECT_FALSE(BuildAviNative(*engine_, File("refused.avi"), settings_));
   EXPECT_EQ(Graph().ElementCount(), preview);
-  EXPECT_EQ(CurrentCaptureBranch(), nullptr);
-  EXPECT_TRUE(Play());
+  EXPECT_EQ(CurrentCaptureBranch(*engine_), nullptr);
+  EXPECT_TRUE(Play(*engine_));
 }
 
 TEST(CaptureSettings, sound_rate_follows_the_preferences) {
+  TCaptureEngine engine;
   TCaptureSettings settings;
   settings.dvRate = 3;
-  EXPECT_EQ(CaptureAudioRate(settings), 48000);
+  EXPECT_EQ(CaptureAudioRate(engine, settings), 48000);
   settings.dvRate = 1;
-  EXPECT_EQ(CaptureAudioRate(settings), 32000);
+  EXPECT_EQ(CaptureAudioRate(engine, settings), 32000);
   settings.dvRate = 0;
-  EXPECT_EQ(CaptureAudioRate(settings), 44100);
+  EXPECT_EQ(CaptureAudioRate(engine, settings), 44100);
 }
 
 namespace {
@@ -350,16 +352,16 @@ TEST(DvType1, a_file_past_one_gibibyte_is_read_back_whole) {
 
 TEST_F(Capture, dv_type_1_native_writes_the_interleaved_stream_and_cuts_without_a_gap) {
   Activate("DV Source - Video", "DV Source - Audio");
-  Stop();
+  Stop(*engine_);
   const std::vector<std::string> files = {File("type1.avi"), File("type1-2.avi")};
-  ASSERT_TRUE(BuildCaptureGraph(1, files[0], settings_));
-  ASSERT_TRUE(Play());
+  ASSERT_TRUE(BuildCaptureGraph(*engine_, 1, files[0], settings_));
+  ASSERT_TRUE(Play(*engine_));
   Wait(1200);
-  ASSERT_TRUE(CutCaptureFile(files[1], settings_));
+  ASSERT_TRUE(CutCaptureFile(*engine_, files[1], settings_));
   Wait(1200);
-  ASSERT_TRUE(FinishCaptureFile());
-  Stop();
-  KillCaptureGraph();
+  ASSERT_TRUE(FinishCaptureFile(*engine_));
+  Stop(*engine_);
+  KillCaptureGraph(*engine_);
   std::vector<int> numbers;
   for (const std::string& file : files) {
     const AviContents avi = ReadAvi(QString::fromStdString(file));

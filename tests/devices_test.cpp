@@ -256,17 +256,20 @@ TEST(SystemDevices, a_machine_without_devices_offers_the_simulated_ones_and_says
   EXPECT_FALSE(fireWire.whyNone().isEmpty());
   qunsetenv("TESSIVO_SIMULATED_DEVICES");
   TDeviceEnumerator enumerator;
-  const std::vector<TDeviceMoniker> devices = enumerator.Devices();
+  const std::vector<TDeviceMoniker> devices = enumerator.Devices().value();
   EXPECT_TRUE(enumerator.simulated());
   EXPECT_EQ(std::count_if(devices.begin(), devices.end(),
                           [](const TDeviceMoniker& d) { return d.identity.startsWith("simulated:camcorder"); }),
             1);
   qputenv("TESSIVO_SIMULATED_DEVICES", "2");
-  const std::vector<TDeviceMoniker> two = enumerator.Devices();
+  const std::vector<TDeviceMoniker> two = enumerator.Devices().value();
   qunsetenv("TESSIVO_SIMULATED_DEVICES");
   TCaptureDeviceList video;
   ASSERT_TRUE(video.Refresh(two, kVideoList));
   EXPECT_TRUE(Names(VideoSourcesOf(video)).contains("DV Source #2 - Video"));
+  // A broken device monitor is a failure, not an empty machine.
+  enumerator.SetListingFails(true);
+  EXPECT_FALSE(enumerator.Devices().has_value());
 }
 
 TEST(SystemDevices, a_burst_of_changes_gives_one_notice) {

@@ -10,6 +10,7 @@
 
 #include "app/captureform.h"
 #include "app/previewsession.h"
+#include "capture/captureengine.h"
 #include "capture/systemdevices.h"
 #include "settings/conversions.h"
 #include "settings/inifile.h"
@@ -48,7 +49,6 @@ FormEnvironment EnvironmentFor(const Installation& installation, std::optional<T
   environment.locations = installation.locations();
   environment.defaults = installation.defaults();
   environment.inhibitScreenSaver = false;
-  environment.startPreview = false;
   environment.chooseSaveMode = [answer, asked](const QString&) {
     if (asked) ++*asked;
     return answer;
@@ -276,7 +276,8 @@ TEST(MainWindow, starts_the_preview_of_the_saved_sources_or_the_first_ones) {
   Installation installation;
   installation.writeIni(IniFile::Encode({kParameterSection, "Source video=Webcam simulée", "Source Audio=Inconnue"}));
   FormEnvironment environment = EnvironmentFor(installation);
-  environment.startPreview = true;
+  TCaptureEngine engine;
+  environment.engine = &engine;
   TCaptureForm form(environment);
   ShowAndStart(form);
   ASSERT_NE(form.previewSession(), nullptr);

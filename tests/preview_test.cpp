@@ -4,7 +4,7 @@
 #include <QElapsedTimer>
 #include <atomic>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
 #include "capture/simulateddevices.h"
@@ -30,14 +30,14 @@ TDeviceMoniker Moniker(const char* identity, const char* name, const char* caps,
 class Preview : public ::testing::Test {
  protected:
   void SetUp() override {
-    CreateMediaModule();
+    engine_ = std::make_unique<TCaptureEngine>();
     devices_ = TSimulatedDeviceProvider(1).Devices();
-    video_.beforeRemoval = [](TCaptureDevice& device) {
-      TCaptureContext& context = CaptureContext();
+    video_.beforeRemoval = [this](TCaptureDevice& device) {
+      TCaptureContext& context = engine_->context;
       if (context.CurrentVideoSource && context.CurrentVideoSource->Device == &device)
-        DeactivateVideoSource(*context.CurrentVideoSource, true);
+        DeactivateVideoSource(*engine_, *context.CurrentVideoSource, true);
       if (context.CurrentAudioSource && context.CurrentAudioSource->Device == &device)
-        DeactivateAudioSource(*context.CurrentAudioSource, true);
+        DeactivateAudioSource(*engine_, *context.CurrentAudioSource, true);
     };
     audio_.beforeRemoval = video_.beforeRemoval;
     ASSERT_TRUE(video_.Refresh(devices_, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
@@ -46,7 +46,7 @@ class Preview : public ::testing::Test {
     audioSources_ = AudioSourcesOf(video_);
     for (auto& source : AudioSourcesOf(audio_)) audioSources_.push_back(std::move(source));
   }
-  void TearDown() override { DestroyMediaModule(); }
+  void TearDown() override { engine_.reset(); }
 
   TVideoSource& VideoSource(const QString& name) {
     for (auto& source : videoSources_)
@@ -59,13 +59,13 @@ class Preview : public ::testing::Test {
     throw std::runtime_error("no such source");
   }
 
-  static graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
-  static Tdm& Module() { return *CaptureContext().dm; }
+  graph::TMediaGraph& Graph() const { return engine_->graph(); }
+  Tdm& Module() const { return engine_->dm(); }
 
   // Runs the graph until the condition holds or the time is out.
-  static bool RunUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+  bool RunUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
     std::string failure;
-    if (!Play(&failure)) {
+    if (!Play(*engine_, &failure)) {
       ADD_FAILURE() << failure;
       return false;
     }
@@ -75,9 +75,10 @@ class Preview : public ::testing::Test {
     return condition();
   }
 
-  static std::uint64_t Frames() { return VideoRenderer()->framesReceived(); }
+  std::uint64_t Frames() const { return engine_->renderer().framesReceived(); }
 
   std::vector<TDeviceMoniker> devices_;
+  std::unique_ptr<TCaptureEngine> engine_;
   TCaptureDeviceList video_, audio_;
   std::vector<std::unique_ptr<TVideoSource>> videoSources_;
   std::vector<std::unique_ptr<TAudioSource>> audioSources_;
@@ -109,22 +110,22 @@ class BufferCount {
 TEST_F(Preview, the_camcorder_shows_its_picture_through_the_overlay_and_plays_its_sound) {
   TVideoSource& video = VideoSource("DV Source - Video");
   TAudioSource& audio = AudioSource("DV Source - Audio");
-  ASSERT_TRUE(ActivateVideoSource(video));
-  ASSERT_TRUE(ActivateAudioSource(audio));
-  EXPECT_EQ(CaptureContext().CurrentVideoSource, &video);
-  EXPECT_EQ(CaptureContext().CurrentAudioSource, &audio);
+  ASSERT_TRUE(ActivateVideoSource(*engine_, video));
+  ASSERT_TRUE(ActivateAudioSource(*engine_, audio));
+  EXPECT_EQ(engine_->context.CurrentVideoSource, &video);
+  EXPECT_EQ(engine_->context.CurrentAudioSource, &audio);
   EXPECT_TRUE(video.Active && audio.Active);
   EXPECT_EQ(Module().Superposer().sceneDetector.load(), video.SceneDetector);
   EXPECT_NE(video.SceneDetector, nullptr);
   const BufferCount overlay(Module().overlay.element.get());
   const BufferCount sound(Module().audiorender.get(), "sink");
-  ASSERT_TRUE(RunUntil([&] { return Frames() >= 10 && sound.value() >= 10 && CaptureContext().SrcWidth > 0; }));
+  ASSERT_TRUE(RunUntil([&] { return Frames() >= 10 && sound.value() >= 10 && engine_->context.SrcWidth > 0; }));
   EXPECT_GE(overlay.value(), 10);
-  const QImage frame = VideoRenderer()->LatestFrame();
+  const QImage frame = engine_->renderer().LatestFrame();
   EXPECT_EQ(frame.size(), QSize(720, 576));
   // The test pattern's bars, not a blank picture.
   EXPECT_NE(frame.pixel(40, 100), frame.pixel(680, 100));
-  const TCaptureContext& context = CaptureContext();
+  const TCaptureContext& context = engine_->context;
   EXPECT_EQ(context.SrcWidth, 720);
   EXPECT_EQ(context.SrcHeight, 576);
   EXPECT_EQ(context.FourCC, "dvsd");
@@ -134,34 +135,34 @@ TEST_F(Preview, the_camcorder_shows_its_picture_through_the_overlay_and_plays_it
   EXPECT_EQ(context.AudioBits, 16);
   EXPECT_EQ(context.AudioChannels, 2);
   // Half-size decoding gives a quarter of the picture.
-  Stop();
-  ASSERT_TRUE(DeactivateVideoSource(video, false));
-  CaptureContext().DvHalfRes = true;
-  ASSERT_TRUE(ActivateVideoSource(video));
+  Stop(*engine_);
+  ASSERT_TRUE(DeactivateVideoSource(*engine_, video, false));
+  engine_->context.DvHalfRes = true;
+  ASSERT_TRUE(ActivateVideoSource(*engine_, video));
   const std::uint64_t before = Frames();
   ASSERT_TRUE(RunUntil([&] { return Frames() >= before + 5; }));
-  EXPECT_EQ(VideoRenderer()->LatestFrame().size(), QSize(360, 288));
+  EXPECT_EQ(engine_->renderer().LatestFrame().size(), QSize(360, 288));
 }
 
 TEST_F(Preview, the_camcorder_video_can_go_while_its_sound_stays) {
   TVideoSource& video = VideoSource("DV Source - Video");
   TAudioSource& audio = AudioSource("DV Source - Audio");
-  ASSERT_TRUE(ActivateVideoSource(video));
-  ASSERT_TRUE(ActivateAudioSource(audio));
+  ASSERT_TRUE(ActivateVideoSource(*engine_, video));
+  ASSERT_TRUE(ActivateAudioSource(*engine_, audio));
   const gst::ElementPtr held = gst::ElementPtr::Ref(video.Device->SourceFilter());
   GstElement* camcorder = held.get();
-  ASSERT_TRUE(DeactivateVideoSource(video, true));
-  EXPECT_EQ(CaptureContext().CurrentVideoSource, nullptr);
+  ASSERT_TRUE(DeactivateVideoSource(*engine_, video, true));
+  EXPECT_EQ(engine_->context.CurrentVideoSource, nullptr);
   EXPECT_FALSE(video.Active);
   EXPECT_TRUE(Graph().Contains(camcorder));
   const BufferCount sound(Module().audiorender.get(), "sink");
   EXPECT_TRUE(RunUntil([&] { return sound.value() >= 10; }));
   // The sound goes too: now the camcorder leaves the graph, and nothing
   // else stays.
-  ASSERT_TRUE(DeactivateAudioSource(audio, true));
+  ASSERT_TRUE(DeactivateAudioSource(*engine_, audio, true));
   EXPECT_FALSE(Graph().Contains(camcorder));
   EXPECT_EQ(Graph().ElementCount(), 0);
-  EXPECT_FALSE(DeactivateAudioSource(audio, true));  // no longer active
+  EXPECT_FALSE(DeactivateAudioSource(*engine_, audio, true));  // no longer active
 }
 
 TEST_F(Preview, a_picture_the_converter_refuses_goes_to_the_overlay_directly) {
@@ -175,29 +176,29 @@ TEST_F(Preview, a_picture_the_converter_refuses_goes_to_the_overlay_directly) {
                             "caps=video/x-raw,format=BGR,width=320,height=240,framerate=25/1"));
   ASSERT_TRUE(video_.Refresh(devices, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
   videoSources_ = VideoSourcesOf(video_);
-  ASSERT_TRUE(ActivateVideoSource(VideoSource("Caméra BGR")));
+  ASSERT_TRUE(ActivateVideoSource(*engine_, VideoSource("Caméra BGR")));
   EXPECT_FALSE(Graph().Contains(Module().color1.get()));
-  ASSERT_TRUE(RunUntil([] { return Frames() >= 5; }));
-  EXPECT_EQ(VideoRenderer()->LatestFrame().size(), QSize(320, 240));
-  EXPECT_EQ(CaptureContext().FourCC, "");
-  EXPECT_FALSE(CaptureContext().Compressed);
-  EXPECT_DOUBLE_EQ(CaptureContext().Fps, 25.0);
+  ASSERT_TRUE(RunUntil([this] { return Frames() >= 5; }));
+  EXPECT_EQ(engine_->renderer().LatestFrame().size(), QSize(320, 240));
+  EXPECT_EQ(engine_->context.FourCC, "");
+  EXPECT_FALSE(engine_->context.Compressed);
+  EXPECT_DOUBLE_EQ(engine_->context.Fps, 25.0);
 }
 
 TEST_F(Preview, the_webcam_and_the_mpeg2_device_show_their_pictures) {
-  ASSERT_TRUE(ActivateVideoSource(VideoSource("Webcam simulée")));
-  ASSERT_TRUE(RunUntil([] { return Frames() >= 5; }));
-  EXPECT_EQ(VideoRenderer()->LatestFrame().size(), QSize(640, 480));
-  EXPECT_EQ(CaptureContext().FourCC, "YUY2");
-  EXPECT_FALSE(CaptureContext().Compressed);
-  EXPECT_NEAR(CaptureContext().Fps, 30.0, 0.01);
+  ASSERT_TRUE(ActivateVideoSource(*engine_, VideoSource("Webcam simulée")));
+  ASSERT_TRUE(RunUntil([this] { return Frames() >= 5; }));
+  EXPECT_EQ(engine_->renderer().LatestFrame().size(), QSize(640, 480));
+  EXPECT_EQ(engine_->context.FourCC, "YUY2");
+  EXPECT_FALSE(engine_->context.Compressed);
+  EXPECT_NEAR(engine_->context.Fps, 30.0, 0.01);
   TVideoSource& mpeg = VideoSource("Encodeur MPEG-2 simulé");
-  ASSERT_TRUE(ActivateVideoSource(mpeg));
+  ASSERT_TRUE(ActivateVideoSource(*engine_, mpeg));
   const std::uint64_t before = Frames();
   ASSERT_TRUE(RunUntil([&] { return Frames() >= before + 5; }, 8000));
-  EXPECT_EQ(VideoRenderer()->LatestFrame().size(), QSize(352, 288));
-  EXPECT_EQ(CaptureContext().FourCC, "MPEG2");
-  EXPECT_TRUE(CaptureContext().Compressed);
+  EXPECT_EQ(engine_->renderer().LatestFrame().size(), QSize(352, 288));
+  EXPECT_EQ(engine_->context.FourCC, "MPEG2");
+  EXPECT_TRUE(engine_->context.Compressed);
   EXPECT_EQ(mpeg.Device->NativeFormat1, 3);
 }
 
@@ -206,19 +207,19 @@ TEST_F(Preview, switching_sources_leaves_no_stray_element) {
   const QStringList sounds{"DV Source - Audio", "Carte son simulée"};
   for (int round = 0; round < 10; ++round) {
     SCOPED_TRACE(round);
-    ASSERT_TRUE(ActivateVideoSource(VideoSource(videos[round % 3])));
-    ASSERT_TRUE(ActivateAudioSource(AudioSource(sounds[round % 2])));
+    ASSERT_TRUE(ActivateVideoSource(*engine_, VideoSource(videos[round % 3])));
+    ASSERT_TRUE(ActivateAudioSource(*engine_, AudioSource(sounds[round % 2])));
     const std::uint64_t before = Frames();
     ASSERT_TRUE(RunUntil([&] { return Frames() > before; }, 8000));
   }
-  Stop();
+  Stop(*engine_);
   // Building again and again leaves the same graph as building once.
   const int elements = Graph().ElementCount();
-  ASSERT_TRUE(ActivateVideoSource(VideoSource(videos[9 % 3])));
-  ASSERT_TRUE(ActivateAudioSource(AudioSource(sounds[9 % 2])));
+  ASSERT_TRUE(ActivateVideoSource(*engine_, VideoSource(videos[9 % 3])));
+  ASSERT_TRUE(ActivateAudioSource(*engine_, AudioSource(sounds[9 % 2])));
   EXPECT_EQ(Graph().ElementCount(), elements);
-  DeactivateVideoSource(*CaptureContext().CurrentVideoSource, true);
-  DeactivateAudioSource(*CaptureContext().CurrentAudioSource, true);
+  DeactivateVideoSource(*engine_, *engine_->context.CurrentVideoSource, true);
+  DeactivateAudioSource(*engine_, *engine_->context.CurrentAudioSource, true);
   EXPECT_EQ(Graph().ElementCount(), 0);
 }
 
@@ -229,26 +230,26 @@ TEST_F(Preview, a_failed_activation_leaves_nothing_and_the_next_one_works) {
   withLiar.push_back(liar);
   ASSERT_TRUE(video_.Refresh(withLiar, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
   videoSources_ = VideoSourcesOf(video_);
-  ASSERT_TRUE(ActivateAudioSource(AudioSource("Carte son simulée")));
+  ASSERT_TRUE(ActivateAudioSource(*engine_, AudioSource("Carte son simulée")));
   const int withSound = Graph().ElementCount();
-  EXPECT_FALSE(ActivateVideoSource(VideoSource("Faux")));
-  EXPECT_EQ(CaptureContext().CurrentVideoSource, nullptr);
+  EXPECT_FALSE(ActivateVideoSource(*engine_, VideoSource("Faux")));
+  EXPECT_EQ(engine_->context.CurrentVideoSource, nullptr);
   EXPECT_EQ(Graph().ElementCount(), withSound);
   EXPECT_EQ(Graph().FindByName("Superposer").get(), nullptr);
-  ASSERT_TRUE(ActivateVideoSource(VideoSource("DV Source - Video")));
-  EXPECT_TRUE(RunUntil([] { return Frames() >= 3; }));
+  ASSERT_TRUE(ActivateVideoSource(*engine_, VideoSource("DV Source - Video")));
+  EXPECT_TRUE(RunUntil([this] { return Frames() >= 3; }));
 }
 
 TEST_F(Preview, a_device_that_went_away_is_released_before_it_leaves_the_list) {
   TVideoSource& webcam = VideoSource("Webcam simulée");
-  ASSERT_TRUE(ActivateVideoSource(webcam));
+  ASSERT_TRUE(ActivateVideoSource(*engine_, webcam));
   const gst::ElementPtr element = gst::ElementPtr::Ref(webcam.Device->SourceFilter());
   ASSERT_TRUE(Graph().Contains(element.get()));
   std::vector<TDeviceMoniker> left;
   for (const TDeviceMoniker& device : devices_)
     if (device.identity != "simulated:webcam") left.push_back(device);
   ASSERT_TRUE(video_.Refresh(left, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
-  EXPECT_EQ(CaptureContext().CurrentVideoSource, nullptr);
+  EXPECT_EQ(engine_->context.CurrentVideoSource, nullptr);
   EXPECT_EQ(video_.Count(), 2);
   EXPECT_EQ(Graph().ElementCount(), 0);
   videoSources_ = VideoSourcesOf(video_);

@@ -9,7 +9,7 @@
 // The parts of a cut are FILE, then FILE with "-2", "-3"... before the
 // extension. At the end it prints the frames written and dropped, and it
 // exits non-zero when a file could not be finished.
-#include <QApplication>
+#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
@@ -58,8 +58,9 @@ auto* Find(const List& sources, const QString& name) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("tessivo-capture");
+  // Pictures and text for the overlay need a GUI application, not widgets.
+  QGuiApplication application(argc, argv);
+  QGuiApplication::setApplicationName("tessivo-capture");
   QCommandLineParser parser;
   parser.setApplicationDescription("Enregistre une source vidéo et une source audio dans un fichier.");
   parser.addHelpOption();
@@ -75,20 +76,24 @@ int main(int argc, char** argv) {
   parser.addPositionalArgument("fichier", "Le fichier à écrire.");
   parser.process(application);
 
-  CreateMediaModule();
   TDeviceEnumerator enumerator;
   TCaptureDeviceList videoDevices, audioDevices;
-  const std::vector<TDeviceMoniker> monikers = enumerator.Devices();
-  videoDevices.Refresh(monikers, [](TDeviceKind k) { return k == dkDV || k == dkVideo; });
-  audioDevices.Refresh(monikers, [](TDeviceKind k) { return k == dkAudio; });
+  const std::optional<std::vector<TDeviceMoniker>> monikers = enumerator.Devices();
+  if (!monikers) {
+    Say("Impossible de lister les périphériques.");
+    return 1;
+  }
+  videoDevices.Refresh(*monikers, [](TDeviceKind k) { return k == dkDV || k == dkVideo; });
+  audioDevices.Refresh(*monikers, [](TDeviceKind k) { return k == dkAudio; });
+  // The engine goes before the sources and devices it uses.
   auto videoSources = VideoSourcesOf(videoDevices);
   auto audioSources = AudioSourcesOf(videoDevices);
   for (auto& source : AudioSourcesOf(audioDevices)) audioSources.push_back(std::move(source));
+  TCaptureEngine engine;
 
   if (parser.isSet(list)) {
     for (const auto& source : videoSources) std::printf("%s\n", source->Name.toUtf8().constData());
     for (const auto& source : audioSources) std::printf("%s\n", source->Name.toUtf8().constData());
-    DestroyMediaModule();
     return 0;
   }
   const QStringList files = parser.positionalArguments();
@@ -111,41 +116,38 @@ int main(int argc, char** argv) {
   const int cutMs = static_cast<int>(parser.value(cutEvery).toDouble() * 1000);
   const int intervalMs = std::max(1, static_cast<int>(parser.value(interval).toDouble() * 1000));
 
-  if (!ActivateVideoSource(*videoSource) || (audioSource && !ActivateAudioSource(*audioSource))) {
+  if (!ActivateVideoSource(engine, *videoSource) || (audioSource && !ActivateAudioSource(engine, *audioSource))) {
     Say("Impossible d'activer les sources.");
-    DestroyMediaModule();
     return 1;
   }
   bool graphError = false;
-  CaptureContext().dm->fg.onEvent = [&graphError](const graph::GraphEvent& event) {
+  engine.graph().onEvent = [&graphError](const graph::GraphEvent& event) {
     if (event.kind != graph::GraphEvent::Kind::Error && event.kind != graph::GraphEvent::Kind::DeviceLost) return;
     graphError = true;
     Say(QStringLiteral("Erreur de %1 : %2")
             .arg(QString::fromStdString(event.source), QString::fromStdString(event.message)));
   };
-  if (parser.isSet(overlay)) ShowCamcorderDate(5);
+  if (parser.isSet(overlay)) ShowCamcorderDate(engine, 5);
   TCaptureSettings settings;
   const QString file = files.first();
-  if (!BuildCaptureGraph(formatCode, file.toStdString(), settings)) {
+  if (!BuildCaptureGraph(engine, formatCode, file.toStdString(), settings)) {
     Say(QStringLiteral("Impossible de préparer la capture au format « %1 ».").arg(parser.value(format)));
-    DestroyMediaModule();
     return 1;
   }
-  graph::DroppedFrameCounter dropped(CurrentCaptureBranch()->entries.front().get());
+  graph::DroppedFrameCounter dropped(CurrentCaptureBranch(engine)->entries.front().get());
   std::string error;
-  if (!Play(&error)) {
+  if (!Play(engine, &error)) {
     Say(QStringLiteral("La capture ne démarre pas : %1").arg(QString::fromStdString(error)));
-    KillCaptureGraph();
-    DestroyMediaModule();
+    KillCaptureGraph(engine);
     return 1;
   }
 
   // Image/Image: one frame let through per interval.
   QTimer grab;
   if (formatCode == fcImageByImage) {
-    QObject::connect(&grab, &QTimer::timeout, [] { CaptureContext().dm->ControlFilter().pass = true; });
+    QObject::connect(&grab, &QTimer::timeout, [&engine] { engine.dm().ControlFilter().pass = true; });
     grab.start(intervalMs);
-    CaptureContext().dm->ControlFilter().pass = true;
+    engine.dm().ControlFilter().pass = true;
   }
   std::uint64_t written = 0;
   bool allFinished = true;
@@ -156,9 +158,9 @@ int main(int argc, char** argv) {
     const int untilCut = cutMs > 0 ? cutMs * part - static_cast<int>(clock.elapsed()) : totalMs;
     RunFor(std::max(1, std::min<int>(untilCut, totalMs - static_cast<int>(clock.elapsed()))));
     if (cutMs > 0 && clock.elapsed() >= cutMs * part && clock.elapsed() < totalMs) {
-      const auto finishedPart = CurrentCaptureBranch()->videoFrames;
+      const auto finishedPart = CurrentCaptureBranch(engine)->videoFrames;
       ++part;
-      const bool cut = CutCaptureFile(PartName(file, part).toStdString(), settings);
+      const bool cut = CutCaptureFile(engine, PartName(file, part).toStdString(), settings);
       written += finishedPart->load();
       if (!cut) {
         Say(QStringLiteral("La coupure vers « %1 » a échoué.").arg(PartName(file, part)));
@@ -168,15 +170,14 @@ int main(int argc, char** argv) {
     }
   }
   grab.stop();
-  const bool finished = FinishCaptureFile();
-  if (CurrentCaptureBranch()) written += CurrentCaptureBranch()->videoFrames->load();
-  Stop();
-  KillCaptureGraph();
+  const bool finished = FinishCaptureFile(engine);
+  if (CurrentCaptureBranch(engine)) written += CurrentCaptureBranch(engine)->videoFrames->load();
+  Stop(engine);
+  KillCaptureGraph(engine);
   allFinished = allFinished && finished && !graphError;
   if (formatCode == fcImageByImage && finished) SetAviFrameRate(file, 25);
-  DeactivateVideoSource(*videoSource, true);
-  if (audioSource) DeactivateAudioSource(*audioSource, true);
-  DestroyMediaModule();
+  DeactivateVideoSource(engine, *videoSource, true);
+  if (audioSource) DeactivateAudioSource(engine, *audioSource, true);
   std::printf("images écrites : %llu\nimages perdues : %llu\nfichiers : %d\n", static_cast<unsigned long long>(written),
               static_cast<unsigned long long>(dropped.dropped()), part);
   if (!allFinished) Say("Un fichier n'a pas pu être terminé.");

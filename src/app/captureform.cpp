@@ -15,12 +15,13 @@
 #include "app/identity.h"
 #include "app/layout.h"
 #include "app/previewsession.h"
+#include "capture/captureengine.h"
 #include "capture/preview.h"
 #include "platform/screensaver.h"
 #include "platform/shellutils.h"
 #include "platform/trace.h"
 #include "settings/conversions.h"
-#include "settings/saveprefsform.h"
+#include "ui/saveprefsform.h"
 #include "texts.h"
 #include "ui/videowindow.h"
 
@@ -94,11 +95,11 @@ void TCaptureForm::BuildWidgets() {
   QPalette displayPalette = videoDisplay_->palette();
   displayPalette.setColor(QPalette::Window, Qt::black);
   videoDisplay_->setPalette(displayPalette);
-  if (environment_.startPreview) {
-    preview_ = std::make_unique<TPreviewSession>();
+  if (environment_.engine) {
+    preview_ = std::make_unique<TPreviewSession>(*environment_.engine);
     connect(preview_.get(), &TPreviewSession::problem, this, &TCaptureForm::ShowProblem);
-    if (VideoRenderer()) videoWindow_ = new TVideoWindow(*VideoRenderer(), videoDisplay_);
-    if (videoWindow_) {
+    videoWindow_ = new TVideoWindow(environment_.engine->renderer(), videoDisplay_);
+    {
       videoWindow_->setObjectName("videoWindow");
       auto* fill = new QVBoxLayout(videoDisplay_);
       fill->setContentsMargins(0, 0, 0, 0);
@@ -256,10 +257,11 @@ void TCaptureForm::AppEventsIdle() {
                                   {"play",
                                    [this] {
                                      if (preview_) {
-                                       if (parameters_.Volume) SetMonitorVolume(parameters_.Volume->value);
+                                       TCaptureEngine& engine = preview_->engine();
+                                       if (parameters_.Volume) SetMonitorVolume(engine, parameters_.Volume->value);
                                        if (parameters_.Mpeg2RatioNormal)
-                                         SetMpeg2RatioNormal(parameters_.Mpeg2RatioNormal->value);
-                                       if (!PreviewHasSound()) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
+                                         engine.mpeg2RatioNormal = parameters_.Mpeg2RatioNormal->value;
+                                       if (!engine.previewHasSound) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
                                        preview_->Play();
                                      }
                                      TraceLine("play passed");

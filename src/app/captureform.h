@@ -20,6 +20,7 @@ class QLabel;
 class QStackedWidget;
 class QToolBar;
 class ScreenSaverInhibitor;
+class TCaptureEngine;
 class TPreviewSession;
 class TVideoWindow;
 
@@ -39,8 +40,9 @@ struct FormEnvironment {
   // Asks for the command file of "Lancer script"; empty when cancelled. Empty
   // function: a file dialog.
   std::function<QString()> chooseScriptFile;
-  // Starts the preview of the saved (or first) sources at start-up.
-  bool startPreview = true;
+  // The capture engine the window previews and records with, created by the
+  // program's entry; none: no sources and no preview.
+  TCaptureEngine* engine = nullptr;
 
   static FormEnvironment ForThisProgram();
 };

@@ -9,6 +9,7 @@
 #include "app/captureform.h"
 #include "app/identity.h"
 #include "app/versiongate.h"
+#include "capture/captureengine.h"
 #include "media/filters/tessivoelements.h"
 #include "platform/gstreamer.h"
 
@@ -51,8 +52,12 @@ int RunTessivo(int argc, char** argv) {
   RegisterTessivoPlugin();
   if (!PassVersionGate(CheckMediaFramework(), AskToContinue)) return 1;
 
+  // The media module of the run, handed to the window that uses it; it goes
+  // after the window, whose close finishes what it records.
+  TCaptureEngine engine;
   FormEnvironment environment = FormEnvironment::ForThisProgram();
   environment.commandLine = commands;
+  environment.engine = &engine;
   TCaptureForm mainWindow(environment);
   mainWindow.show();
   return application.exec();

@@ -2,7 +2,7 @@
 
 #include <QLoggingCategory>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
 #include "capture/systemdevices.h"
@@ -31,24 +31,17 @@ auto* ByName(const List& sources, const QString& name) {
 
 }  // namespace
 
-TPreviewSession::TPreviewSession(QObject* parent)
-    : QObject(parent), enumerator_(std::make_unique<TDeviceEnumerator>()) {
-  // One graph for the process: a second session (a second main window in
-  // the same process) lists sources but leaves the preview to the first.
-  ownsModule_ = CreateMediaModule();
-  if (!ownsModule_) {
-    qCWarning(lcSession) << "the preview belongs to another window";
-    return;
-  }
+TPreviewSession::TPreviewSession(TCaptureEngine& engine, QObject* parent)
+    : QObject(parent), engine_(engine), enumerator_(std::make_unique<TDeviceEnumerator>()) {
   const auto release = [this](TCaptureDevice& device) { ReleaseCurrent(device); };
   videoDevices_.beforeRemoval = release;
   audioDevices_.beforeRemoval = release;
-  CaptureContext().dm->fg.onEvent = [this](const graph::GraphEvent& event) { OnGraphEvent(event); };
+  engine_.graph().onEvent = [this](const graph::GraphEvent& event) { OnGraphEvent(event); };
   connect(enumerator_.get(), &TDeviceEnumerator::devicesChanged, this, &TPreviewSession::OnDevicesChanged);
   // The device of a current source unplugged: said at once, the sources are
   // rebuilt when the changes have settled.
   connect(enumerator_.get(), &TDeviceEnumerator::deviceRemoved, this, [this](const QString& identity) {
-    const TCaptureContext& context = CaptureContext();
+    const TCaptureContext& context = engine_.context;
     for (const TavFlux* source : {static_cast<const TavFlux*>(context.CurrentVideoSource),
                                   static_cast<const TavFlux*>(context.CurrentAudioSource)})
       if (source && source->Device->identity() == identity) {
@@ -59,66 +52,84 @@ TPreviewSession::TPreviewSession(QObject* parent)
 }
 
 TPreviewSession::~TPreviewSession() {
-  if (!ownsModule_) return;
-  CaptureContext().dm->fg.onEvent = nullptr;
-  DestroyMediaModule();
+  engine_.graph().onEvent = nullptr;
+  // The sources go with this session's lists: none stays current in the
+  // engine.
+  Stop(engine_);
+  if (engine_.context.CurrentVideoSource) DeactivateVideoSource(engine_, *engine_.context.CurrentVideoSource, true);
+  if (engine_.context.CurrentAudioSource) DeactivateAudioSource(engine_, *engine_.context.CurrentAudioSource, true);
 }
 
 void TPreviewSession::ReleaseCurrent(TCaptureDevice& device) {
-  TCaptureContext& context = CaptureContext();
+  TCaptureContext& context = engine_.context;
   if (context.CurrentVideoSource && context.CurrentVideoSource->Device == &device) {
     lastVideo_ = context.CurrentVideoSource->Name;
-    DeactivateVideoSource(*context.CurrentVideoSource, true);
+    DeactivateVideoSource(engine_, *context.CurrentVideoSource, true);
   }
   if (context.CurrentAudioSource && context.CurrentAudioSource->Device == &device) {
     lastAudio_ = context.CurrentAudioSource->Name;
-    DeactivateAudioSource(*context.CurrentAudioSource, true);
+    DeactivateAudioSource(engine_, *context.CurrentAudioSource, true);
   }
 }
 
-void TPreviewSession::ChargerDrivers() {
-  TCaptureContext& context = CaptureContext();
-  if (!ownsModule_) return;
+bool TPreviewSession::ChargerDrivers() {
+  const TCaptureEngine::Change change(engine_);
+  if (!change.accepted()) return Refused("ChargerDrivers");
+  TCaptureContext& context = engine_.context;
   // The sources are made anew: the current ones are released first.
   if (context.CurrentVideoSource) {
     lastVideo_ = context.CurrentVideoSource->Name;
-    DeactivateVideoSource(*context.CurrentVideoSource, true);
+    DeactivateVideoSource(engine_, *context.CurrentVideoSource, true);
   }
   if (context.CurrentAudioSource) {
     lastAudio_ = context.CurrentAudioSource->Name;
-    DeactivateAudioSource(*context.CurrentAudioSource, true);
+    DeactivateAudioSource(engine_, *context.CurrentAudioSource, true);
   }
-  const std::vector<TDeviceMoniker> devices = enumerator_->Devices();
-  videoDevices_.Refresh(devices, kVideoKinds);
-  audioDevices_.Refresh(devices, kAudioKinds);
+  const std::optional<std::vector<TDeviceMoniker>> devices = enumerator_->Devices();
+  if (!devices) {
+    qCWarning(lcSession) << "the devices could not be listed";
+    return false;
+  }
+  const bool listed = videoDevices_.Refresh(*devices, kVideoKinds) & audioDevices_.Refresh(*devices, kAudioKinds);
   videoSources_ = VideoSourcesOf(videoDevices_);
   audioSources_ = AudioSourcesOf(videoDevices_);
   for (auto& source : AudioSourcesOf(audioDevices_)) audioSources_.push_back(std::move(source));
   qCInfo(lcSession) << "video sources:" << VideoSourceNames() << "audio sources:" << AudioSourceNames();
+  return listed;
+}
+
+bool TPreviewSession::Refused(const char* operation) const {
+  // Something pumped events while a graph change was under way: the graph
+  // is half built, so nothing else may change it now.
+  qCWarning(lcSession) << operation << "refused: another change of the graph is under way";
+  return false;
 }
 
 bool TPreviewSession::ActivateVideoByName(const QString& name) {
-  if (!ownsModule_) return false;
+  const TCaptureEngine::Change change(engine_);
+  if (!change.accepted()) return Refused("ActivateVideoByName");
   TVideoSource* source = ByName(videoSources_, name);
   if (!source) return false;
-  if (ActivateVideoSource(*source)) return true;
+  if (ActivateVideoSource(engine_, *source)) return true;
   emit problem(QString::fromUtf8(texts::kPreviewVideoFailed).arg(source->Name));
   return false;
 }
 
 bool TPreviewSession::ActivateAudioByName(const QString& name) {
-  if (!ownsModule_) return false;
+  const TCaptureEngine::Change change(engine_);
+  if (!change.accepted()) return Refused("ActivateAudioByName");
   TAudioSource* source = ByName(audioSources_, name);
   if (!source) return false;
-  if (ActivateAudioSource(*source)) return true;
+  if (ActivateAudioSource(engine_, *source)) return true;
   emit problem(QString::fromUtf8(texts::kPreviewAudioFailed).arg(source->Name));
   return false;
 }
 
 bool TPreviewSession::Play(QString* error) {
-  if (!ownsModule_) return false;
+  const TCaptureEngine::Change change(engine_);
+  if (!change.accepted()) return Refused("Play");
   std::string reason;
-  if (::Play(&reason)) return true;
+  if (::Play(engine_, &reason)) return true;
   const QString text = QString::fromUtf8(texts::kPreviewDoesNotRun).arg(QString::fromStdString(reason));
   if (error) *error = text;
   emit problem(text);
@@ -129,12 +140,12 @@ QStringList TPreviewSession::VideoSourceNames() const { return NamesOf(videoSour
 QStringList TPreviewSession::AudioSourceNames() const { return NamesOf(audioSources_); }
 
 QString TPreviewSession::CurrentVideoName() const {
-  const TVideoSource* source = CaptureContext().CurrentVideoSource;
+  const TVideoSource* source = engine_.context.CurrentVideoSource;
   return source ? source->Name : QString();
 }
 
 QString TPreviewSession::CurrentAudioName() const {
-  const TAudioSource* source = CaptureContext().CurrentAudioSource;
+  const TAudioSource* source = engine_.context.CurrentAudioSource;
   return source ? source->Name : QString();
 }
 
@@ -145,7 +156,7 @@ void TPreviewSession::OnGraphEvent(const graph::GraphEvent& event) {
     emit problem(QString::fromUtf8(texts::kDeviceLost).arg(QString::fromStdString(event.source)));
     // A device that fails again right after a restart is left stopped.
     if (sinceRestart_.isValid() && sinceRestart_.elapsed() < kRestartPauseMs) {
-      ::Stop();
+      ::Stop(engine_);
       return;
     }
     OnDevicesChanged();
@@ -156,8 +167,8 @@ void TPreviewSession::OnGraphEvent(const graph::GraphEvent& event) {
 }
 
 void TPreviewSession::OnDevicesChanged() {
-  const QString video = CaptureContext().CurrentVideoSource ? CurrentVideoName() : lastVideo_;
-  const QString audio = CaptureContext().CurrentAudioSource ? CurrentAudioName() : lastAudio_;
+  const QString video = engine_.context.CurrentVideoSource ? CurrentVideoName() : lastVideo_;
+  const QString audio = engine_.context.CurrentAudioSource ? CurrentAudioName() : lastAudio_;
   ChargerDrivers();
   ActivateVideoByName(video);
   ActivateAudioByName(audio);

@@ -11,6 +11,7 @@
 
 #include "capture/capturesources.h"
 
+class TCaptureEngine;
 class TDeviceEnumerator;
 namespace graph {
 struct GraphEvent;
@@ -19,12 +20,13 @@ struct GraphEvent;
 class TPreviewSession : public QObject {
   Q_OBJECT
  public:
-  explicit TPreviewSession(QObject* parent = nullptr);
+  explicit TPreviewSession(TCaptureEngine& engine, QObject* parent = nullptr);
   ~TPreviewSession() override;
 
   // Lists the devices again and rebuilds the sources; the current sources
-  // are released first and their names kept for ActivateByName.
-  void ChargerDrivers();
+  // are released first and their names kept for ActivateByName. False when
+  // the devices could not be listed, or another graph change is under way.
+  bool ChargerDrivers();
   // Activates the video source of that name, or the first one when none has
   // it; false when none could be activated.
   bool ActivateVideoByName(const QString& name);
@@ -37,6 +39,7 @@ class TPreviewSession : public QObject {
   QString CurrentVideoName() const;
   QString CurrentAudioName() const;
   TDeviceEnumerator& enumerator() { return *enumerator_; }
+  TCaptureEngine& engine() const { return engine_; }
 
  signals:
   // Something the user must know, in French.
@@ -49,13 +52,14 @@ class TPreviewSession : public QObject {
   void OnGraphEvent(const graph::GraphEvent& event);
   void OnDevicesChanged();
   void ReleaseCurrent(TCaptureDevice& device);
+  bool Refused(const char* operation) const;
 
+  TCaptureEngine& engine_;
   std::unique_ptr<TDeviceEnumerator> enumerator_;
   TCaptureDeviceList videoDevices_, audioDevices_;
   std::vector<std::unique_ptr<TVideoSource>> videoSources_;
   std::vector<std::unique_ptr<TAudioSource>> audioSources_;
   QString lastVideo_, lastAudio_;
   QElapsedTimer sinceRestart_;
-  bool ownsModule_ = false;
   static constexpr int kRestartPauseMs = 3000;
 };

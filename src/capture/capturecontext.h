@@ -1,4 +1,4 @@
-// What the graph builders share for the whole run: the media module and its
+// What the graph builders of one engine share: the media module and its
 // graph, the current sources, the tees the preview and capture branches are
 // taken from, and the format of the current sources.
 #pragma once
@@ -42,10 +42,11 @@ struct TCaptureContext {
   // DV pictures decoded at half size.
   bool DvHalfRes = false;
 
+  // Follow the caps of the current sources' streams to their format.
+  gst::PadProbe videoCapsProbe;
+  gst::PadProbe audioCapsProbe;
+
   // The source elements whose settings the device dialogs change.
   gst::ElementPtr VideoSourceFilter;
   gst::ElementPtr AudioSourceFilter;
 };
-
-// The one context of the program.
-TCaptureContext& CaptureContext();

@@ -6,7 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturesources.h"
 #include "capture/dvaudioembed.h"
 #include "capture/dvavisink.h"
@@ -23,13 +23,6 @@ namespace {
 using graph::Direction;
 using graph::PadPtr;
 
-std::unique_ptr<TCaptureBranch>& Branch() {
-  static std::unique_ptr<TCaptureBranch> branch;
-  return branch;
-}
-
-graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
-Tdm& Module() { return *CaptureContext().dm; }
 
 // A step of a builder that cannot be made.
 struct BuildError : std::runtime_error {
@@ -43,11 +36,11 @@ constexpr guint64 kEntryQueueTime = 5 * GST_SECOND;
 // Puts a builder's steps together, checking each one.
 class BranchBuilder {
  public:
-  explicit BranchBuilder(TCaptureBranch& branch) : branch_(branch) {}
+  BranchBuilder(TCaptureEngine& engine, TCaptureBranch& branch) : engine_(engine), branch_(branch) {}
 
   GstElement* Add(GstElement* element, const std::string& name) {
     if (!element) throw BuildError("no element for " + name);
-    if (!Graph().AddFilter(element, name)) throw BuildError("cannot add " + name);
+    if (!engine_.graph().AddFilter(element, name)) throw BuildError("cannot add " + name);
     branch_.elements.push_back(gst::ElementPtr::Ref(element));
     return element;
   }
@@ -63,33 +56,30 @@ class BranchBuilder {
   PadPtr Entry(GstElement* tee, int position) { return Entry(gst::ElementPtr::Ref(tee), position); }
   PadPtr Entry(const gst::ElementPtr& tee, int position) {
     if (!tee) throw BuildError("no tee to record from");
-    PadPtr output = Graph().TeeOutput(tee.get(), position);
+    PadPtr output = engine_.graph().TeeOutput(tee.get(), position);
     if (!output) throw BuildError("no free output on the tee");
     const gst::ElementPtr queue(gst_pad_get_parent_element(output.get()));
     g_object_set(queue.get(), "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time", kEntryQueueTime, nullptr);
     // Linking while the preview runs would otherwise wait for the writer's
     // allocation answer, freezing the preview.
-    gst_pad_add_probe(
-        output.get(), GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM,
-        [](GstPad*, GstPadProbeInfo* info, gpointer) {
-          return GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION ? GST_PAD_PROBE_DROP
-                                                                                        : GST_PAD_PROBE_OK;
-        },
-        nullptr, nullptr);
+    Probe(output.get(), GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, [](GstPad*, GstPadProbeInfo* info) {
+      return GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION ? GST_PAD_PROBE_DROP
+                                                                                    : GST_PAD_PROBE_OK;
+    });
     branch_.entries.push_back(output);
     branch_.teeOutputs.emplace_back(tee, position);
     return output;
   }
 
-  static PadPtr In(GstElement* element, const char* media = "") {
-    return Graph().FindPin(element, Direction::Input, media, true, 0);
+  PadPtr In(GstElement* element, const char* media = "") {
+    return engine_.graph().FindPin(element, Direction::Input, media, true, 0);
   }
-  static PadPtr Out(GstElement* element, const char* media = "") {
-    return Graph().FindPin(element, Direction::Output, media, true, 0);
+  PadPtr Out(GstElement* element, const char* media = "") {
+    return engine_.graph().FindPin(element, Direction::Output, media, true, 0);
   }
 
   void Link(const PadPtr& output, const PadPtr& input, const char* what) {
-    if (!output || !input || !Graph().ConnectDirect(output.get(), input.get()))
+    if (!output || !input || !engine_.graph().ConnectDirect(output.get(), input.get()))
       throw BuildError(std::string("cannot connect ") + what);
   }
   // Through a chain of elements, each one's output to the next one's input.
@@ -103,7 +93,7 @@ class BranchBuilder {
 
   // The AVI writer and its file sink.
   GstElement* AviFile(const std::string& fileName) {
-    auto file = Graph().SetOutputFileName(graph::TMediaGraph::OutputKind::Avi, fileName);
+    auto file = engine_.graph().SetOutputFileName(graph::TMediaGraph::OutputKind::Avi, fileName);
     if (!file) throw BuildError("cannot open the AVI writer");
     branch_.muxer = file->muxer;
     branch_.sink = file->sink;
@@ -114,30 +104,32 @@ class BranchBuilder {
 
   // Counts what reaches the file's video input.
   void CountVideo(const PadPtr& input) {
-    gst_pad_add_probe(
-        input.get(), GST_PAD_PROBE_TYPE_BUFFER,
-        [](GstPad*, GstPadProbeInfo*, gpointer counter) {
-          static_cast<std::atomic<std::uint64_t>*>(counter)->fetch_add(1);
-          return GST_PAD_PROBE_OK;
-        },
-        branch_.videoFrames.get(), nullptr);
+    Probe(input.get(), GST_PAD_PROBE_TYPE_BUFFER, [counter = branch_.videoFrames](GstPad*, GstPadProbeInfo*) {
+      counter->fetch_add(1);
+      return GST_PAD_PROBE_OK;
+    });
+  }
+
+  // A probe that goes with the branch.
+  void Probe(GstPad* pad, GstPadProbeType mask, gst::PadProbe::Callback callback) {
+    branch_.probes.emplace_back(pad, mask, std::move(callback));
   }
 
   // The sound of the current audio source, converted to the recording's
   // format, into the writer.
   void RecordSound(const gst::ElementPtr& tee, bool stamper, GstElement* muxer, const TCaptureSettings& settings) {
-    if (!CaptureContext().CurrentAudioSource) return;
-    Tdm& dm = Module();
+    if (!engine_.context.CurrentAudioSource) return;
+    Tdm& dm = engine_.dm();
     PadPtr from = Entry(tee, 2);
     if (stamper) from = Chain(from, {Add(dm.captureAudioStamper)}, "the sound to its stamper");
     from = Chain(from, {Add(dm.acmcap)}, "the sound to its converter");
-    if (!SetAudioPcmFormat(settings)) throw BuildError("no audio format");
-    Link(from, Graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the writer");
+    if (!SetAudioPcmFormat(engine_, settings)) throw BuildError("no audio format");
+    Link(from, engine_.graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the writer");
   }
 
   // Pictures scaled and timed to the DV standard, then DV-encoded.
   PadPtr EncodeDv(PadPtr from, bool pal) {
-    Tdm& dm = Module();
+    Tdm& dm = engine_.dm();
     GstElement* convert = Make("videoconvert", "dv_convert");
     GstElement* scale = Make("videoscale", "dv_scale");
     GstElement* rate = Make("videorate", "dv_rate");
@@ -152,120 +144,121 @@ class BranchBuilder {
   }
 
  private:
+  TCaptureEngine& engine_;
   TCaptureBranch& branch_;
 };
 
-bool IsDvSource() {
-  const TVideoSource* source = CaptureContext().CurrentVideoSource;
+bool IsDvSource(const TCaptureEngine& engine) {
+  const TVideoSource* source = engine.context.CurrentVideoSource;
   return source && source->SceneDetector;
 }
 
 // PAL unless the camcorder's own system is kept, or the preference says NTSC.
-bool RecordPal(const TCaptureSettings& settings) {
-  if (settings.keepDvFormat && IsDvSource())
-    return CaptureContext().CurrentVideoSource->SceneDetector->currentVideoSystem() == 0;
+bool RecordPal(const TCaptureEngine& engine, const TCaptureSettings& settings) {
+  if (settings.keepDvFormat && IsDvSource(engine))
+    return engine.context.CurrentVideoSource->SceneDetector->currentVideoSystem() == 0;
   return settings.dvStandard == 0;
 }
 
 template <typename Build>
-bool Guarded(const char* name, int format, const std::string& fileName, Build build) {
-  if (!CaptureContext().dm) return false;
-  if (Branch()) KillCaptureGraph();
-  Branch() = std::make_unique<TCaptureBranch>();
-  Branch()->format = format;
-  Branch()->fileName = fileName;
+bool Guarded(TCaptureEngine& engine, const char* name, int format, const std::string& fileName, Build build) {
+  if (!engine.context.dm) return false;
+  if (engine.branch) KillCaptureGraph(engine);
+  engine.branch = std::make_unique<TCaptureBranch>();
+  engine.branch->format = format;
+  engine.branch->fileName = fileName;
   try {
-    BranchBuilder builder(*Branch());
+    BranchBuilder builder(engine, *engine.branch);
     build(builder);
     qCInfo(lcCapture) << name << "ready:" << fileName.c_str();
     return true;
   } catch (const std::exception& error) {
     qCWarning(lcCapture) << name << "cannot be built:" << error.what();
-    KillCaptureGraph();
+    KillCaptureGraph(engine);
     return false;
   }
 }
 
 }  // namespace
 
-int CaptureAudioRate(const TCaptureSettings& settings) {
-  const TCaptureContext& context = CaptureContext();
-  if (settings.keepDvFormat && IsDvSource() && settings.nativeDvRate &&
+int CaptureAudioRate(const TCaptureEngine& engine, const TCaptureSettings& settings) {
+  const TCaptureContext& context = engine.context;
+  if (settings.keepDvFormat && IsDvSource(engine) && settings.nativeDvRate &&
       (context.AudioRate == 32000 || context.AudioRate == 44100 || context.AudioRate == 48000))
     return context.AudioRate;
   return FrequenceDVHertz(static_cast<std::uint8_t>(settings.dvRate));
 }
 
-bool SetAudioPcmFormat(const TCaptureSettings& settings) {
-  if (!CaptureContext().CurrentAudioSource || !CaptureContext().dm) return false;
-  const gst::ElementPtr format(gst_bin_get_by_name(GST_BIN(Module().acmcap.get()), "format"));
+bool SetAudioPcmFormat(TCaptureEngine& engine, const TCaptureSettings& settings) {
+  if (!engine.context.CurrentAudioSource || !engine.context.dm) return false;
+  const gst::ElementPtr format(gst_bin_get_by_name(GST_BIN(engine.dm().acmcap.get()), "format"));
   if (!format) return false;
   const gst::CapsPtr caps(gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "layout", G_TYPE_STRING,
                                               "interleaved", "channels", G_TYPE_INT, 2, "rate", G_TYPE_INT,
-                                              CaptureAudioRate(settings), nullptr));
+                                              CaptureAudioRate(engine, settings), nullptr));
   graph::TMediaGraph::SetStreamFormat(format.get(), caps.get());
   return true;
 }
 
-bool BuildDvNativeType1(const std::string& fileName) {
-  return Guarded("dv type 1 natif", fcDvType1Native, fileName, [&](BranchBuilder& b) {
-    const TVideoSource* source = CaptureContext().CurrentVideoSource;
+bool BuildDvNativeType1(TCaptureEngine& engine, const std::string& fileName) {
+  return Guarded(engine, "dv type 1 natif", fcDvType1Native, fileName, [&](BranchBuilder& b) {
+    const TVideoSource* source = engine.context.CurrentVideoSource;
     GstElement* tee = source ? source->Device->InterleavedTee() : nullptr;
     if (!tee) throw BuildError("the video source gives no interleaved DV stream");
     RegisterDvAviSink();
     GstElement* sink = b.Make(kDvAviSinkElement, "dv_avi_writer");
     g_object_set(sink, "location", fileName.c_str(), nullptr);
-    Branch()->sink = gst::ElementPtr::Ref(sink);
+    engine.branch->sink = gst::ElementPtr::Ref(sink);
     const PadPtr fileIn = b.In(sink);
-    b.Link(b.Chain(b.Entry(tee, 2), {b.Add(Module().captureVideoControl)}, "the DV stream to its writer"), fileIn,
+    b.Link(b.Chain(b.Entry(tee, 2), {b.Add(engine.dm().captureVideoControl)}, "the DV stream to its writer"), fileIn,
            "the DV stream to its writer");
     b.CountVideo(fileIn);
   });
 }
 
-bool BuildDvNativeType2(const std::string& fileName, const TCaptureSettings& settings) {
-  return Guarded("dv type 2 natif", fcDvType2Native, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = CaptureContext();
+bool BuildDvNativeType2(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "dv type 2 natif", fcDvType2Native, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
     if (!context.VideoTee) throw BuildError("no video source");
     GstElement* muxer = b.AviFile(fileName);
-    Tdm& dm = Module();
+    Tdm& dm = engine.dm();
     PadPtr from = b.Chain(b.Entry(context.VideoTee, 2), {b.Add(dm.captureVideoControl), b.Add(dm.infdumvideo)},
                           "the DV pictures to the writer");
-    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
-    b.Link(Graph().TeeOutput(dm.infdumvideo.get(), 1), videoIn, "the DV pictures to the writer");
+    const PadPtr videoIn = engine.graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Link(engine.graph().TeeOutput(dm.infdumvideo.get(), 1), videoIn, "the DV pictures to the writer");
     b.CountVideo(videoIn);
     b.RecordSound(context.AudioTee, false, muxer, settings);
   });
 }
 
-bool BuildAviNative(const std::string& fileName, const TCaptureSettings& settings) {
-  return Guarded("avi natif", fcAviNative, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = CaptureContext();
+bool BuildAviNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "avi natif", fcAviNative, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
     if (!context.VideoTee) throw BuildError("no video source");
     GstElement* muxer = b.AviFile(fileName);
     const PadPtr from =
-        b.Chain(b.Entry(context.VideoTee, 2), {b.Add(Module().captureVideoControl)}, "the pictures to the writer");
-    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+        b.Chain(b.Entry(context.VideoTee, 2), {b.Add(engine.dm().captureVideoControl)}, "the pictures to the writer");
+    const PadPtr videoIn = engine.graph().FindPin(muxer, Direction::Input, "video/", true, 0);
     b.Link(from, videoIn, "the pictures to the writer");
     b.CountVideo(videoIn);
     b.RecordSound(context.AudioTee, true, muxer, settings);
   });
 }
 
-bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& settings) {
-  return Guarded("dv type 2 (recomp)", fcDvType2Recompressed, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = CaptureContext();
-    Tdm& dm = Module();
+bool BuildDvRecompressed(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "dv type 2 (recomp)", fcDvType2Recompressed, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
     if (!context.VideoTee) throw BuildError("no video source");
     GstElement* muxer = b.AviFile(fileName);
     PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)},
                           "the overlaid pictures to the encoder");
-    from = b.EncodeDv(from, RecordPal(settings));
+    from = b.EncodeDv(from, RecordPal(engine, settings));
     if (context.CurrentAudioSource) {
       // The frames carry the sound too, at 48 kHz whatever the file's rate.
       RegisterDvAudioEmbed();
       GstElement* embed = b.Make(kDvAudioEmbedElement, "dv_sound");
-      b.Link(from, Graph().FindPin(embed, Direction::Input, "video/", true, 0), "the DV pictures to their sound");
+      b.Link(from, engine.graph().FindPin(embed, Direction::Input, "video/", true, 0), "the DV pictures to their sound");
       PadPtr sound = b.Entry(dm.infdecaudio.get(), 3);
       GstElement* format = b.Make("capsfilter", "dv_sound_format");
       const gst::CapsPtr caps(
@@ -274,28 +267,28 @@ bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& se
       sound = b.Chain(
           sound, {b.Make("audioconvert", "dv_sound_convert"), b.Make("audioresample", "dv_sound_resample"), format},
           "the sound to the DV frames");
-      b.Link(sound, Graph().FindPin(embed, Direction::Input, "audio/", true, 0), "the sound to the DV frames");
+      b.Link(sound, engine.graph().FindPin(embed, Direction::Input, "audio/", true, 0), "the sound to the DV frames");
       from = b.Out(embed);
     }
     dm.DVHeader().sceneDetector = context.CurrentVideoSource ? context.CurrentVideoSource->SceneDetector : nullptr;
     dm.DVHeader().SetWideMode(static_cast<std::uint8_t>(settings.keepDvFormat ? 2 : settings.ratioDv));
     from = b.Chain(from, {b.Add(dm.dvHeader), b.Add(dm.captureVideoStamper), b.Add(dm.infdumvideo)},
                    "the DV pictures to the writer");
-    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
-    b.Link(Graph().TeeOutput(dm.infdumvideo.get(), 1), videoIn, "the DV pictures to the writer");
+    const PadPtr videoIn = engine.graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Link(engine.graph().TeeOutput(dm.infdumvideo.get(), 1), videoIn, "the DV pictures to the writer");
     b.CountVideo(videoIn);
     b.RecordSound(gst::ElementPtr::Ref(dm.infdecaudio.get()), true, muxer, settings);
   });
 }
 
-bool BuildMpegNative(const std::string& fileName, const TCaptureSettings& settings) {
-  const int format = CaptureContext().CurrentVideoSource ? CaptureContext().CurrentVideoSource->Device->NativeFormat1
+bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  const int format = engine.context.CurrentVideoSource ? engine.context.CurrentVideoSource->Device->NativeFormat1
                                                          : static_cast<int>(fcMpeg2Native);
-  return Guarded("flux mpeg natif", format, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = CaptureContext();
-    Tdm& dm = Module();
+  return Guarded(engine, "flux mpeg natif", format, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
     if (!context.VideoTee) throw BuildError("no video source");
-    const PadPtr teeIn = Graph().FindPin(context.VideoTee.get(), Direction::Input, {}, false, 0);
+    const PadPtr teeIn = engine.graph().FindPin(context.VideoTee.get(), Direction::Input, {}, false, 0);
     gst::CapsPtr stream(teeIn ? gst_pad_get_current_caps(teeIn.get()) : nullptr);
     if (!stream && teeIn) stream = gst::CapsPtr(gst_pad_query_caps(teeIn.get(), nullptr));
     if (!stream || gst_caps_is_empty(stream.get())) throw BuildError("the native stream has no known type");
@@ -313,55 +306,51 @@ bool BuildMpegNative(const std::string& fileName, const TCaptureSettings& settin
     }
     // An elementary stream goes into the first multiplexer that takes it,
     // with the sound in MPEG audio.
-    GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_MUXER, GST_RANK_NONE);
-    GList* muxers = gst_element_factory_list_filter(all, stream.get(), GST_PAD_SINK, FALSE);
-    muxers = g_list_sort(muxers, gst_plugin_feature_rank_compare_func);
     std::vector<std::string> candidates;
     const gst::CapsPtr programStream(gst_caps_from_string("video/mpeg,systemstream=true"));
-    for (GList* f = muxers; f; f = f->next)
-      if (gst_element_factory_can_src_any_caps(GST_ELEMENT_FACTORY(f->data), programStream.get()))
-        candidates.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f->data)));
-    gst_plugin_feature_list_free(muxers);
-    gst_plugin_feature_list_free(all);
+    for (GstElementFactory* factory :
+         gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_MUXER, GST_RANK_NONE).Filter(stream.get(), GST_PAD_SINK).items())
+      if (gst_element_factory_can_src_any_caps(factory, programStream.get()))
+        candidates.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
     // The one known to keep the last frames first.
     std::stable_partition(candidates.begin(), candidates.end(), [](const std::string& n) { return n == "avmux_mpeg"; });
     for (const std::string& name : candidates) {
       if (!dm.muxer.Load(name)) continue;
       GstElement* muxer = b.Add(dm.muxer);
-      const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
-      if (videoIn && Graph().ConnectDirect(from.get(), videoIn.get()) &&
-          Graph().ConnectDirect(b.Out(muxer).get(), b.In(writer).get())) {
+      const PadPtr videoIn = engine.graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+      if (videoIn && engine.graph().ConnectDirect(from.get(), videoIn.get()) &&
+          engine.graph().ConnectDirect(b.Out(muxer).get(), b.In(writer).get())) {
         b.CountVideo(videoIn);
         if (context.CurrentAudioSource) {
           PadPtr sound = b.Chain(b.Entry(dm.infdecaudio.get(), 2),
                                  {b.Add(dm.acmcap), b.Add(dm.captureAudioStamper), b.Make("avenc_mp2", "audioenc"),
                                   b.Make("mpegaudioparse", "audioparse")},
                                  "the sound to its encoder");
-          if (!SetAudioPcmFormat(settings)) throw BuildError("no audio format");
-          b.Link(sound, Graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the multiplexer");
+          if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
+          b.Link(sound, engine.graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the multiplexer");
         }
         return;
       }
-      Graph().RemoveFilter(muxer);
+      engine.graph().RemoveFilter(muxer);
     }
     throw BuildError("no multiplexer takes the stream");
   });
 }
 
-bool BuildImageByImage(const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame) {
-  return Guarded("Image/Image", fcImageByImage, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = CaptureContext();
-    Tdm& dm = Module();
+bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame) {
+  return Guarded(engine, "Image/Image", fcImageByImage, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
     if (!context.VideoTee) throw BuildError("no video source");
     GstElement* muxer = b.AviFile(fileName);
     PadPtr from;
-    if (IsDvSource()) {
+    if (IsDvSource(engine)) {
       // The camcorder's frames as they are.
       from = b.Entry(context.VideoTee, 2);
     } else {
       TCaptureSettings standard = settings;
       standard.keepDvFormat = false;
-      from = b.EncodeDv(b.Entry(dm.infdecvideo.get(), 2), RecordPal(standard));
+      from = b.EncodeDv(b.Entry(dm.infdecvideo.get(), 2), RecordPal(engine, standard));
     }
     Tvx_ControlFilter& control = dm.ControlFilter();
     control.forceSyncPoint = true;
@@ -373,39 +362,36 @@ bool BuildImageByImage(const std::string& fileName, const TCaptureSettings& sett
     from = b.Chain(from, {b.Add(dm.imageControl)}, "the frames to their gate");
     // The gate numbers the frames it lets through from zero: their segment
     // starts at zero too, or the writer would clip them away.
-    gst_pad_add_probe(
-        from.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
-        [](GstPad*, GstPadProbeInfo* info, gpointer) {
-          if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
-          GstSegment segment;
-          gst_segment_init(&segment, GST_FORMAT_TIME);
-          gst_event_unref(GST_PAD_PROBE_INFO_EVENT(info));
-          GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_segment(&segment);
-          return GST_PAD_PROBE_OK;
-        },
-        nullptr, nullptr);
-    const PadPtr videoIn = Graph().FindPin(muxer, Direction::Input, "video/", true, 0);
+    b.Probe(from.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, [](GstPad*, GstPadProbeInfo* info) {
+      if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
+      GstSegment segment;
+      gst_segment_init(&segment, GST_FORMAT_TIME);
+      gst_event_unref(GST_PAD_PROBE_INFO_EVENT(info));
+      GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_segment(&segment);
+      return GST_PAD_PROBE_OK;
+    });
+    const PadPtr videoIn = engine.graph().FindPin(muxer, Direction::Input, "video/", true, 0);
     b.Link(from, videoIn, "the frames to the writer");
     b.CountVideo(videoIn);
   });
 }
 
-bool BuildCaptureGraph(int format, const std::string& fileName, const TCaptureSettings& settings) {
+bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName, const TCaptureSettings& settings) {
   switch (format) {
     case fcDvType2Native:
-      return BuildDvNativeType2(fileName, settings);
+      return BuildDvNativeType2(engine, fileName, settings);
     case fcMpeg2Native:
     case fcMpeg1Native:
-      return BuildMpegNative(fileName, settings);
+      return BuildMpegNative(engine, fileName, settings);
     case fcAviNative:
-      return BuildAviNative(fileName, settings);
+      return BuildAviNative(engine, fileName, settings);
     case fcDvType2Recompressed:
-      return BuildDvRecompressed(fileName, settings);
+      return BuildDvRecompressed(engine, fileName, settings);
     case fcImageByImage:
-      return BuildImageByImage(fileName, settings, nullptr);
+      return BuildImageByImage(engine, fileName, settings, nullptr);
     case fcDvType1Native:
-      return CaptureContext().CurrentVideoSource &&
-             CaptureContext().CurrentVideoSource->Device->CaptureNative(QString::fromStdString(fileName));
+      return engine.context.CurrentVideoSource &&
+             engine.context.CurrentVideoSource->Device->CaptureNative(engine, QString::fromStdString(fileName));
     default:
       qCWarning(lcCapture) << "no recording graph for the format" << format;
       return false;
@@ -419,37 +405,39 @@ namespace {
 // Waits for the end of the stream at the file sink.
 class EndWatch {
  public:
-  explicit EndWatch(GstElement* sink) : pad_(gst_element_get_static_pad(sink, "sink")) {
-    probe_ = gst_pad_add_probe(pad_.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &EndWatch::OnEvent, this, nullptr);
+  explicit EndWatch(GstElement* sink)
+      : pad_(gst_element_get_static_pad(sink, "sink")), state_(std::make_shared<State>()) {
+    probe_ = gst::PadProbe(pad_.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+                           [state = state_](GstPad*, GstPadProbeInfo* info) {
+                             if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS) {
+                               const std::lock_guard lock(state->mutex);
+                               state->ended = true;
+                               state->arrived.notify_all();
+                             }
+                             return GST_PAD_PROBE_OK;
+                           });
   }
-  ~EndWatch() { gst_pad_remove_probe(pad_.get(), probe_); }
   // True once the sink has the end of the stream, also when it came before
   // the watch began.
   bool Wait(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::unique_lock lock(mutex_);
-    while (!ended_ && !GST_PAD_IS_EOS(pad_.get())) {
+    std::unique_lock lock(state_->mutex);
+    while (!state_->ended && !GST_PAD_IS_EOS(pad_.get())) {
       if (std::chrono::steady_clock::now() >= deadline) return false;
-      arrived_.wait_for(lock, std::chrono::milliseconds(50));
+      state_->arrived.wait_for(lock, std::chrono::milliseconds(50));
     }
     return true;
   }
 
  private:
-  static GstPadProbeReturn OnEvent(GstPad*, GstPadProbeInfo* info, gpointer data) {
-    auto* self = static_cast<EndWatch*>(data);
-    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS) {
-      const std::lock_guard lock(self->mutex_);
-      self->ended_ = true;
-      self->arrived_.notify_all();
-    }
-    return GST_PAD_PROBE_OK;
-  }
+  struct State {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool ended = false;
+  };
   PadPtr pad_;
-  gulong probe_ = 0;
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  bool ended_ = false;
+  std::shared_ptr<State> state_;
+  gst::PadProbe probe_;
 };
 
 // Holds the branch's inputs at their next gap between buffers (at once when
@@ -469,15 +457,8 @@ std::string InputsWithoutEnd(const TCaptureBranch& branch) {
   }
   GstElement* writer = branch.muxer ? branch.muxer.get() : branch.sink.get();
   if (!writer) return names;
-  GstIterator* pads = gst_element_iterate_sink_pads(writer);
-  GValue item = G_VALUE_INIT;
-  while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
-    auto* pad = GST_PAD(g_value_get_object(&item));
-    if (!GST_PAD_IS_EOS(pad)) names += std::string(names.empty() ? "" : ", ") + GST_OBJECT_NAME(pad);
-    g_value_reset(&item);
-  }
-  g_value_unset(&item);
-  gst_iterator_free(pads);
+  for (const gst::PadObjectPtr& pad : gst::Pads(writer, GST_PAD_SINK))
+    if (!GST_PAD_IS_EOS(pad.get())) names += std::string(names.empty() ? "" : ", ") + GST_OBJECT_NAME(pad.get());
   return names;
 }
 
@@ -487,62 +468,55 @@ std::string InputsWithoutEnd(const TCaptureBranch& branch) {
 // waits for anything. The next buffers wait for whatever comes after.
 class EntryHold {
  public:
-  explicit EntryHold(const std::vector<PadPtr>& entries) {
-    for (const PadPtr& entry : entries) {
-      auto held = std::make_unique<Held>();
-      held->owner = this;
-      held->pad = entry;
+  explicit EntryHold(const std::vector<PadPtr>& entries)
+      : pads_(entries), ended_(entries.size(), 0), shared_(std::make_shared<Shared>()) {
+    shared_->held.assign(entries.size(), 0);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
       // What comes next waits at the block; the idle call says that nothing
       // is on its way through the input any more.
-      held->probe = gst_pad_add_probe(
-          entry.get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
-          [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; }, nullptr, nullptr);
-      Held* raw = held.get();
-      held_.push_back(std::move(held));
-      gst_pad_add_probe(entry.get(), GST_PAD_PROBE_TYPE_IDLE, &EntryHold::OnIdle, raw, nullptr);
+      blocks_.emplace_back(entries[i].get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
+                           [](GstPad*, GstPadProbeInfo*) { return GST_PAD_PROBE_OK; });
+      idles_.emplace_back(entries[i].get(), GST_PAD_PROBE_TYPE_IDLE, [shared = shared_, i](GstPad*, GstPadProbeInfo*) {
+        const std::lock_guard lock(shared->mutex);
+        if (!std::exchange(shared->held[i], char{1})) ++shared->count;
+        shared->changed.notify_all();
+        return GST_PAD_PROBE_REMOVE;
+      });
     }
   }
   ~EntryHold() { Release(); }
   bool WaitAllHeld(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return count_ == held_.size(); });
+    std::unique_lock lock(shared_->mutex);
+    return shared_->changed.wait_for(lock, timeout, [this] { return shared_->count == pads_.size(); });
   }
   // Ends the stream of every input held so far that has not had its end.
   void EndHeldStreams() {
-    std::vector<Held*> ready;
+    std::vector<std::size_t> ready;
     {
-      const std::lock_guard lock(mutex_);
-      for (const auto& held : held_)
-        if (held->counted && !std::exchange(held->ended, true)) ready.push_back(held.get());
+      const std::lock_guard lock(shared_->mutex);
+      for (std::size_t i = 0; i < pads_.size(); ++i)
+        if (shared_->held[i] && !std::exchange(ended_[i], char{1})) ready.push_back(i);
     }
-    for (Held* held : ready)
-      if (const PadPtr peer{gst_pad_get_peer(held->pad.get())}) gst_pad_send_event(peer.get(), gst_event_new_eos());
+    for (std::size_t i : ready)
+      if (const PadPtr peer{gst_pad_get_peer(pads_[i].get())}) gst_pad_send_event(peer.get(), gst_event_new_eos());
   }
+  // Lets the inputs go; an input not held yet keeps no probe.
   void Release() {
-    for (const auto& held : held_)
-      if (held->probe) gst_pad_remove_probe(held->pad.get(), held->probe);
-    held_.clear();
+    idles_.clear();
+    blocks_.clear();
   }
 
  private:
-  struct Held {
-    EntryHold* owner = nullptr;
-    PadPtr pad;
-    gulong probe = 0;
-    bool counted = false;  // under the owner's mutex
-    bool ended = false;
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<char> held;
+    std::size_t count = 0;
   };
-  static GstPadProbeReturn OnIdle(GstPad*, GstPadProbeInfo*, gpointer data) {
-    auto* held = static_cast<Held*>(data);
-    const std::lock_guard lock(held->owner->mutex_);
-    if (!std::exchange(held->counted, true)) ++held->owner->count_;
-    held->owner->changed_.notify_all();
-    return GST_PAD_PROBE_REMOVE;
-  }
-  std::vector<std::unique_ptr<Held>> held_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::size_t count_ = 0;
+  std::vector<PadPtr> pads_;
+  std::vector<char> ended_;  // GUI thread
+  std::shared_ptr<Shared> shared_;
+  std::vector<gst::PadProbe> blocks_, idles_;
 };
 
 // Holds the branch's inputs and ends its file; false (logged) when the file
@@ -566,10 +540,10 @@ bool EndFile(TCaptureBranch& branch, EntryHold& hold, std::chrono::milliseconds 
 
 }  // namespace
 
-bool FinishCaptureFile(std::chrono::milliseconds timeout) {
-  TCaptureBranch* branch = Branch().get();
+bool FinishCaptureFile(TCaptureEngine& engine, std::chrono::milliseconds timeout) {
+  TCaptureBranch* branch = engine.branch.get();
   if (!branch || !branch->sink) return true;
-  if (!Graph().Running()) {
+  if (!engine.graph().Running()) {
     // Nothing flows to carry the end to the writer.
     qCWarning(lcCapture) << "the graph is stopped: the file cannot be finished:" << branch->fileName.c_str();
     return false;
@@ -578,32 +552,32 @@ bool FinishCaptureFile(std::chrono::milliseconds timeout) {
   return EndFile(*branch, hold, timeout);
 }
 
-bool KillCaptureGraph() {
-  if (!CaptureContext().dm) return false;
-  std::unique_ptr<TCaptureBranch> branch = std::move(Branch());
+bool KillCaptureGraph(TCaptureEngine& engine) {
+  if (!engine.context.dm) return false;
+  std::unique_ptr<TCaptureBranch> branch = std::move(engine.branch);
   if (!branch) return true;
-  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) Graph().RemoveFilter(it->get());
-  for (const auto& [tee, position] : branch->teeOutputs) Graph().ReleaseTeeOutput(tee.get(), position);
-  Module().ControlFilter().onStopped = nullptr;
+  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) engine.graph().RemoveFilter(it->get());
+  for (const auto& [tee, position] : branch->teeOutputs) engine.graph().ReleaseTeeOutput(tee.get(), position);
+  engine.dm().ControlFilter().onStopped = nullptr;
   return true;
 }
 
-bool CutCaptureFile(const std::string& nextFileName, const TCaptureSettings& settings,
+bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, const TCaptureSettings& settings,
                     std::chrono::milliseconds timeout) {
-  TCaptureBranch* branch = Branch().get();
-  if (!branch || !branch->sink || !CaptureContext().dm) return false;
+  TCaptureBranch* branch = engine.branch.get();
+  if (!branch || !branch->sink || !engine.context.dm) return false;
   const int format = branch->format;
   EntryHold hold(branch->entries);
   const bool finished = EndFile(*branch, hold, timeout);
   // The tail goes; the held tee outputs stay and feed the new one.
-  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) Graph().RemoveFilter(it->get());
+  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) engine.graph().RemoveFilter(it->get());
   branch->elements.clear();
-  Branch().reset();
-  const bool built = BuildCaptureGraph(format, nextFileName, settings);
+  engine.branch.reset();
+  const bool built = BuildCaptureGraph(engine, format, nextFileName, settings);
   if (built)
-    for (const gst::ElementPtr& element : Branch()->elements) gst_element_sync_state_with_parent(element.get());
+    for (const gst::ElementPtr& element : engine.branch->elements) gst_element_sync_state_with_parent(element.get());
   hold.Release();
   return finished && built;
 }
 
-const TCaptureBranch* CurrentCaptureBranch() { return Branch().get(); }
+const TCaptureBranch* CurrentCaptureBranch(const TCaptureEngine& engine) { return engine.branch.get(); }

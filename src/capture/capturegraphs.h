@@ -13,6 +13,8 @@
 
 #include "platform/graph.h"
 
+class TCaptureEngine;
+
 // The preferences the builders follow.
 struct TCaptureSettings {
   bool keepDvFormat = false;  // "Garder Format DV"
@@ -35,34 +37,37 @@ class TCaptureBranch {
   gst::ElementPtr sink;
   // Buffers that reached the file's video input.
   std::shared_ptr<std::atomic<std::uint64_t>> videoFrames = std::make_shared<std::atomic<std::uint64_t>>(0);
+  // The branch's probes (on its entries, its writer's inputs): they go with
+  // the branch, also from pads that outlive it.
+  std::vector<gst::PadProbe> probes;
 };
 
 // The sample rate of recorded sound.
-int CaptureAudioRate(const TCaptureSettings& settings);
+int CaptureAudioRate(const TCaptureEngine& engine, const TCaptureSettings& settings);
 
 // Builds the branch of the capture format into the file; the graph is
 // stopped. False, with nothing of the branch left in the graph, when it
 // cannot be built.
-bool BuildCaptureGraph(int format, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName, const TCaptureSettings& settings);
 // The camcorder's interleaved stream into a type-1 DV AVI.
-bool BuildDvNativeType1(const std::string& fileName);
-bool BuildDvNativeType2(const std::string& fileName, const TCaptureSettings& settings);
-bool BuildAviNative(const std::string& fileName, const TCaptureSettings& settings);
-bool BuildDvRecompressed(const std::string& fileName, const TCaptureSettings& settings);
-bool BuildMpegNative(const std::string& fileName, const TCaptureSettings& settings);
-bool BuildImageByImage(const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame);
-bool SetAudioPcmFormat(const TCaptureSettings& settings);
+bool BuildDvNativeType1(TCaptureEngine& engine, const std::string& fileName);
+bool BuildDvNativeType2(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildAviNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildDvRecompressed(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame);
+bool SetAudioPcmFormat(TCaptureEngine& engine, const TCaptureSettings& settings);
 
 // Sends the end of the stream into the branch and waits until the file sink
 // has it (the graph may be running or stopped); false when it did not come
 // in time. The branch stays in the graph.
-bool FinishCaptureFile(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool FinishCaptureFile(TCaptureEngine& engine, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // Removes every element of the branch and gives the tees' outputs back.
-bool KillCaptureGraph();
+bool KillCaptureGraph(TCaptureEngine& engine);
 // Finishes the current file and goes on in the next one without stopping the
 // graph or losing a frame: the branch's inputs are held while its tail is
 // finished and built again.
-bool CutCaptureFile(const std::string& nextFileName, const TCaptureSettings& settings,
+bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, const TCaptureSettings& settings,
                     std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // The branch being recorded, or none.
-const TCaptureBranch* CurrentCaptureBranch();
+const TCaptureBranch* CurrentCaptureBranch(const TCaptureEngine& engine);

@@ -13,6 +13,7 @@
 #include "platform/gstreamer.h"
 
 class Tvx_SceneDetect;
+class TCaptureEngine;
 
 enum TDeviceKind : std::uint8_t { dkUnknown = 0, dkDV = 1, dkPlugIn = 2, dkVideo = 3, dkAudio = 4, dkStream = 5 };
 
@@ -41,8 +42,8 @@ class TDeviceProvider {
 TDeviceKind ClassifyDevice(const GstCaps* caps);
 
 // A capture device and what it puts into the graph. The operations work on
-// the capture graph context (capturecontext.h): the base answers as a device
-// with nothing to offer; each kind overrides them.
+// the graph and context of the engine they are given: the base answers as a
+// device with nothing to offer; each kind overrides them.
 class TCaptureDevice {
  public:
   TCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, int instance, const QString& baseName);
@@ -50,20 +51,20 @@ class TCaptureDevice {
 
   // Brings video stream n (from 1) into the graph: leaves an unconnected
   // uncompressed video output in the context's VideoOutPin and the tee of
-  // the native stream in VideoTee.
-  virtual void SetVideoGraph(int /*streamNumber*/) {}
+  // the native stream in VideoTee; false when it could not.
+  virtual bool SetVideoGraph(TCaptureEngine& /*engine*/, int /*streamNumber*/) { return false; }
   // Brings audio stream n into the graph: answers the audio tee's free
   // output (none on failure) and sets AudioTee.
-  virtual graph::PadPtr SetAudioGraph(int /*streamNumber*/) { return {}; }
-  virtual bool KillVideoGraph() { return true; }
-  virtual bool KillAudioGraph() { return true; }
+  virtual graph::PadPtr SetAudioGraph(TCaptureEngine& /*engine*/, int /*streamNumber*/) { return {}; }
+  virtual bool KillVideoGraph(TCaptureEngine& /*engine*/) { return true; }
+  virtual bool KillAudioGraph(TCaptureEngine& /*engine*/) { return true; }
   // Puts the device's source (and what it needs right after it) into the
   // graph, once; answers the source element.
-  virtual GstElement* SetSourceGraph() { return nullptr; }
-  virtual void KillSourceGraph() {}
+  virtual GstElement* SetSourceGraph(TCaptureEngine& /*engine*/) { return nullptr; }
+  virtual void KillSourceGraph(TCaptureEngine& /*engine*/) {}
   // The device's own recording of its native stream to a file.
-  virtual bool CaptureNative(const QString& /*fileName*/) { return false; }
-  virtual bool FinCaptureNative() { return false; }
+  virtual bool CaptureNative(TCaptureEngine& /*engine*/, const QString& /*fileName*/) { return false; }
+  virtual bool FinCaptureNative(TCaptureEngine& /*engine*/) { return false; }
   // The tee of the whole interleaved stream (DV camcorders only).
   virtual GstElement* InterleavedTee() const { return nullptr; }
   // The scene detector on the device's stream (DV camcorders only).
@@ -72,7 +73,7 @@ class TCaptureDevice {
   // source leaves the graph (a new one is made for the next use: some
   // elements do not start cleanly twice).
   GstElement* SourceFilter();
-  bool SourceInGraph() const;
+  bool SourceInGraph(const TCaptureEngine& engine) const;
 
  protected:
   void ReleaseSource() { source_ = {}; }

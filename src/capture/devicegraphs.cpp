@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 #include <algorithm>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/capturesources.h"
 #include "capture/mediamodule.h"
@@ -12,11 +12,6 @@
 #include "media/filters/vx_scenedetect.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcDevices)
-
-TCaptureContext& CaptureContext() {
-  static TCaptureContext context;
-  return context;
-}
 
 namespace {
 
@@ -35,21 +30,19 @@ gst::ElementPtr MakeTee() {
   return tee;
 }
 
-graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
-
 // Adds the element under the name, or under the name and a number when an
 // element of another device holds it.
-bool AddNamed(GstElement* element, const std::string& name) {
-  graph::TMediaGraph& fg = Graph();
+bool AddNamed(TCaptureEngine& engine, GstElement* element, const std::string& name) {
+  graph::TMediaGraph& fg = engine.graph();
   if (fg.Contains(element)) return true;
   for (int n = 1; n < 100; ++n)
     if (fg.AddFilter(element, n == 1 ? name : name + " #" + std::to_string(n))) return true;
   return false;
 }
 
-void RemoveAll(std::initializer_list<GstElement*> elements) {
+void RemoveAll(TCaptureEngine& engine, std::initializer_list<GstElement*> elements) {
   for (GstElement* element : elements)
-    if (element) Graph().RemoveFilter(element);
+    if (element) engine.graph().RemoveFilter(element);
 }
 
 // An element whose outputs appear once it sees data (a demultiplexer, a
@@ -64,21 +57,15 @@ struct DynamicOutput {
 void OnInnerPad(GstElement*, GstPad* pad, gpointer data) {
   auto* bin = GST_ELEMENT(data);
   const gst::CapsPtr caps(gst_pad_query_caps(pad, nullptr));
-  GstIterator* pads = gst_element_iterate_src_pads(bin);
-  GValue item = G_VALUE_INIT;
-  bool done = false;
-  while (!done && gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
-    auto* ghost = GST_GHOST_PAD(g_value_get_object(&item));
+  for (const gst::PadObjectPtr& output : gst::Pads(bin, GST_PAD_SRC)) {
+    auto* ghost = GST_GHOST_PAD(output.get());
     GstPadTemplate* templ = GST_PAD_PAD_TEMPLATE(ghost);
     const gst::ObjectPtr<GstPad> target(gst_ghost_pad_get_target(ghost));
     if (!target && templ && gst_caps_can_intersect(caps.get(), GST_PAD_TEMPLATE_CAPS(templ))) {
       gst_ghost_pad_set_target(ghost, pad);
-      done = true;
+      return;
     }
-    g_value_reset(&item);
   }
-  g_value_unset(&item);
-  gst_iterator_free(pads);
 }
 
 gst::ElementPtr MakeDynamicBin(const char* factory, std::initializer_list<DynamicOutput> outputs) {
@@ -99,16 +86,16 @@ gst::ElementPtr MakeDynamicBin(const char* factory, std::initializer_list<Dynami
 }
 
 // The device's stream, from the device's output to the input of its tee.
-bool ConnectToTee(const PadPtr& output, GstElement* tee, const std::string& teeName) {
-  if (!output || !AddNamed(tee, teeName)) return false;
-  const PadPtr teeInput = Graph().FindPin(tee, Direction::Input, {}, true, 0);
-  return teeInput && Graph().ConnectDirect(output.get(), teeInput.get());
+bool ConnectToTee(TCaptureEngine& engine, const PadPtr& output, GstElement* tee, const std::string& teeName) {
+  if (!output || !AddNamed(engine, tee, teeName)) return false;
+  const PadPtr teeInput = engine.graph().FindPin(tee, Direction::Input, {}, true, 0);
+  return teeInput && engine.graph().ConnectDirect(output.get(), teeInput.get());
 }
 
 // Takes a device's audio tee and the preview's sound control out.
-bool KillAudioTee(GstElement* tee) {
-  RemoveAll({tee, CaptureContext().dm->previewAudioControl.element.get()});
-  CaptureContext().AudioTee = {};
+bool KillAudioTee(TCaptureEngine& engine, GstElement* tee) {
+  RemoveAll(engine, {tee, engine.context.dm->previewAudioControl.element.get()});
+  engine.context.AudioTee = {};
   return true;
 }
 
@@ -122,75 +109,78 @@ class TDVCaptureDevice : public TCaptureDevice {
     return static_cast<Tvx_SceneDetect*>(FilterOfElement(sceneDetect_.get()));
   }
 
-  GstElement* SetSourceGraph() override {
+  GstElement* SetSourceGraph(TCaptureEngine& engine) override {
     GstElement* source = SourceFilter();
     if (!source || !sceneDetect_ || !splitter_ || !muxTee_) return nullptr;
-    if (Graph().Contains(source)) return source;
+    if (engine.graph().Contains(source)) return source;
     const std::string base = Name.toStdString();
-    const bool added = AddNamed(source, base) && AddNamed(sceneDetect_.get(), "dv_Scenedetect") &&
-                       AddNamed(muxTee_.get(), base + " dv_muxinfinite") &&
-                       AddNamed(splitter_.get(), base + " dv_splitter");
-    const PadPtr sourceOut = Graph().FindPin(source, Direction::Output, {}, true, 0);
-    const PadPtr detectIn = Graph().FindPin(sceneDetect_.get(), Direction::Input, {}, true, 0);
-    const PadPtr detectOut = Graph().FindPin(sceneDetect_.get(), Direction::Output, {}, true, 0);
-    const PadPtr teeIn = Graph().FindPin(muxTee_.get(), Direction::Input, {}, true, 0);
-    const PadPtr splitterIn = Graph().FindPin(splitter_.get(), Direction::Input, {}, true, 0);
-    const bool linked = added && Graph().ConnectDirect(sourceOut.get(), detectIn.get()) &&
-                        Graph().ConnectDirect(detectOut.get(), teeIn.get()) &&
-                        Graph().ConnectDirect(Graph().TeeOutput(muxTee_.get(), 1).get(), splitterIn.get());
+    const bool added = AddNamed(engine, source, base) && AddNamed(engine, sceneDetect_.get(), "dv_Scenedetect") &&
+                       AddNamed(engine, muxTee_.get(), base + " dv_muxinfinite") &&
+                       AddNamed(engine, splitter_.get(), base + " dv_splitter");
+    const PadPtr sourceOut = engine.graph().FindPin(source, Direction::Output, {}, true, 0);
+    const PadPtr detectIn = engine.graph().FindPin(sceneDetect_.get(), Direction::Input, {}, true, 0);
+    const PadPtr detectOut = engine.graph().FindPin(sceneDetect_.get(), Direction::Output, {}, true, 0);
+    const PadPtr teeIn = engine.graph().FindPin(muxTee_.get(), Direction::Input, {}, true, 0);
+    const PadPtr splitterIn = engine.graph().FindPin(splitter_.get(), Direction::Input, {}, true, 0);
+    const bool linked = added && engine.graph().ConnectDirect(sourceOut.get(), detectIn.get()) &&
+                        engine.graph().ConnectDirect(detectOut.get(), teeIn.get()) &&
+                        engine.graph().ConnectDirect(engine.graph().TeeOutput(muxTee_.get(), 1).get(), splitterIn.get());
     if (!linked) {
       qCWarning(lcDevices) << "the camcorder's stream cannot be brought into the graph:" << Name;
-      KillSourceGraph();
+      KillSourceGraph(engine);
       return nullptr;
     }
     return source;
   }
 
-  void KillSourceGraph() override {
-    RemoveAll({splitter_.get(), muxTee_.get(), sceneDetect_.get(), ExistingSource()});
+  void KillSourceGraph(TCaptureEngine& engine) override {
+    RemoveAll(engine, {splitter_.get(), muxTee_.get(), sceneDetect_.get(), ExistingSource()});
     ReleaseSource();
   }
 
-  void SetVideoGraph(int streamNumber) override {
-    TCaptureContext& context = CaptureContext();
-    if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_ || !decoder_) return;
-    const PadPtr splitterVideo = Graph().FindPin(splitter_.get(), Direction::Output, "video/", false, streamNumber - 1);
-    if (!ConnectToTee(splitterVideo, videoTee_.get(), Name.toStdString() + " dv_nativevideoinfinite")) return;
+  bool SetVideoGraph(TCaptureEngine& engine, int streamNumber) override {
+    TCaptureContext& context = engine.context;
+    if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_ || !decoder_) return false;
+    const PadPtr splitterVideo = engine.graph().FindPin(splitter_.get(), Direction::Output, "video/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, splitterVideo, videoTee_.get(), Name.toStdString() + " dv_nativevideoinfinite")) return false;
     // Half-size decoding is the decoder's lowest resolution step.
     g_object_set(decoder_.get(), "lowres", context.DvHalfRes ? 1 : 0, nullptr);
     const Tdm::OwnFilter& control = context.dm->previewVideoControl;
-    if (!AddNamed(decoder_.get(), Name.toStdString() + " dv_dec") || !context.dm->Add(control)) return;
-    const PadPtr controlIn = Graph().FindPin(control.element.get(), Direction::Input, {}, true, 0);
-    const PadPtr controlOut = Graph().FindPin(control.element.get(), Direction::Output, {}, true, 0);
-    const PadPtr decoderIn = Graph().FindPin(decoder_.get(), Direction::Input, {}, true, 0);
-    if (!Graph().ConnectDirect(Graph().TeeOutput(videoTee_.get(), 1).get(), controlIn.get()) ||
-        !Graph().ConnectDirect(controlOut.get(), decoderIn.get()))
-      return;
-    context.VideoOutPin = Graph().FindPin(decoder_.get(), Direction::Output, {}, true, 0);
+    if (!AddNamed(engine, decoder_.get(), Name.toStdString() + " dv_dec") || !context.dm->Add(control)) return false;
+    const PadPtr controlIn = engine.graph().FindPin(control.element.get(), Direction::Input, {}, true, 0);
+    const PadPtr controlOut = engine.graph().FindPin(control.element.get(), Direction::Output, {}, true, 0);
+    const PadPtr decoderIn = engine.graph().FindPin(decoder_.get(), Direction::Input, {}, true, 0);
+    if (!engine.graph().ConnectDirect(engine.graph().TeeOutput(videoTee_.get(), 1).get(), controlIn.get()) ||
+        !engine.graph().ConnectDirect(controlOut.get(), decoderIn.get()))
+      return false;
+    context.VideoOutPin = engine.graph().FindPin(decoder_.get(), Direction::Output, {}, true, 0);
     context.VideoTee = videoTee_;
+    return static_cast<bool>(context.VideoOutPin);
   }
 
-  graph::PadPtr SetAudioGraph(int streamNumber) override {
+  graph::PadPtr SetAudioGraph(TCaptureEngine& engine, int streamNumber) override {
     if (streamNumber < 1 || streamNumber > AudioStreamCount || !audioTee_) return {};
-    const PadPtr splitterAudio = Graph().FindPin(splitter_.get(), Direction::Output, "audio/", false, streamNumber - 1);
-    if (!ConnectToTee(splitterAudio, audioTee_.get(), Name.toStdString() + " dv_nativeaudioinfinite")) return {};
-    CaptureContext().AudioTee = audioTee_;
-    return Graph().TeeOutput(audioTee_.get(), 1);
+    const PadPtr splitterAudio = engine.graph().FindPin(splitter_.get(), Direction::Output, "audio/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, splitterAudio, audioTee_.get(), Name.toStdString() + " dv_nativeaudioinfinite")) return {};
+    engine.context.AudioTee = audioTee_;
+    return engine.graph().TeeOutput(audioTee_.get(), 1);
   }
 
-  bool KillVideoGraph() override {
-    RemoveAll({decoder_.get(), videoTee_.get(), CaptureContext().dm->previewVideoControl.element.get()});
-    CaptureContext().VideoTee = {};
+  bool KillVideoGraph(TCaptureEngine& engine) override {
+    RemoveAll(engine, {decoder_.get(), videoTee_.get(), engine.context.dm->previewVideoControl.element.get()});
+    engine.context.VideoTee = {};
     return true;
   }
 
-  bool KillAudioGraph() override { return KillAudioTee(audioTee_.get()); }
+  bool KillAudioGraph(TCaptureEngine& engine) override { return KillAudioTee(engine, audioTee_.get()); }
 
   GstElement* InterleavedTee() const override { return muxTee_.get(); }
 
   // The type-1 file: the interleaved stream as it comes, before the splitter.
-  bool CaptureNative(const QString& fileName) override { return BuildDvNativeType1(fileName.toStdString()); }
-  bool FinCaptureNative() override { return KillCaptureGraph(); }
+  bool CaptureNative(TCaptureEngine& engine, const QString& fileName) override {
+    return BuildDvNativeType1(engine, fileName.toStdString());
+  }
+  bool FinCaptureNative(TCaptureEngine& engine) override { return KillCaptureGraph(engine); }
 
  private:
   gst::ElementPtr sceneDetect_ = Make(kSceneDetectElement);
@@ -204,18 +194,12 @@ class TDVCaptureDevice : public TCaptureDevice {
 
 // The decoders that take the stream and give pictures, best first.
 std::vector<std::string> DecodersFor(const GstCaps* caps) {
-  GList* decoders = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL);
-  GList* matching = gst_element_factory_list_filter(decoders, caps, GST_PAD_SINK, FALSE);
-  matching = g_list_sort(matching, gst_plugin_feature_rank_compare_func);
+  const gst::CapsPtr video(gst_caps_from_string("video/x-raw"));
   std::vector<std::string> names;
-  for (GList* f = matching; f; f = f->next) {
-    auto* factory = GST_ELEMENT_FACTORY(f->data);
-    const gst::CapsPtr video(gst_caps_from_string("video/x-raw"));
+  for (GstElementFactory* factory :
+       gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL).Filter(caps, GST_PAD_SINK).items())
     if (gst_element_factory_can_src_any_caps(factory, video.get()))
       names.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
-  }
-  gst_plugin_feature_list_free(matching);
-  gst_plugin_feature_list_free(decoders);
   return names;
 }
 
@@ -227,33 +211,33 @@ class TVideoCaptureDevice : public TCaptureDevice {
  public:
   using TCaptureDevice::TCaptureDevice;
 
-  bool CaptureNative(const QString&) override {
+  bool CaptureNative(TCaptureEngine&, const QString&) override {
     qCWarning(lcDevices) << "Not Ready";
     return false;
   }
 
-  GstElement* SetSourceGraph() override {
+  GstElement* SetSourceGraph(TCaptureEngine& engine) override {
     GstElement* source = SourceFilter();
     if (!source) return nullptr;
-    return AddNamed(source, Name.toStdString()) ? source : nullptr;
+    return AddNamed(engine, source, Name.toStdString()) ? source : nullptr;
   }
 
-  void KillSourceGraph() override {
-    RemoveAll({ExistingSource()});
+  void KillSourceGraph(TCaptureEngine& engine) override {
+    RemoveAll(engine, {ExistingSource()});
     ReleaseSource();
   }
 
-  void SetVideoGraph(int streamNumber) override {
-    TCaptureContext& context = CaptureContext();
-    if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_) return;
-    PadPtr capture = Graph().FindPin(SourceFilter(), Direction::Output, "video/", false, streamNumber - 1);
-    if (!capture) capture = Graph().FindPin(SourceFilter(), Direction::Output, "image/", false, streamNumber - 1);
-    if (!ConnectToTee(capture, videoTee_.get(), Name.toStdString() + " vid_nativevideoinfinite")) return;
+  bool SetVideoGraph(TCaptureEngine& engine, int streamNumber) override {
+    TCaptureContext& context = engine.context;
+    if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_) return false;
+    PadPtr capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "video/", false, streamNumber - 1);
+    if (!capture) capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "image/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, capture, videoTee_.get(), Name.toStdString() + " vid_nativevideoinfinite")) return false;
     const Tdm::OwnFilter& control = context.dm->previewVideoControl;
-    if (!context.dm->Add(control)) return;
-    const PadPtr controlIn = Graph().FindPin(control.element.get(), Direction::Input, {}, true, 0);
-    const PadPtr controlOut = Graph().FindPin(control.element.get(), Direction::Output, {}, true, 0);
-    if (!Graph().ConnectDirect(Graph().TeeOutput(videoTee_.get(), 1).get(), controlIn.get())) return;
+    if (!context.dm->Add(control)) return false;
+    const PadPtr controlIn = engine.graph().FindPin(control.element.get(), Direction::Input, {}, true, 0);
+    const PadPtr controlOut = engine.graph().FindPin(control.element.get(), Direction::Output, {}, true, 0);
+    if (!engine.graph().ConnectDirect(engine.graph().TeeOutput(videoTee_.get(), 1).get(), controlIn.get())) return false;
     context.VideoTee = videoTee_;
     gst::CapsPtr stream(gst_pad_query_caps(capture.get(), nullptr));
     PadPtr pictures = controlOut;
@@ -264,53 +248,55 @@ class TVideoCaptureDevice : public TCaptureDevice {
       gboolean system = FALSE;
       if (gst_structure_get_boolean(s, "systemstream", &system) && system) {
         demuxer_ = MakeDynamicBin("mpegpsdemux", {{"video", kElementaryMpeg}});
-        if (!demuxer_ || !AddNamed(demuxer_.get(), base + " vid_demux")) return;
-        if (!Graph().ConnectDirect(pictures.get(),
-                                   Graph().FindPin(demuxer_.get(), Direction::Input, {}, true, 0).get()))
-          return;
-        pictures = Graph().FindPin(demuxer_.get(), Direction::Output, {}, true, 0);
+        if (!demuxer_ || !AddNamed(engine, demuxer_.get(), base + " vid_demux")) return false;
+        if (!engine.graph().ConnectDirect(pictures.get(),
+                                   engine.graph().FindPin(demuxer_.get(), Direction::Input, {}, true, 0).get()))
+          return false;
+        pictures = engine.graph().FindPin(demuxer_.get(), Direction::Output, {}, true, 0);
         stream = gst::CapsPtr(gst_caps_from_string(kElementaryMpeg));
       }
     }
     if (IsRawVideo(stream.get())) {
       context.VideoOutPin = pictures;
-      return;
+      return static_cast<bool>(pictures);
     }
     // The first decoder that takes the stream, else a decoding bin.
     for (const std::string& factory : DecodersFor(stream.get())) {
-      if (!decoder_.Load(factory) || !AddNamed(decoder_.get(), base + " vid_decoder")) continue;
-      const PadPtr decoderIn = Graph().FindPin(decoder_.get(), Direction::Input, {}, true, 0);
-      if (Graph().ConnectDirect(pictures.get(), decoderIn.get())) {
-        context.VideoOutPin = Graph().FindPin(decoder_.get(), Direction::Output, {}, true, 0);
-        return;
+      if (!decoder_.Load(factory) || !AddNamed(engine, decoder_.get(), base + " vid_decoder")) continue;
+      const PadPtr decoderIn = engine.graph().FindPin(decoder_.get(), Direction::Input, {}, true, 0);
+      if (engine.graph().ConnectDirect(pictures.get(), decoderIn.get())) {
+        context.VideoOutPin = engine.graph().FindPin(decoder_.get(), Direction::Output, {}, true, 0);
+        return static_cast<bool>(context.VideoOutPin);
       }
-      Graph().RemoveFilter(decoder_.get());
+      engine.graph().RemoveFilter(decoder_.get());
     }
     decoder_.Set(MakeDynamicBin("decodebin", {{"video", "video/x-raw"}}));
-    if (decoder_.empty() || !AddNamed(decoder_.get(), base + " vid_decoder")) return;
-    const PadPtr decoderIn = Graph().FindPin(decoder_.get(), Direction::Input, {}, true, 0);
-    if (Graph().ConnectDirect(pictures.get(), decoderIn.get()))
-      context.VideoOutPin = Graph().FindPin(decoder_.get(), Direction::Output, {}, true, 0);
-    else
-      qCWarning(lcDevices) << "no decoder for the pictures of" << Name;
+    if (decoder_.empty() || !AddNamed(engine, decoder_.get(), base + " vid_decoder")) return false;
+    const PadPtr decoderIn = engine.graph().FindPin(decoder_.get(), Direction::Input, {}, true, 0);
+    if (engine.graph().ConnectDirect(pictures.get(), decoderIn.get())) {
+      context.VideoOutPin = engine.graph().FindPin(decoder_.get(), Direction::Output, {}, true, 0);
+      return static_cast<bool>(context.VideoOutPin);
+    }
+    qCWarning(lcDevices) << "no decoder for the pictures of" << Name;
+    return false;
   }
 
-  graph::PadPtr SetAudioGraph(int streamNumber) override {
+  graph::PadPtr SetAudioGraph(TCaptureEngine& engine, int streamNumber) override {
     if (streamNumber < 1 || streamNumber > AudioStreamCount || !audioTee_) return {};
-    const PadPtr output = Graph().FindPin(SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
-    if (!ConnectToTee(output, audioTee_.get(), Name.toStdString() + " vid_nativeaudioinfinite")) return {};
-    CaptureContext().AudioTee = audioTee_;
-    return Graph().TeeOutput(audioTee_.get(), 1);
+    const PadPtr output = engine.graph().FindPin(SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, output, audioTee_.get(), Name.toStdString() + " vid_nativeaudioinfinite")) return {};
+    engine.context.AudioTee = audioTee_;
+    return engine.graph().TeeOutput(audioTee_.get(), 1);
   }
 
-  bool KillVideoGraph() override {
-    RemoveAll(
-        {videoTee_.get(), CaptureContext().dm->previewVideoControl.element.get(), demuxer_.get(), decoder_.get()});
-    CaptureContext().VideoTee = {};
+  bool KillVideoGraph(TCaptureEngine& engine) override {
+    RemoveAll(engine, 
+        {videoTee_.get(), engine.context.dm->previewVideoControl.element.get(), demuxer_.get(), decoder_.get()});
+    engine.context.VideoTee = {};
     return true;
   }
 
-  bool KillAudioGraph() override { return KillAudioTee(audioTee_.get()); }
+  bool KillAudioGraph(TCaptureEngine& engine) override { return KillAudioTee(engine, audioTee_.get()); }
 
  private:
   static constexpr char kElementaryMpeg[] = "video/mpeg,mpegversion=[1,2],systemstream=false";
@@ -325,30 +311,31 @@ class TAudioCaptureDevice : public TCaptureDevice {
  public:
   using TCaptureDevice::TCaptureDevice;
 
-  GstElement* SetSourceGraph() override {
+  GstElement* SetSourceGraph(TCaptureEngine& engine) override {
     GstElement* source = SourceFilter();
-    return source && AddNamed(source, Name.toStdString()) ? source : nullptr;
+    return source && AddNamed(engine, source, Name.toStdString()) ? source : nullptr;
   }
 
-  void KillSourceGraph() override {
-    RemoveAll({ExistingSource()});
+  void KillSourceGraph(TCaptureEngine& engine) override {
+    RemoveAll(engine, {ExistingSource()});
     ReleaseSource();
   }
 
-  graph::PadPtr SetAudioGraph(int streamNumber) override {
+  graph::PadPtr SetAudioGraph(TCaptureEngine& engine, int streamNumber) override {
     if (streamNumber < 1 || streamNumber > AudioStreamCount || !audioTee_) return {};
-    const PadPtr output = Graph().FindPin(SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
-    if (!ConnectToTee(output, audioTee_.get(), Name.toStdString() + " aud_nativeaudioinfinite")) return {};
-    CaptureContext().AudioTee = audioTee_;
-    return Graph().TeeOutput(audioTee_.get(), 1);
+    const PadPtr output = engine.graph().FindPin(SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, output, audioTee_.get(), Name.toStdString() + " aud_nativeaudioinfinite")) return {};
+    engine.context.AudioTee = audioTee_;
+    return engine.graph().TeeOutput(audioTee_.get(), 1);
   }
 
-  void SetVideoGraph(int) override {
-    CaptureContext().VideoOutPin = {};
-    CaptureContext().VideoTee = {};
+  bool SetVideoGraph(TCaptureEngine& engine, int) override {
+    engine.context.VideoOutPin = {};
+    engine.context.VideoTee = {};
+    return false;
   }
 
-  bool KillAudioGraph() override { return KillAudioTee(audioTee_.get()); }
+  bool KillAudioGraph(TCaptureEngine& engine) override { return KillAudioTee(engine, audioTee_.get()); }
 
  private:
   gst::ElementPtr audioTee_ = MakeTee();
@@ -361,8 +348,8 @@ GstElement* TCaptureDevice::SourceFilter() {
   return source_.get();
 }
 
-bool TCaptureDevice::SourceInGraph() const {
-  return source_ && CaptureContext().dm && CaptureContext().dm->fg.Contains(source_.get());
+bool TCaptureDevice::SourceInGraph(const TCaptureEngine& engine) const {
+  return source_ && engine.graph().Contains(source_.get());
 }
 
 std::unique_ptr<TCaptureDevice> MakeCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, int instance,

@@ -40,13 +40,10 @@ Tdm::Tdm() {
   RegisterTessivoPlugin();
   // The audio format converter of capture branches: its format is the caps
   // of the filter at its end.
-  GError* error = nullptr;
+  gst::ErrorOut error;
   acmcap.Set(gst::ElementPtr::Sink(
-      gst_parse_bin_from_description("audioconvert ! audioresample ! capsfilter name=format", TRUE, &error)));
-  if (error) {
-    qCWarning(lcMediaModule) << "audio converter unavailable:" << error->message;
-    g_error_free(error);
-  }
+      gst_parse_bin_from_description("audioconvert ! audioresample ! capsfilter name=format", TRUE, error.out())));
+  if (error) qCWarning(lcMediaModule) << "audio converter unavailable:" << error.message().c_str();
   for (TFilterSlot* tee : {&infdecvideo, &infsupvideo, &infdecaudio, &infsupaudio, &infdumvideo})
     if (!tee->empty()) g_object_set(tee->get(), "allow-not-linked", TRUE, nullptr);
   for (TFilterSlot* sink : {&FileWriter, &writer})

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "capture/capturecontext.h"
+#include "capture/captureengine.h"
 #include "capture/capturesources.h"
 #include "capture/mediamodule.h"
 #include "capture/videorenderer.h"
@@ -24,32 +24,24 @@ namespace {
 using graph::Direction;
 using graph::PadPtr;
 
-struct Module {
-  std::unique_ptr<Tdm> dm;
-  std::unique_ptr<TVideoRenderer> video;
-  gst::ElementPtr volume;
-  bool sound = false;
-  bool mpeg2RatioNormal = true;
-};
 
-Module& TheModule() {
-  static Module module;
-  return module;
+PadPtr In(TCaptureEngine& engine, GstElement* element) {
+  return engine.graph().FindPin(element, Direction::Input, {}, true, 0);
+}
+PadPtr Out(TCaptureEngine& engine, GstElement* element) {
+  return engine.graph().FindPin(element, Direction::Output, {}, true, 0);
 }
 
-graph::TMediaGraph& Graph() { return CaptureContext().dm->fg; }
-
-PadPtr In(GstElement* element) { return Graph().FindPin(element, Direction::Input, {}, true, 0); }
-PadPtr Out(GstElement* element) { return Graph().FindPin(element, Direction::Output, {}, true, 0); }
-
-bool Link(const PadPtr& output, const PadPtr& input) {
-  return output && input && Graph().ConnectDirect(output.get(), input.get());
+bool Link(TCaptureEngine& engine, const PadPtr& output, const PadPtr& input) {
+  return output && input && engine.graph().ConnectDirect(output.get(), input.get());
 }
 
 // The sound output of the preview: the monitoring volume, then whichever
 // output answers (the sound server, then ALSA's default device), else a sink
 // that keeps the pace and plays nothing.
-gst::ElementPtr MakeAudioOutput(gst::ElementPtr& volume, bool& sound) {
+}  // namespace
+
+gst::ElementPtr MakePreviewAudioOutput(gst::ElementPtr& volume, bool& sound) {
   auto bin = gst::ElementPtr::Sink(gst_bin_new(nullptr));
   volume = gst::ElementPtr::Sink(gst_element_factory_make("volume", nullptr));
   auto convert = gst::ElementPtr::Sink(gst_element_factory_make("audioconvert", nullptr));
@@ -82,17 +74,15 @@ gst::ElementPtr MakeAudioOutput(gst::ElementPtr& volume, bool& sound) {
   return bin;
 }
 
+namespace {
+
 // --- Format of the current sources ------------------------------------------------
 
-void ApplyVideoFormat(const GstCaps* caps) {
-  TCaptureContext& context = CaptureContext();
-  const TVideoFormat format = VideoFormatOfCaps(caps, TheModule().mpeg2RatioNormal);
+void ApplyVideoFormat(TCaptureEngine& engine, const GstCaps* caps) {
+  TCaptureContext& context = engine.context;
+  const TVideoFormat format = VideoFormatOfCaps(caps, engine.mpeg2RatioNormal);
   if (!format.recognised) return;
-  if (lcPreview().isDebugEnabled()) {
-    gchar* text = gst_caps_to_string(caps);
-    qCDebug(lcPreview) << "picture format:" << text;
-    g_free(text);
-  }
+  qCDebug(lcPreview) << "picture format:" << gst::ToString(caps).c_str();
   context.SrcWidth = format.width;
   context.SrcHeight = format.height;
   context.AspectX = format.aspectX;
@@ -107,8 +97,8 @@ void ApplyVideoFormat(const GstCaps* caps) {
   }
 }
 
-void ApplyAudioFormat(const GstCaps* caps) {
-  TCaptureContext& context = CaptureContext();
+void ApplyAudioFormat(TCaptureEngine& engine, const GstCaps* caps) {
+  TCaptureContext& context = engine.context;
   if (!caps || gst_caps_get_size(caps) == 0) return;
   const GstStructure* s = gst_caps_get_structure(caps, 0);
   int rate = 0, channels = 0;
@@ -129,62 +119,59 @@ gst::CapsPtr CapsOf(GstPad* pad) {
 
 // The format is known for sure once the stream's caps pass the pad: it is
 // read again then, on the GUI thread.
-void FollowCaps(GstPad* pad, bool video) {
-  gst_pad_add_probe(
-      pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
-      [](GstPad*, GstPadProbeInfo* info, gpointer data) {
-        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
-        if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS) return GST_PAD_PROBE_OK;
-        GstCaps* caps = nullptr;
-        gst_event_parse_caps(event, &caps);
-        gst::CapsPtr held(gst_caps_ref(caps));
-        const bool isVideo = GPOINTER_TO_INT(data) != 0;
-        if (QCoreApplication* app = QCoreApplication::instance())
-          QMetaObject::invokeMethod(
-              app,
-              [held, isVideo] {
-                if (!CaptureContext().dm) return;
-                if (isVideo)
-                  ApplyVideoFormat(held.get());
-                else
-                  ApplyAudioFormat(held.get());
-              },
-              Qt::QueuedConnection);
-        return GST_PAD_PROBE_OK;
-      },
-      GINT_TO_POINTER(video ? 1 : 0), nullptr);
+gst::PadProbe FollowCaps(TCaptureEngine& engine, GstPad* pad, bool video) {
+  return gst::PadProbe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, [&engine, video](GstPad*, GstPadProbeInfo* info) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS) return GST_PAD_PROBE_OK;
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    gst::CapsPtr held(gst_caps_ref(caps));
+    // The call is dropped when the engine (its receiver) is gone by then.
+    QMetaObject::invokeMethod(
+        engine.receiver(),
+        [&engine, held, video] {
+          if (video)
+            ApplyVideoFormat(engine, held.get());
+          else
+            ApplyAudioFormat(engine, held.get());
+        },
+        Qt::QueuedConnection);
+    return GST_PAD_PROBE_OK;
+  });
 }
 
 // --- Rolling back -----------------------------------------------------------------
 
-void RemoveVideoPreview() {
-  Tdm& dm = *CaptureContext().dm;
+void RemoveVideoPreview(TCaptureEngine& engine) {
+  engine.context.videoCapsProbe.Remove();
+  Tdm& dm = *engine.context.dm;
   for (GstElement* element : {dm.color1.get(), dm.overlay.element.get(), dm.infdecvideo.get(), dm.infsupvideo.get(),
-                              dm.previewVideoBuffer.element.get(), dm.color3.get(), VideoRenderer()->element()})
-    Graph().RemoveFilter(element);
+                              dm.previewVideoBuffer.element.get(), dm.color3.get(), engine.renderer().element()})
+    engine.graph().RemoveFilter(element);
 }
 
-void RemoveAudioPreview() {
-  Tdm& dm = *CaptureContext().dm;
+void RemoveAudioPreview(TCaptureEngine& engine) {
+  engine.context.audioCapsProbe.Remove();
+  Tdm& dm = *engine.context.dm;
   for (GstElement* element : {dm.previewAudioControl.element.get(), dm.infdecaudio.get(), dm.infsupaudio.get(),
                               dm.previewAudioBuffer.element.get(), dm.audiorender.get()})
-    Graph().RemoveFilter(element);
+    engine.graph().RemoveFilter(element);
 }
 
 bool SameDevice(const TavFlux* a, const TavFlux* b) { return a && b && a->Device == b->Device; }
 
 // Takes the device's part out again after a failed activation; its source
 // stays when the other current source needs it.
-void UndoDevice(TCaptureDevice& device, bool video, const TavFlux* other) {
+void UndoDevice(TCaptureEngine& engine, TCaptureDevice& device, bool video, const TavFlux* other) {
   if (video)
-    device.KillVideoGraph();
+    device.KillVideoGraph(engine);
   else
-    device.KillAudioGraph();
-  if (!other || other->Device != &device) device.KillSourceGraph();
+    device.KillAudioGraph(engine);
+  if (!other || other->Device != &device) device.KillSourceGraph(engine);
 }
 
-bool BuildVideoPreview(TVideoSource& source) {
-  TCaptureContext& context = CaptureContext();
+bool BuildVideoPreview(TCaptureEngine& engine, TVideoSource& source) {
+  TCaptureContext& context = engine.context;
   Tdm& dm = *context.dm;
   TCaptureDevice& device = *source.Device;
   const auto fail = [&source](const char* step) {
@@ -192,68 +179,68 @@ bool BuildVideoPreview(TVideoSource& source) {
     return false;
   };
   context.VideoOutPin = {};
-  if (!device.SetSourceGraph()) return fail("source");
-  device.SetVideoGraph(source.StreamNumber);
+  if (!device.SetSourceGraph(engine)) return fail("source");
+  device.SetVideoGraph(engine, source.StreamNumber);
   if (!context.VideoOutPin || !context.VideoTee) {
     qCWarning(lcPreview) << "no picture from" << source.Name;
     return false;
   }
-  BindVideoSourceInterfaces(source);
+  BindVideoSourceInterfaces(engine, source);
   if (!dm.Add(dm.previewVideoBuffer)) return fail("preview buffer");
-  const PadPtr bufferIn = In(dm.previewVideoBuffer.element.get());
-  const PadPtr bufferOut = Out(dm.previewVideoBuffer.element.get());
+  const PadPtr bufferIn = In(engine, dm.previewVideoBuffer.element.get());
+  const PadPtr bufferOut = Out(engine, dm.previewVideoBuffer.element.get());
   if (!bufferIn || !bufferOut) return fail("preview buffer pins");
-  if (!Graph().AddFilter(dm.color1.get(), dm.color1.name()) ||
-      !Graph().AddFilter(dm.infdecvideo.get(), dm.infdecvideo.name()) ||
-      !Graph().AddFilter(dm.color3.get(), dm.color3.name()) || !dm.Add(dm.overlay))
+  if (!engine.graph().AddFilter(dm.color1.get(), dm.color1.name()) ||
+      !engine.graph().AddFilter(dm.infdecvideo.get(), dm.infdecvideo.name()) ||
+      !engine.graph().AddFilter(dm.color3.get(), dm.color3.name()) || !dm.Add(dm.overlay))
     return fail("elements");
-  const PadPtr overlayIn = In(dm.overlay.element.get());
-  if (!Link(context.VideoOutPin, In(dm.color1.get())) || !Link(Out(dm.color1.get()), overlayIn)) {
+  const PadPtr overlayIn = In(engine, dm.overlay.element.get());
+  if (!Link(engine, context.VideoOutPin, In(engine, dm.color1.get())) || !Link(engine, Out(engine, dm.color1.get()), overlayIn)) {
     // The converter refuses the decoded picture, or gives nothing the
     // overlay takes: the overlay takes the picture as it comes.
-    Graph().RemoveFilter(dm.color1.get());
-    if (!Link(context.VideoOutPin, overlayIn)) return fail("picture to overlay");
+    engine.graph().RemoveFilter(dm.color1.get());
+    if (!Link(engine, context.VideoOutPin, overlayIn)) return fail("picture to overlay");
   }
-  if (!Graph().AddFilter(dm.infsupvideo.get(), dm.infsupvideo.name()) ||
-      !Graph().AddFilter(VideoRenderer()->element(), "videorender"))
+  if (!engine.graph().AddFilter(dm.infsupvideo.get(), dm.infsupvideo.name()) ||
+      !engine.graph().AddFilter(engine.renderer().element(), "videorender"))
     return fail("renderer");
-  if (!Link(Out(dm.overlay.element.get()), In(dm.infdecvideo.get())) ||
-      !Link(Graph().TeeOutput(dm.infdecvideo.get(), 1), In(dm.infsupvideo.get())) ||
-      !Link(Graph().TeeOutput(dm.infsupvideo.get(), 1), bufferIn) || !Link(bufferOut, In(dm.color3.get())) ||
-      !Link(Out(dm.color3.get()), In(VideoRenderer()->element())))
+  if (!Link(engine, Out(engine, dm.overlay.element.get()), In(engine, dm.infdecvideo.get())) ||
+      !Link(engine, engine.graph().TeeOutput(dm.infdecvideo.get(), 1), In(engine, dm.infsupvideo.get())) ||
+      !Link(engine, engine.graph().TeeOutput(dm.infsupvideo.get(), 1), bufferIn) || !Link(engine, bufferOut, In(engine, dm.color3.get())) ||
+      !Link(engine, Out(engine, dm.color3.get()), In(engine, engine.renderer().element())))
     return fail("overlay to renderer");
   dm.Superposer().sceneDetector = source.SceneDetector;
-  const PadPtr first = Graph().TeeOutput(context.VideoTee.get(), 1);
+  const PadPtr first = engine.graph().TeeOutput(context.VideoTee.get(), 1);
   if (!first) return fail("first tee output");
-  ApplyVideoFormat(CapsOf(first.get()).get());
-  FollowCaps(first.get(), true);
+  ApplyVideoFormat(engine, CapsOf(first.get()).get());
+  context.videoCapsProbe = FollowCaps(engine, first.get(), true);
   return true;
 }
 
-bool BuildAudioPreview(TAudioSource& source) {
-  TCaptureContext& context = CaptureContext();
+bool BuildAudioPreview(TCaptureEngine& engine, TAudioSource& source) {
+  TCaptureContext& context = engine.context;
   Tdm& dm = *context.dm;
   TCaptureDevice& device = *source.Device;
-  if (!device.SetSourceGraph()) return false;
-  const PadPtr pin = device.SetAudioGraph(source.StreamNumber);
+  if (!device.SetSourceGraph(engine)) return false;
+  const PadPtr pin = device.SetAudioGraph(engine, source.StreamNumber);
   if (!pin) {
     qCWarning(lcPreview) << "no sound from" << source.Name;
     return false;
   }
-  BindAudioSourceInterfaces(source);
+  BindAudioSourceInterfaces(engine, source);
   if (!dm.Add(dm.previewAudioBuffer) || !dm.Add(dm.previewAudioControl) ||
-      !Graph().AddFilter(dm.infdecaudio.get(), dm.infdecaudio.name()) ||
-      !Graph().AddFilter(dm.infsupaudio.get(), dm.infsupaudio.name()) ||
-      !Graph().AddFilter(dm.audiorender.get(), dm.audiorender.name()))
+      !engine.graph().AddFilter(dm.infdecaudio.get(), dm.infdecaudio.name()) ||
+      !engine.graph().AddFilter(dm.infsupaudio.get(), dm.infsupaudio.name()) ||
+      !engine.graph().AddFilter(dm.audiorender.get(), dm.audiorender.name()))
     return false;
-  if (!Link(pin, In(dm.previewAudioControl.element.get())) ||
-      !Link(Out(dm.previewAudioControl.element.get()), In(dm.infdecaudio.get())) ||
-      !Link(Graph().TeeOutput(dm.infdecaudio.get(), 1), In(dm.infsupaudio.get())) ||
-      !Link(Graph().TeeOutput(dm.infsupaudio.get(), 1), In(dm.previewAudioBuffer.element.get())) ||
-      !Link(Out(dm.previewAudioBuffer.element.get()), In(dm.audiorender.get())))
+  if (!Link(engine, pin, In(engine, dm.previewAudioControl.element.get())) ||
+      !Link(engine, Out(engine, dm.previewAudioControl.element.get()), In(engine, dm.infdecaudio.get())) ||
+      !Link(engine, engine.graph().TeeOutput(dm.infdecaudio.get(), 1), In(engine, dm.infsupaudio.get())) ||
+      !Link(engine, engine.graph().TeeOutput(dm.infsupaudio.get(), 1), In(engine, dm.previewAudioBuffer.element.get())) ||
+      !Link(engine, Out(engine, dm.previewAudioBuffer.element.get()), In(engine, dm.audiorender.get())))
     return false;
-  ApplyAudioFormat(CapsOf(pin.get()).get());
-  FollowCaps(pin.get(), false);
+  ApplyAudioFormat(engine, CapsOf(pin.get()).get());
+  context.audioCapsProbe = FollowCaps(engine, pin.get(), false);
   return true;
 }
 
@@ -327,70 +314,36 @@ double MonitorGain(int volume) {
   return std::pow(10.0, static_cast<double>(millibels) / 2000.0);
 }
 
-// --- The module -----------------------------------------------------------------------
+// --- Preview settings -----------------------------------------------------------------
 
-bool CreateMediaModule() {
-  Module& module = TheModule();
-  if (module.dm) return false;
-  module.dm = std::make_unique<Tdm>();
-  module.video = std::make_unique<TVideoRenderer>();
-  module.dm->audiorender.Set(MakeAudioOutput(module.volume, module.sound));
-  CaptureContext().dm = module.dm.get();
-  return true;
+void SetMonitorVolume(TCaptureEngine& engine, int volume) {
+  if (engine.monitorVolume) g_object_set(engine.monitorVolume.get(), "volume", MonitorGain(volume), nullptr);
 }
 
-void DestroyMediaModule() {
-  Module& module = TheModule();
-  if (!module.dm) return;
-  TCaptureContext& context = CaptureContext();
-  Stop();
-  if (context.CurrentVideoSource) DeactivateVideoSource(*context.CurrentVideoSource, true);
-  if (context.CurrentAudioSource) DeactivateAudioSource(*context.CurrentAudioSource, true);
-  context = TCaptureContext();
-  module.dm.reset();
-  module.video.reset();
-  module.volume = {};
-}
-
-TVideoRenderer* VideoRenderer() { return TheModule().video.get(); }
-bool PreviewHasSound() { return TheModule().sound; }
-
-void SetMonitorVolume(int volume) {
-  if (TheModule().volume) g_object_set(TheModule().volume.get(), "volume", MonitorGain(volume), nullptr);
-}
-
-void ShowCamcorderDate(int border) {
-  if (!CaptureContext().dm) return;
+void ShowCamcorderDate(TCaptureEngine& engine, int border) {
   TincrustRec record;
   record.whatIncrust = wiDatecode;
   record.autoFontSize = true;
   record.borderSize = border;
-  CaptureContext().dm->Superposer().setincrust(record);
-  CaptureContext().dm->Superposer().SetIncrustEnabled(true);
+  engine.dm().Superposer().setincrust(record);
+  engine.dm().Superposer().SetIncrustEnabled(true);
 }
 
-void SetMpeg2RatioNormal(bool normal) { TheModule().mpeg2RatioNormal = normal; }
+bool Play(TCaptureEngine& engine, std::string* error) { return engine.graph().Run(std::chrono::seconds(10), error); }
 
-bool Play(std::string* error) {
-  if (!CaptureContext().dm) return false;
-  return Graph().Run(std::chrono::seconds(10), error);
-}
-
-void Stop() {
-  if (CaptureContext().dm) Graph().Stop();
-}
+void Stop(TCaptureEngine& engine) { engine.graph().Stop(); }
 
 // --- Activation -----------------------------------------------------------------------
 
-bool ActivateVideoSource(TVideoSource& source) {
-  TCaptureContext& context = CaptureContext();
+bool ActivateVideoSource(TCaptureEngine& engine, TVideoSource& source) {
+  TCaptureContext& context = engine.context;
   if (!context.dm || !source.Device) return false;
   context.dm->Superposer().sourceUpsideDown = false;
-  Stop();
-  if (context.CurrentVideoSource && !DeactivateVideoSource(*context.CurrentVideoSource, true)) return false;
-  if (!BuildVideoPreview(source)) {
-    RemoveVideoPreview();
-    UndoDevice(*source.Device, true, context.CurrentAudioSource);
+  Stop(engine);
+  if (context.CurrentVideoSource && !DeactivateVideoSource(engine, *context.CurrentVideoSource, true)) return false;
+  if (!BuildVideoPreview(engine, source)) {
+    RemoveVideoPreview(engine);
+    UndoDevice(engine, *source.Device, true, context.CurrentAudioSource);
     context.VideoOutPin = {};
     if (!context.CurrentAudioSource || context.CurrentAudioSource->Device != source.Device)
       context.VideoSourceFilter = {};
@@ -406,33 +359,33 @@ bool ActivateVideoSource(TVideoSource& source) {
   return true;
 }
 
-bool DeactivateVideoSource(TVideoSource& source, bool fullRelease) {
-  TCaptureContext& context = CaptureContext();
+bool DeactivateVideoSource(TCaptureEngine& engine, TVideoSource& source, bool fullRelease) {
+  TCaptureContext& context = engine.context;
   if (!source.Active || !context.dm) return false;
   source.Active = false;
-  Stop();
-  VideoRenderer()->Clear();
-  RemoveVideoPreview();
-  source.Device->KillVideoGraph();
+  Stop(engine);
+  engine.renderer().Clear();
+  RemoveVideoPreview(engine);
+  source.Device->KillVideoGraph(engine);
   if (fullRelease && !SameDevice(context.CurrentAudioSource, &source)) {
     context.VideoSourceFilter = {};
-    source.Device->KillSourceGraph();
+    source.Device->KillSourceGraph(engine);
     source.HasTransport = false;
   }
   context.CurrentVideoSource = nullptr;
   return true;
 }
 
-bool ActivateAudioSource(TAudioSource& source) {
-  TCaptureContext& context = CaptureContext();
+bool ActivateAudioSource(TCaptureEngine& engine, TAudioSource& source) {
+  TCaptureContext& context = engine.context;
   if (!context.dm || !source.Device) return false;
-  Stop();
+  Stop(engine);
   if (context.CurrentAudioSource && context.CurrentAudioSource->Active &&
-      !DeactivateAudioSource(*context.CurrentAudioSource, true))
+      !DeactivateAudioSource(engine, *context.CurrentAudioSource, true))
     return false;
-  if (!BuildAudioPreview(source)) {
-    RemoveAudioPreview();
-    UndoDevice(*source.Device, false, context.CurrentVideoSource);
+  if (!BuildAudioPreview(engine, source)) {
+    RemoveAudioPreview(engine);
+    UndoDevice(engine, *source.Device, false, context.CurrentVideoSource);
     if (!context.CurrentVideoSource || context.CurrentVideoSource->Device != source.Device)
       context.AudioSourceFilter = {};
     qCWarning(lcPreview) << "audio source not activated:" << source.Name;
@@ -446,51 +399,51 @@ bool ActivateAudioSource(TAudioSource& source) {
   return true;
 }
 
-bool DeactivateAudioSource(TAudioSource& source, bool fullRelease) {
-  TCaptureContext& context = CaptureContext();
+bool DeactivateAudioSource(TCaptureEngine& engine, TAudioSource& source, bool fullRelease) {
+  TCaptureContext& context = engine.context;
   if (!source.Active || !context.dm) return false;
   source.Active = false;
-  Stop();
-  RemoveAudioPreview();
-  source.Device->KillAudioGraph();
+  Stop(engine);
+  RemoveAudioPreview(engine);
+  source.Device->KillAudioGraph(engine);
   if (fullRelease && !SameDevice(context.CurrentVideoSource, &source)) {
     context.AudioSourceFilter = {};
-    source.Device->KillSourceGraph();
+    source.Device->KillSourceGraph(engine);
     source.HasTransport = false;
   }
   context.CurrentAudioSource = nullptr;
   return true;
 }
 
-void BindVideoSourceInterfaces(TVideoSource& source) {
-  CaptureContext().VideoSourceFilter = gst::ElementPtr::Ref(source.Device->SourceFilter());
+void BindVideoSourceInterfaces(TCaptureEngine& engine, TVideoSource& source) {
+  engine.context.VideoSourceFilter = gst::ElementPtr::Ref(source.Device->SourceFilter());
 }
 
-void BindAudioSourceInterfaces(TAudioSource& source) {
-  CaptureContext().AudioSourceFilter = gst::ElementPtr::Ref(source.Device->SourceFilter());
+void BindAudioSourceInterfaces(TCaptureEngine& engine, TAudioSource& source) {
+  engine.context.AudioSourceFilter = gst::ElementPtr::Ref(source.Device->SourceFilter());
 }
 
 // --- Removal ------------------------------------------------------------------------------
 
-bool RemoveUpstream(GstPad* pad, GstElement* stop) {
-  if (!pad || !CaptureContext().dm) return false;
+bool RemoveUpstream(TCaptureEngine& engine, GstPad* pad, GstElement* stop) {
+  if (!pad || !engine.context.dm) return false;
   const gst::ElementPtr element(gst_pad_get_parent_element(pad));
   if (!element || element.get() == stop) return true;
   for (int index = 0;; ++index) {
-    const PadPtr input = Graph().FindPin(element.get(), Direction::Input, {}, false, index);
+    const PadPtr input = engine.graph().FindPin(element.get(), Direction::Input, {}, false, index);
     if (!input) break;
     const PadPtr peer(gst_pad_get_peer(input.get()));
     if (!peer) return true;  // nothing upstream: this element stays
-    if (!RemoveUpstream(peer.get(), stop)) return false;
+    if (!RemoveUpstream(engine, peer.get(), stop)) return false;
   }
-  return Graph().RemoveFilter(element.get());
+  return engine.graph().RemoveFilter(element.get());
 }
 
-bool RemoveChainBetween(GstElement* a, GstElement* b) {
-  if (!a || !b || !CaptureContext().dm) return false;
-  const auto next = [](GstElement* element) -> gst::ElementPtr {
+bool RemoveChainBetween(TCaptureEngine& engine, GstElement* a, GstElement* b) {
+  if (!a || !b || !engine.context.dm) return false;
+  const auto next = [&engine](GstElement* element) -> gst::ElementPtr {
     for (int index = 0;; ++index) {
-      const PadPtr output = Graph().FindPin(element, Direction::Output, {}, false, index);
+      const PadPtr output = engine.graph().FindPin(element, Direction::Output, {}, false, index);
       if (!output) return {};
       if (const PadPtr peer{gst_pad_get_peer(output.get())})
         return gst::ElementPtr(gst_pad_get_parent_element(peer.get()));
@@ -501,6 +454,6 @@ bool RemoveChainBetween(GstElement* a, GstElement* b) {
     if (element.get() == a || chain.size() > 256) return false;
     chain.push_back(element);
   }
-  for (const gst::ElementPtr& element : chain) Graph().RemoveFilter(element.get());
+  for (const gst::ElementPtr& element : chain) engine.graph().RemoveFilter(element.get());
   return true;
 }

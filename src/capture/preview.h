@@ -1,6 +1,6 @@
 // The preview: the picture of the current video source in the main window and
-// the sound of the current audio source on the sound output, built in the one
-// graph of the media module. Every operation runs on the GUI thread with the
+// the sound of the current audio source on the sound output, built in the
+// graph of an engine's media module. Every operation runs on the GUI thread with the
 // graph stopped; running it again is the caller's choice.
 #pragma once
 
@@ -11,11 +11,9 @@
 
 #include "platform/graph.h"
 
-class Tdm;
-class TVideoRenderer;
+class TCaptureEngine;
 class TVideoSource;
 class TAudioSource;
-struct TCaptureContext;
 
 // The picture format read from a stream's caps.
 struct TVideoFormat {
@@ -34,37 +32,29 @@ TVideoFormat VideoFormatOfCaps(const GstCaps* caps, bool mpeg2RatioNormal);
 // The gain of the monitoring volume v (0 to 10000), logarithmic in v.
 double MonitorGain(int volume);
 
-// Creates the media module and its renderers into the capture context;
-// false when it exists already (there is one for the process).
-bool CreateMediaModule();
-// Stops the graph, deactivates the current sources with full release and
-// empties the graph.
-void DestroyMediaModule();
-TVideoRenderer* VideoRenderer();
-// Whether the preview sound reaches a sound output (false: it runs silent).
-bool PreviewHasSound();
-void SetMonitorVolume(int volume);
+// The preview's sound output: the monitoring volume, then whichever output
+// answers (the sound server, then ALSA), else a sink that plays nothing.
+gst::ElementPtr MakePreviewAudioOutput(gst::ElementPtr& volume, bool& sound);
+
+void SetMonitorVolume(TCaptureEngine& engine, int volume);
 // Burns the camcorder's recording date and time into the picture, on two
 // lines with an outline of that width.
-void ShowCamcorderDate(int border);
-// "Mpeg2 Ratio Normal": an MPEG-2 picture of unknown or pixel-for-pixel
-// aspect is shown 4:3.
-void SetMpeg2RatioNormal(bool normal);
+void ShowCamcorderDate(TCaptureEngine& engine, int border);
 
 // Activation leaves nothing of the source in the graph when it fails.
-bool ActivateVideoSource(TVideoSource& source);
-bool DeactivateVideoSource(TVideoSource& source, bool fullRelease);
-bool ActivateAudioSource(TAudioSource& source);
-bool DeactivateAudioSource(TAudioSource& source, bool fullRelease);
-void BindVideoSourceInterfaces(TVideoSource& source);
-void BindAudioSourceInterfaces(TAudioSource& source);
+bool ActivateVideoSource(TCaptureEngine& engine, TVideoSource& source);
+bool DeactivateVideoSource(TCaptureEngine& engine, TVideoSource& source, bool fullRelease);
+bool ActivateAudioSource(TCaptureEngine& engine, TAudioSource& source);
+bool DeactivateAudioSource(TCaptureEngine& engine, TAudioSource& source, bool fullRelease);
+void BindVideoSourceInterfaces(TCaptureEngine& engine, TVideoSource& source);
+void BindAudioSourceInterfaces(TCaptureEngine& engine, TAudioSource& source);
 
 // Runs the graph; false (with the reason) on any error.
-bool Play(std::string* error = nullptr);
-void Stop();
+bool Play(TCaptureEngine& engine, std::string* error = nullptr);
+void Stop(TCaptureEngine& engine);
 
 // Removes the elements upstream of the pad's element, that element included,
 // up to the stop element (kept) or an input with nothing connected.
-bool RemoveUpstream(GstPad* pad, GstElement* stop);
+bool RemoveUpstream(TCaptureEngine& engine, GstPad* pad, GstElement* stop);
 // Removes every element strictly between a and b on the chain from a to b.
-bool RemoveChainBetween(GstElement* a, GstElement* b);
+bool RemoveChainBetween(TCaptureEngine& engine, GstElement* a, GstElement* b);

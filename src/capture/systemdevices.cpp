@@ -20,69 +20,65 @@ Q_DECLARE_LOGGING_CATEGORY(lcDevices)
 
 TSystemDeviceProvider::TSystemDeviceProvider() {
   gst::EnsureInitialised();
-  monitor_ = gst_device_monitor_new();
-  gst_device_monitor_add_filter(monitor_, "Video/Source", nullptr);
-  gst_device_monitor_add_filter(monitor_, "Audio/Source", nullptr);
-  started_ = gst_device_monitor_start(monitor_);
+  monitor_ = gst::DeviceMonitorPtr(gst_device_monitor_new());
+  if (!monitor_) return;
+  gst_device_monitor_add_filter(monitor_.get(), "Video/Source", nullptr);
+  gst_device_monitor_add_filter(monitor_.get(), "Audio/Source", nullptr);
+  started_ = gst_device_monitor_start(monitor_.get());
   if (!started_) qCInfo(lcDevices) << "the system's device monitor does not start: devices are listed once";
 }
 
 TSystemDeviceProvider::~TSystemDeviceProvider() {
-  if (started_) gst_device_monitor_stop(monitor_);
-  gst_object_unref(monitor_);
+  if (started_) gst_device_monitor_stop(monitor_.get());
 }
 
 QString TSystemDeviceProvider::IdentityOf(GstDevice* device) {
   QString identity;
-  if (GstStructure* properties = gst_device_get_properties(device)) {
+  if (const gst::StructurePtr properties{gst_device_get_properties(device)}) {
     for (const char* key : {"device.path", "api.v4l2.path", "object.path", "node.name", "udev.id"}) {
-      if (const char* value = gst_structure_get_string(properties, key)) {
+      if (const char* value = gst_structure_get_string(properties.get(), key)) {
         identity = QString::fromUtf8(value);
         break;
       }
     }
-    gst_structure_free(properties);
   }
   // The sound server's devices go by their internal name.
   if (identity.isEmpty() && g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name")) {
     gchar* name = nullptr;
     g_object_get(device, "internal-name", &name, nullptr);
-    if (name) identity = QString::fromUtf8(name);
-    g_free(name);
+    const gst::StringPtr held(name);
+    if (held) identity = QString::fromUtf8(held.get());
   }
   if (identity.isEmpty()) {
-    gchar* name = gst_device_get_display_name(device);
-    gchar* kind = gst_device_get_device_class(device);
-    identity = QString::fromUtf8(kind) + ":" + QString::fromUtf8(name);
-    g_free(name);
-    g_free(kind);
+    const gst::StringPtr name(gst_device_get_display_name(device));
+    const gst::StringPtr kind(gst_device_get_device_class(device));
+    identity = QString::fromUtf8(kind.get()) + ":" + QString::fromUtf8(name.get());
   }
   return identity;
 }
 
 std::vector<TDeviceMoniker> TSystemDeviceProvider::Devices() {
   std::vector<TDeviceMoniker> devices;
-  GList* list = gst_device_monitor_get_devices(monitor_);
-  for (GList* item = list; item; item = item->next) {
-    auto* device = GST_DEVICE(item->data);
+  if (!monitor_) return devices;
+  // The list holds a reference to each device: each is adopted.
+  GList* list = gst_device_monitor_get_devices(monitor_.get());
+  std::vector<gst::ObjectPtr<GstDevice>> listed;
+  for (GList* item = list; item; item = item->next) listed.emplace_back(GST_DEVICE(item->data));
+  g_list_free(list);
+  for (const gst::ObjectPtr<GstDevice>& held : listed) {
+    GstDevice* device = held.get();
     // The copy of what goes to an output is not a capture input.
-    if (GstStructure* properties = gst_device_get_properties(device)) {
-      const char* deviceClass = gst_structure_get_string(properties, "device.class");
-      const bool monitor = deviceClass && std::strcmp(deviceClass, "monitor") == 0;
-      gst_structure_free(properties);
-      if (monitor) continue;
+    if (const gst::StructurePtr properties{gst_device_get_properties(device)}) {
+      const char* deviceClass = gst_structure_get_string(properties.get(), "device.class");
+      if (deviceClass && std::strcmp(deviceClass, "monitor") == 0) continue;
     }
     TDeviceMoniker moniker;
     moniker.identity = IdentityOf(device);
-    gchar* name = gst_device_get_display_name(device);
-    moniker.friendlyName = QString::fromUtf8(name);
-    g_free(name);
+    moniker.friendlyName = QString::fromUtf8(gst::StringPtr(gst_device_get_display_name(device)).get());
     moniker.caps = gst::CapsPtr(gst_device_get_caps(device));
-    auto held = gst::ObjectPtr<GstDevice>::Ref(device);
     moniker.createSource = [held] { return gst::ElementPtr::Sink(gst_device_create_element(held.get(), nullptr)); };
     devices.push_back(std::move(moniker));
   }
-  g_list_free_full(list, gst_object_unref);
   return devices;
 }
 
@@ -152,8 +148,10 @@ TDeviceEnumerator::TDeviceEnumerator(QObject* parent) : QObject(parent) {
   settle_.setSingleShot(true);
   settle_.setInterval(kSettleMilliseconds);
   connect(&settle_, &QTimer::timeout, this, &TDeviceEnumerator::devicesChanged);
-  const gst::BusPtr bus(gst_device_monitor_get_bus(system_->monitor()));
-  watch_ = gst_bus_add_watch(bus.get(), &TDeviceEnumerator::OnMonitorMessage, this);
+  if (system_->monitor()) {
+    const gst::BusPtr bus(gst_device_monitor_get_bus(system_->monitor()));
+    watch_ = gst_bus_add_watch(bus.get(), &TDeviceEnumerator::OnMonitorMessage, this);
+  }
   // Camcorders come and go as /dev/fw* nodes.
   if (QDir("/dev").exists()) {
     devFolder_ = new QFileSystemWatcher(QStringList{"/dev"}, this);
@@ -171,18 +169,21 @@ gboolean TDeviceEnumerator::OnMonitorMessage(GstBus*, GstMessage* message, gpoin
   auto* self = static_cast<TDeviceEnumerator*>(data);
   GstDevice* device = nullptr;
   switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_DEVICE_ADDED:
+    case GST_MESSAGE_DEVICE_ADDED: {
       gst_message_parse_device_added(message, &device);
+      const gst::ObjectPtr<GstDevice> held(device);
       self->DeviceAdded(TSystemDeviceProvider::IdentityOf(device));
       break;
-    case GST_MESSAGE_DEVICE_REMOVED:
+    }
+    case GST_MESSAGE_DEVICE_REMOVED: {
       gst_message_parse_device_removed(message, &device);
+      const gst::ObjectPtr<GstDevice> held(device);
       self->DeviceRemoved(TSystemDeviceProvider::IdentityOf(device));
       break;
+    }
     default:
       break;
   }
-  if (device) gst_object_unref(device);
   return TRUE;
 }
 
@@ -211,7 +212,10 @@ void TDeviceEnumerator::DeviceRemoved(const QString& identity) {
   settle_.start();
 }
 
-std::vector<TDeviceMoniker> TDeviceEnumerator::Devices() {
+std::optional<std::vector<TDeviceMoniker>> TDeviceEnumerator::Devices() {
+  // Without the system's device monitor no camera or sound input can be
+  // listed: that is a failure, not an empty machine.
+  if (!system_->monitor() || failListing_) return std::nullopt;
   std::vector<TDeviceMoniker> devices = fireWire_.Devices();
   for (TDeviceMoniker& device : system_->Devices()) devices.push_back(std::move(device));
   const bool anyVideo = std::any_of(devices.begin(), devices.end(), [](const TDeviceMoniker& device) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "capture/capturesources.h"
 
@@ -21,12 +22,13 @@ class TSystemDeviceProvider : public TDeviceProvider {
   TSystemDeviceProvider();
   ~TSystemDeviceProvider() override;
   std::vector<TDeviceMoniker> Devices() override;
-  GstDeviceMonitor* monitor() const { return monitor_; }
+  // None when GStreamer could not make one.
+  GstDeviceMonitor* monitor() const { return monitor_.get(); }
   // The identity under which a device of the monitor is listed.
   static QString IdentityOf(GstDevice* device);
 
  private:
-  GstDeviceMonitor* monitor_ = nullptr;
+  gst::DeviceMonitorPtr monitor_;
   bool started_ = false;
 };
 
@@ -51,8 +53,11 @@ class TDeviceEnumerator : public QObject {
   explicit TDeviceEnumerator(QObject* parent = nullptr);
   ~TDeviceEnumerator() override;
 
-  std::vector<TDeviceMoniker> Devices();
+  // Every device; none when the machine's devices could not be listed.
+  std::optional<std::vector<TDeviceMoniker>> Devices();
   bool simulated() const { return simulated_; }
+  // Makes the listings fail, as on a machine whose device monitor is broken.
+  void SetListingFails(bool fails) { failListing_ = fails; }
   // How long changes are gathered before one notice.
   static constexpr int kSettleMilliseconds = 400;
 
@@ -77,4 +82,5 @@ class TDeviceEnumerator : public QObject {
   QFileSystemWatcher* devFolder_ = nullptr;
   QSet<QString> fireWireNodes_;
   bool simulated_ = false;
+  bool failListing_ = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/gstreamer.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace gst {
@@ -49,15 +50,110 @@ bool FactoryInCategory(GstElementFactory* factory, const QString& category) {
 
 QList<FactoryPtr> FactoriesInCategory(const QString& category) {
   EnsureInitialised();
-  GList* all = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE);
-  all = g_list_sort(all, gst_plugin_feature_rank_compare_func);
   QList<FactoryPtr> found;
-  for (GList* item = all; item; item = item->next) {
-    auto* factory = GST_ELEMENT_FACTORY(item->data);
+  for (GstElementFactory* factory : FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE).items())
     if (FactoryInCategory(factory, category)) found << FactoryPtr::Ref(factory);
-  }
-  gst_plugin_feature_list_free(all);
   return found;
+}
+
+}  // namespace gst
+
+namespace gst {
+
+std::string ToString(const GstCaps* caps) {
+  if (!caps) return "(none)";
+  const StringPtr text(gst_caps_to_string(caps));
+  return text ? text.get() : std::string();
+}
+
+FactoryList FactoryList::Elements(GstElementFactoryListType type, GstRank minimumRank) {
+  GList* list = gst_element_factory_list_get_elements(type, minimumRank);
+  return FactoryList(g_list_sort(list, gst_plugin_feature_rank_compare_func));
+}
+
+FactoryList FactoryList::Filter(const GstCaps* caps, GstPadDirection direction, bool subsetOnly) const {
+  // The filter keeps the order of the list it is given.
+  return FactoryList(gst_element_factory_list_filter(list_, caps, direction, subsetOnly));
+}
+
+std::vector<GstElementFactory*> FactoryList::items() const {
+  std::vector<GstElementFactory*> factories;
+  for (GList* item = list_; item; item = item->next) factories.push_back(GST_ELEMENT_FACTORY(item->data));
+  return factories;
+}
+
+std::vector<std::string> FactoryList::names() const {
+  std::vector<std::string> names;
+  for (GstElementFactory* factory : items()) names.emplace_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
+  return names;
+}
+
+void ForEach(GstIterator* adopted, const std::function<bool(GObject*)>& visit) {
+  if (!adopted) return;
+  GValue item = G_VALUE_INIT;
+  bool going = true;
+  while (going) {
+    switch (gst_iterator_next(adopted, &item)) {
+      case GST_ITERATOR_OK:
+        going = visit(G_OBJECT(g_value_get_object(&item)));
+        g_value_reset(&item);
+        break;
+      case GST_ITERATOR_RESYNC:
+        gst_iterator_resync(adopted);
+        break;
+      default:
+        going = false;
+        break;
+    }
+  }
+  g_value_unset(&item);
+  gst_iterator_free(adopted);
+}
+
+std::vector<PadObjectPtr> Pads(GstElement* element, GstPadDirection direction) {
+  std::vector<PadObjectPtr> pads;
+  if (!element) return pads;
+  GstIterator* iterator = direction == GST_PAD_SRC    ? gst_element_iterate_src_pads(element)
+                          : direction == GST_PAD_SINK ? gst_element_iterate_sink_pads(element)
+                                                      : gst_element_iterate_pads(element);
+  ForEach(iterator, [&pads](GObject* pad) {
+    pads.push_back(PadObjectPtr::Ref(GST_PAD(pad)));
+    return true;
+  });
+  return pads;
+}
+
+struct PadProbe::State {
+  Callback callback;
+  gulong id = 0;
+  std::atomic<bool> installed{true};
+};
+
+PadProbe::PadProbe(GstPad* pad, GstPadProbeType mask, Callback callback)
+    : pad_(PadObjectPtr::Ref(pad)), state_(std::make_shared<State>()) {
+  state_->callback = std::move(callback);
+  auto* held = new std::shared_ptr<State>(state_);
+  state_->id = gst_pad_add_probe(
+      pad, mask,
+      [](GstPad* p, GstPadProbeInfo* info, gpointer data) {
+        return (*static_cast<std::shared_ptr<State>*>(data))->callback(p, info);
+      },
+      held,
+      [](gpointer data) {
+        auto* state = static_cast<std::shared_ptr<State>*>(data);
+        (*state)->installed.store(false);
+        delete state;
+      });
+  // An idle probe may run and remove itself before add returns.
+  if (state_->id == 0) state_->installed.store(false);
+}
+
+bool PadProbe::installed() const { return state_ && state_->installed.load(); }
+
+void PadProbe::Remove() {
+  if (state_ && pad_ && state_->installed.exchange(false)) gst_pad_remove_probe(pad_.get(), state_->id);
+  state_.reset();
+  pad_ = {};
 }
 
 }  // namespace gst

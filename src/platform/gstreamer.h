@@ -6,7 +6,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace gst {
 
@@ -71,6 +75,102 @@ class MiniObjectPtr {
 };
 
 using ElementPtr = ObjectPtr<GstElement>;
+using PadObjectPtr = ObjectPtr<GstPad>;
+using DeviceMonitorPtr = ObjectPtr<GstDeviceMonitor>;
+
+// Owners of the plain GLib allocations the program receives.
+struct GFreeDeleter {
+  void operator()(void* p) const { g_free(p); }
+};
+struct GErrorDeleter {
+  void operator()(GError* e) const { g_error_free(e); }
+};
+struct StructureDeleter {
+  void operator()(GstStructure* s) const { gst_structure_free(s); }
+};
+using StringPtr = std::unique_ptr<gchar, GFreeDeleter>;
+using ErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
+using StructurePtr = std::unique_ptr<GstStructure, StructureDeleter>;
+
+// Receives a GError through `out()` and owns it:
+//   gst::ErrorOut error; gst_parse_launch(text, error.out());
+class ErrorOut {
+ public:
+  GError** out() { return &raw_; }
+  ~ErrorOut() {
+    if (raw_) g_error_free(raw_);
+  }
+  explicit operator bool() const { return raw_ != nullptr; }
+  std::string message() const { return raw_ && raw_->message ? raw_->message : std::string(); }
+
+ private:
+  GError* raw_ = nullptr;
+};
+
+// Text of caps, for logs.
+std::string ToString(const GstCaps* caps);
+
+// A list of element factories as GStreamer hands it over, freed with it.
+class FactoryList {
+ public:
+  explicit FactoryList(GList* adopted = nullptr) : list_(adopted) {}
+  FactoryList(FactoryList&& other) noexcept : list_(std::exchange(other.list_, nullptr)) {}
+  FactoryList& operator=(FactoryList&& other) noexcept {
+    std::swap(list_, other.list_);
+    return *this;
+  }
+  ~FactoryList() { gst_plugin_feature_list_free(list_); }
+  FactoryList(const FactoryList&) = delete;
+  FactoryList& operator=(const FactoryList&) = delete;
+
+  // Every factory of the type and at least that rank, highest rank first.
+  static FactoryList Elements(GstElementFactoryListType type, GstRank minimumRank);
+  // The factories of this list whose pads in that direction can take the caps.
+  FactoryList Filter(const GstCaps* caps, GstPadDirection direction, bool subsetOnly = false) const;
+  std::vector<GstElementFactory*> items() const;
+  std::vector<std::string> names() const;
+
+ private:
+  GList* list_;
+};
+
+// Calls `visit` for every item of the iterator (pads, elements) until it
+// answers false; resyncs on concurrent changes; frees the iterator.
+void ForEach(GstIterator* adopted, const std::function<bool(GObject*)>& visit);
+// The pads of an element in one direction (GST_PAD_UNKNOWN: all).
+std::vector<PadObjectPtr> Pads(GstElement* element, GstPadDirection direction);
+
+// A pad probe with an owner: removed when the owner goes, unless it removed
+// itself (its callback answered GST_PAD_PROBE_REMOVE) before. The callback
+// is kept by GStreamer until the probe is gone, so whatever it captures by
+// value lives as long as it may be called.
+class PadProbe {
+ public:
+  using Callback = std::function<GstPadProbeReturn(GstPad*, GstPadProbeInfo*)>;
+  PadProbe() = default;
+  PadProbe(GstPad* pad, GstPadProbeType mask, Callback callback);
+  PadProbe(PadProbe&& other) noexcept = default;
+  PadProbe& operator=(PadProbe&& other) noexcept {
+    if (this != &other) {
+      Remove();
+      pad_ = std::move(other.pad_);
+      state_ = std::move(other.state_);
+    }
+    return *this;
+  }
+  ~PadProbe() { Remove(); }
+  PadProbe(const PadProbe&) = delete;
+  PadProbe& operator=(const PadProbe&) = delete;
+
+  void Remove();
+  bool installed() const;
+  GstPad* pad() const { return pad_.get(); }
+
+ private:
+  struct State;
+  PadObjectPtr pad_;
+  std::shared_ptr<State> state_;
+};
 using CapsPtr = MiniObjectPtr<GstCaps>;
 using MessagePtr = MiniObjectPtr<GstMessage>;
 using FactoryPtr = ObjectPtr<GstElementFactory>;

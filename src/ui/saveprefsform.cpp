@@ -1,4 +1,4 @@
-#include "settings/saveprefsform.h"
+#include "ui/saveprefsform.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
