@@ -14,9 +14,9 @@
 #include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/capturesources.h"
-#include "capture/dvframer.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
+#include "capture/simulated/dvframer.h"
 #include "media/filters/vx_superposer.h"
 
 namespace {
@@ -97,7 +97,8 @@ double Ours(const QString& frames, const QString& out) {
         check.start(1);
         loop.exec();
         if (ended)
-          result = CurrentCaptureBranch(engine)->videoFrames->load() / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
+          result =
+              CurrentCaptureBranch(engine)->videoFrames->load() / (static_cast<double>(clock.nsecsElapsed()) / 1e9);
         if (CurrentCaptureBranch(engine)->videoFrames->load() != kFrames)
           std::printf("(recorded %llu frames)\n",
                       static_cast<unsigned long long>(CurrentCaptureBranch(engine)->videoFrames->load()));

@@ -17,7 +17,7 @@
 #include "capture/capturegraphs.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
-#include "capture/simulateddevices.h"
+#include "capture/simulated/simulateddevices.h"
 #include "capture/videorenderer.h"
 #include "media/filters/vx_superposer.h"
 
@@ -62,8 +62,8 @@ double StartToFirstFrame() {
   {
     Devices devices;
     TCaptureEngine engine;
-    if (ActivateVideoSource(engine, *devices.videoSources.front()) && ActivateAudioSource(engine, *devices.audioSources.front()) &&
-        Play(engine)) {
+    if (ActivateVideoSource(engine, *devices.videoSources.front()) &&
+        ActivateAudioSource(engine, *devices.audioSources.front()) && Play(engine)) {
       Spin([&engine] { return engine.renderer().framesReceived() > 0; }, 5000);
       if (engine.renderer().framesReceived() > 0) result = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     }
@@ -77,8 +77,8 @@ double PreviewLoad(int seconds, std::uint64_t* frames) {
   TCaptureEngine engine;
   ShowCamcorderDate(engine, 5);
   double load = -1;
-  if (ActivateVideoSource(engine, *devices.videoSources.front()) && ActivateAudioSource(engine, *devices.audioSources.front()) &&
-      Play(engine)) {
+  if (ActivateVideoSource(engine, *devices.videoSources.front()) &&
+      ActivateAudioSource(engine, *devices.audioSources.front()) && Play(engine)) {
     Spin([] { return false; }, 1000);  // settled
     const std::uint64_t before = engine.renderer().framesReceived();
     const double cpu = CpuSeconds();
@@ -117,8 +117,8 @@ double PreviewGapAtRecordStart(const QString& file) {
   Devices devices;
   TCaptureEngine engine;
   double longest = -1;
-  if (ActivateVideoSource(engine, *devices.videoSources.front()) && ActivateAudioSource(engine, *devices.audioSources.front()) &&
-      Play(engine)) {
+  if (ActivateVideoSource(engine, *devices.videoSources.front()) &&
+      ActivateAudioSource(engine, *devices.audioSources.front()) && Play(engine)) {
     Spin([] { return false; }, 1000);
     std::atomic<std::int64_t> last{0}, gap{0};
     QElapsedTimer clock;

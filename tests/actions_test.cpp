@@ -272,6 +272,17 @@ TEST(PersistableActions, applied_actions_record_their_macro_lines) {
   EXPECT_FALSE(p.context.macro.active());
 }
 
+TEST(PersistableActions, a_recorded_text_is_a_literal_the_script_reads_back) {
+  // Quotes doubled, control characters outside the quotes.
+  Persistables p;
+  p.context.macro.Start();
+  p.text->SetValue("L'été\r\n2024");
+  p.text->SetValue("\tx");
+  p.text->SetValue("");
+  EXPECT_EQ(p.context.macro.lines(),
+            (QStringList{"    Titre('L''été'#13#10'2024');", "    Titre(#9'x');", "    Titre('');"}));
+}
+
 TEST(PersistableActions, text_values_from_the_command_line) {
   Persistables p;
   p.rect->ApplyText(" (10, 20,110,220) ");

@@ -8,10 +8,11 @@
 
 #include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
-#include "capture/dvaudioembed.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
-#include "capture/simulateddevices.h"
+#include "capture/simulated/simulateddevices.h"
+#include "capture/videorenderer.h"
+#include "media/filters/dvaudioembed.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/formats/dvaviwriter.h"
 #include "media/formats/dvcodes.h"
@@ -256,6 +257,28 @@ TEST_F(Capture, a_cut_goes_on_in_the_next_file_without_a_gap) {
   for (std::size_t i = 1; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], numbers[i - 1] + 1) << i;
 }
 
+TEST_F(Capture, mpeg_captures_follow_one_another_and_cut_in_one_engine) {
+  // The MPEG writer outlives each recording: nothing of one recording may be
+  // left on it for the next (a counter of a finished branch, a probe).
+  Activate("Encodeur MPEG-2 simulé");
+  EXPECT_GE(Record(3, File("first.mpg"), 1500), 1u);
+  Record(3, File("second.mpg"), 1500);
+  Stop(*engine_);
+  ASSERT_TRUE(BuildCaptureGraph(*engine_, 3, File("cut.mpg"), settings_));
+  ASSERT_TRUE(Play(*engine_));
+  Wait(1500);
+  EXPECT_TRUE(CutCaptureFile(*engine_, File("cut-2.mpg"), settings_));
+  Wait(1500);
+  EXPECT_TRUE(FinishCaptureFile(*engine_));
+  Stop(*engine_);
+  EXPECT_TRUE(KillCaptureGraph(*engine_));
+  // The simulated encoder restarts with a damaged stream after the graph
+  // stopped: only the first file is read back here; the others must exist.
+  const QString found = Discover(File("first.mpg"));
+  EXPECT_TRUE(found.contains("MPEG-2 Video")) << found.toStdString();
+  for (const char* name : {"second.mpg", "cut.mpg", "cut-2.mpg"}) EXPECT_TRUE(QFileInfo::exists(dir_.filePath(name)));
+}
+
 TEST_F(Capture, a_branch_that_cannot_be_built_leaves_nothing) {
   const int empty = Graph().ElementCount();
   EXPECT_FALSE(BuildDvNativeType2(*engine_, File("none.avi"), settings_));  // no video source
@@ -379,4 +402,71 @@ TEST(DvSound, ntsc_frames_share_8008_sample_pairs_over_five) {
   for (int frame = 0; frame < 5; ++frame) total += DvSamplesForFrame(false, frame);
   EXPECT_EQ(total, 8008);
   EXPECT_EQ(DvSamplesForFrame(true, 7), 1920);
+}
+
+namespace {
+
+// One engine with its own simulated devices and sources.
+struct Station {
+  Station() {
+    const std::vector<TDeviceMoniker> devices = TSimulatedDeviceProvider(1).Devices();
+    video.Refresh(devices, [](TDeviceKind k) { return k == dkDV; });
+    videoSources = VideoSourcesOf(video);
+    audioSources = AudioSourcesOf(video);
+    engine = std::make_unique<TCaptureEngine>();
+  }
+  ~Station() { engine.reset(); }
+  TCaptureDeviceList video;
+  std::vector<std::unique_ptr<TVideoSource>> videoSources;
+  std::vector<std::unique_ptr<TAudioSource>> audioSources;
+  std::unique_ptr<TCaptureEngine> engine;
+};
+
+void Pump(int milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+}  // namespace
+
+TEST(Engines, two_engines_in_one_process_record_cut_and_go_down_apart) {
+  QTemporaryDir dir;
+  const TCaptureSettings settings;
+  std::vector<std::unique_ptr<Station>> stations;
+  for (int i = 0; i < 2; ++i) {
+    auto station = std::make_unique<Station>();
+    TCaptureEngine& engine = *station->engine;
+    ASSERT_TRUE(ActivateVideoSource(engine, *station->videoSources.front()));
+    ASSERT_TRUE(ActivateAudioSource(engine, *station->audioSources.front()));
+    const std::string file = dir.filePath(QString("engine%1.avi").arg(i)).toStdString();
+    ASSERT_TRUE(BuildCaptureGraph(engine, i == 0 ? 2 : 1, file, settings));
+    ASSERT_TRUE(Play(engine));
+    stations.push_back(std::move(station));
+  }
+  // Each has its own graph and elements.
+  EXPECT_NE(stations[0]->engine->graph().pipeline(), stations[1]->engine->graph().pipeline());
+  EXPECT_NE(&stations[0]->engine->dm(), &stations[1]->engine->dm());
+  Pump(1200);
+  for (int i = 0; i < 2; ++i)
+    EXPECT_TRUE(
+        CutCaptureFile(*stations[i]->engine, dir.filePath(QString("engine%1-2.avi").arg(i)).toStdString(), settings));
+  Pump(1200);
+  for (auto& station : stations) {
+    EXPECT_TRUE(FinishCaptureFile(*station->engine));
+    Stop(*station->engine);
+    EXPECT_TRUE(KillCaptureGraph(*station->engine));
+  }
+  // The first goes down while the second still previews.
+  stations.front().reset();
+  ASSERT_TRUE(Play(*stations.back()->engine));
+  const std::uint64_t before = stations.back()->engine->renderer().framesReceived();
+  Pump(500);
+  EXPECT_GT(stations.back()->engine->renderer().framesReceived(), before);
+  stations.back().reset();
+  for (const char* name : {"engine0.avi", "engine0-2.avi", "engine1.avi", "engine1-2.avi"}) {
+    const AviContents avi = ReadAvi(dir.filePath(name), false);
+    EXPECT_TRUE(avi.valid) << name;
+    EXPECT_GE(avi.video.size(), 15u) << name;
+  }
 }

@@ -108,7 +108,7 @@ TEST(Devices, a_device_that_went_away_is_released_then_removed) {
 #include <cmath>
 #include <mutex>
 
-#include "capture/simulateddevices.h"
+#include "capture/simulated/simulateddevices.h"
 #include "media/filters/gstfilteradapter.h"
 #include "media/filters/tessivoelements.h"
 #include "media/filters/vx_scenedetect.h"

@@ -48,3 +48,5 @@ TEST(VersionGate, an_old_or_incomplete_framework_asks_and_the_answer_decides) {
   EXPECT_FALSE(PassVersionGate({"1.22.0", {"dvdemux", "avimux"}}, no));
   EXPECT_EQ(shown.section('\n', 1, 1), "Éléments GStreamer absents : dvdemux, avimux.");
 }
+
+TEST(Identity, system_name_names_the_kernel) { EXPECT_TRUE(identity::SystemVersionName().contains(" - noyau ")); }

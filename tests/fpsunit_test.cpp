@@ -76,6 +76,10 @@ TEST(AviFrameRate, refuses_bad_rates_and_leaves_other_files_untouched) {
     EXPECT_EQ(folder.read("a.avi"), avi);
   }
   EXPECT_EQ(SetAviFrameRate(folder.file("a.avi"), 1000), FrameRateResult::Rewritten);
+  // A period of more than 2^32 microseconds does not fit its field.
+  const QByteArray before = folder.read("a.avi");
+  EXPECT_EQ(SetAviFrameRate(folder.file("a.avi"), 0.0002), FrameRateResult::RateRefused);
+  EXPECT_EQ(folder.read("a.avi"), before);
 
   const QByteArray text = "ceci n'est pas un fichier AVI, juste du texte.";
   folder.write("texte.avi", text);
@@ -94,6 +98,20 @@ TEST(AviFrameRate, refuses_bad_rates_and_leaves_other_files_untouched) {
 
   EXPECT_EQ(SetAviFrameRate(folder.file("absent.avi"), 18), FrameRateResult::CannotOpen);
   EXPECT_FALSE(QFile::exists(folder.file("absent.avi")));
+}
+
+TEST(AviFrameRate, a_last_chunk_missing_only_its_pad_byte_is_still_rewritten) {
+  // Some writers leave out the pad byte of an odd last chunk, and count it
+  // nowhere.
+  const QByteArray header =
+      List("LIST", "hdrl", Chunk("avih", QByteArray(56, '\0')) + List("LIST", "strl", StreamHeader("vids")));
+  const QByteArray body =
+      "AVI " + header + List("LIST", "movi", QByteArray(100, 'x')) + "JUNK" + U32(15) + QByteArray(15, '\0');
+  TempFolder folder;
+  folder.write("impair.avi", "RIFF" + U32(static_cast<quint32>(body.size())) + body);
+  EXPECT_EQ(SetAviFrameRate(folder.file("impair.avi"), 18), FrameRateResult::Rewritten);
+  const QByteArray rewritten = folder.read("impair.avi");
+  EXPECT_EQ(At(rewritten, rewritten.indexOf("strh") + 8 + 20), 55556u);
 }
 
 TEST(AviFrameRate, movi_is_skipped_and_headers_inside_it_are_ignored) {

@@ -55,6 +55,16 @@ TEST(IniStore, keys_are_sections_found_without_regard_to_case) {
   EXPECT_EQ(keys, (QStringList{"acPlein", "acPlein\\Sous"}));
 }
 
+TEST(IniStore, root_keys_leave_out_the_parameters_section_of_the_same_file) {
+  Installation installation;
+  installation.writeIni(IniFile::Encode(
+      {"[]", "Version=v1", "[\\Software\\Orbelin\\Tessivo]", "Volume=5000", "[acPlein]", "Checked=True"}));
+  TIniPreferencesMan store(installation.iniPath());
+  QStringList keys;
+  store.GetKeyNames(keys);
+  EXPECT_EQ(keys, QStringList{"acPlein"});
+}
+
 TEST(IniStore, values_read_as_their_kind_allows) {
   Installation installation;
   installation.writeIni(IniFile::Encode({"[]", "B1=true", "B2=False", "I=douze", "F=1,25", "[Autre]", "B1=True"}));

@@ -7,7 +7,7 @@
 #include "capture/captureengine.h"
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
-#include "capture/simulateddevices.h"
+#include "capture/simulated/simulateddevices.h"
 #include "capture/videorenderer.h"
 #include "media/filters/vx_superposer.h"
 

@@ -85,17 +85,17 @@ TEST(ShellUtils, real_text_takes_either_decimal_separator) {
   EXPECT_EQ(shell::StrToFloatOrZero("dix"), 0.0);
 }
 
-TEST(ShellUtils, real_written_under_one_locale_reads_back_exactly_under_another) {
-  const QLocale saved;
-  QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+TEST(ShellUtils, reals_are_written_with_a_point_whatever_the_locale) {
+  // CTest runs this under a French locale, whose separator is a comma.
+  ASSERT_EQ(QLocale::system().decimalPoint(), QStringLiteral(",")) << "the test needs LC_ALL=fr_FR.UTF-8";
   const double values[] = {18.0, 29.97, 1.0 / 3.0, -1234.5e-7, 1e300, 0.0};
   for (double value : values) {
     const QString text = shell::FloatToText(value);
-    QLocale::setDefault(QLocale::c());
+    EXPECT_FALSE(text.contains(',')) << text.toStdString();
     EXPECT_EQ(shell::StrToFloatOrZero(text), value) << text.toStdString();
-    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
   }
-  QLocale::setDefault(saved);
+  // Files written by hand, or by an older version, may use a comma.
+  EXPECT_EQ(shell::StrToFloatOrZero("29,97"), 29.97);
 }
 
 TEST(ShellUtils, user_folders_fall_back_to_existing_folders) {
@@ -138,4 +138,4 @@ TEST(ShellUtils, companion_path_comes_from_its_own_settings) {
   QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orbelin", "Scenolog").clear();
 }
 
-TEST(ShellUtils, system_name_names_the_kernel) { EXPECT_TRUE(shell::SystemVersionName().contains(" - noyau ")); }
+TEST(ShellUtils, system_version_names_the_kernel) { EXPECT_FALSE(shell::CurrentSystemVersion().kernel.isEmpty()); }

@@ -189,7 +189,26 @@ template class TValueAction<QString>;
 template class TValueAction<bool>;
 template class TValueAction<TRectValue>;
 
-QString TWidestringAction::MacroLine() const { return kIndent + ScriptName + "('" + value_ + "');"; }
+QString PascalLiteral(const QString& text) {
+  QString literal;
+  bool quoted = false;
+  for (const QChar c : text) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+      if (quoted) literal += '\'';
+      quoted = false;
+      literal += '#' + QString::number(c.unicode());
+      continue;
+    }
+    if (!quoted) literal += '\'';
+    quoted = true;
+    literal += c;
+    if (c == '\'') literal += '\'';
+  }
+  if (quoted) literal += '\'';
+  return literal.isEmpty() ? QStringLiteral("''") : literal;
+}
+
+QString TWidestringAction::MacroLine() const { return kIndent + ScriptName + '(' + PascalLiteral(value_) + ");"; }
 QString TWidestringAction::ScriptDeclaration() {
   return "procedure " + ScriptName + "(const " + DeclarationVariables("aWidestring") + ":widestring);";
 }

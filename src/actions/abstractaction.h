@@ -126,6 +126,10 @@ class TValueAction : public TCustomAbstractAction {
   T value_{};
 };
 
+// The script literal of a text: quotes doubled inside, control characters
+// as #n between the quoted runs ('It''s'#13#10'done').
+QString PascalLiteral(const QString& text);
+
 class TWidestringAction : public TValueAction<QString> {
   Q_OBJECT
 

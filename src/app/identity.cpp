@@ -1,5 +1,8 @@
 #include "app/identity.h"
 
+#include "platform/shellutils.h"
+#include "texts.h"
+
 namespace identity {
 
 QString Version() { return QString::asprintf("%d.%d.%d", kVersionMajor, kVersionMinor, kVersionRelease); }
@@ -19,6 +22,12 @@ QString PreferenceVersionText() { return FullTitle() + " de " + kMaker; }
 QString VersionTraceLine() {
   return QString::asprintf("Version %d.%d.%d.%d du %d/%d/%d", kVersionMajor, kVersionMinor, kVersionRelease,
                            kBuildNumber, kBuildDay, kBuildMonth, kBuildYear);
+}
+
+QString SystemVersionName() {
+  const shell::SystemVersion system = shell::CurrentSystemVersion();
+  const QString product = system.product.isEmpty() ? QString::fromUtf8(texts::kSystemUnknown) : system.product;
+  return QString::fromUtf8(texts::kSystemKernel).arg(product, system.kernel);
 }
 
 }  // namespace identity

@@ -23,5 +23,7 @@ QString MainWindowCaption();      // "Tessivo 6.1.3 fr de Orbelin"
 QString PreferenceSignature();    // given to the parameter list
 QString PreferenceVersionText();  // given to the preferences component
 QString VersionTraceLine();       // "Version 6.1.3.54 du 20/4/2022"
+// The system and its kernel, as the system report names them.
+QString SystemVersionName();  // "Debian GNU/Linux 12 (bookworm) - noyau 6.1.0"
 
 }  // namespace identity

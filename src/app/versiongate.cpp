@@ -6,7 +6,9 @@
 #include "texts.h"
 
 FrameworkReport CheckMediaFramework() {
-  return {GetMediaFrameworkVersionText(), gst::MissingElements(gst::RequiredElements())};
+  const QString version = GetMediaFrameworkVersionText();
+  return {version.isEmpty() ? QString::fromUtf8(texts::kVersionUnknown) : version,
+          gst::MissingElements(gst::RequiredElements())};
 }
 
 bool FrameworkIsSufficient(const FrameworkReport& report) {

@@ -8,9 +8,9 @@
 
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
-#include "capture/dvaudioembed.h"
-#include "capture/dvavisink.h"
 #include "capture/mediamodule.h"
+#include "media/filters/dvaudioembed.h"
+#include "media/filters/dvavisink.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
 #include "media/filters/vx_scenedetect.h"
@@ -22,7 +22,6 @@ namespace {
 
 using graph::Direction;
 using graph::PadPtr;
-
 
 // A step of a builder that cannot be made.
 struct BuildError : std::runtime_error {
@@ -205,7 +204,6 @@ bool BuildDvNativeType1(TCaptureEngine& engine, const std::string& fileName) {
     const TVideoSource* source = engine.context.CurrentVideoSource;
     GstElement* tee = source ? source->Device->InterleavedTee() : nullptr;
     if (!tee) throw BuildError("the video source gives no interleaved DV stream");
-    RegisterDvAviSink();
     GstElement* sink = b.Make(kDvAviSinkElement, "dv_avi_writer");
     g_object_set(sink, "location", fileName.c_str(), nullptr);
     engine.branch->sink = gst::ElementPtr::Ref(sink);
@@ -256,9 +254,9 @@ bool BuildDvRecompressed(TCaptureEngine& engine, const std::string& fileName, co
     from = b.EncodeDv(from, RecordPal(engine, settings));
     if (context.CurrentAudioSource) {
       // The frames carry the sound too, at 48 kHz whatever the file's rate.
-      RegisterDvAudioEmbed();
       GstElement* embed = b.Make(kDvAudioEmbedElement, "dv_sound");
-      b.Link(from, engine.graph().FindPin(embed, Direction::Input, "video/", true, 0), "the DV pictures to their sound");
+      b.Link(from, engine.graph().FindPin(embed, Direction::Input, "video/", true, 0),
+             "the DV pictures to their sound");
       PadPtr sound = b.Entry(dm.infdecaudio.get(), 3);
       GstElement* format = b.Make("capsfilter", "dv_sound_format");
       const gst::CapsPtr caps(
@@ -283,7 +281,7 @@ bool BuildDvRecompressed(TCaptureEngine& engine, const std::string& fileName, co
 
 bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
   const int format = engine.context.CurrentVideoSource ? engine.context.CurrentVideoSource->Device->NativeFormat1
-                                                         : static_cast<int>(fcMpeg2Native);
+                                                       : static_cast<int>(fcMpeg2Native);
   return Guarded(engine, "flux mpeg natif", format, fileName, [&](BranchBuilder& b) {
     TCaptureContext& context = engine.context;
     Tdm& dm = engine.dm();
@@ -294,6 +292,8 @@ bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const 
     if (!stream || gst_caps_is_empty(stream.get())) throw BuildError("the native stream has no known type");
     GstElement* writer = b.Add(dm.writer);
     g_object_set(writer, "location", fileName.c_str(), "async", FALSE, nullptr);
+    // The file is finished and cut through its sink, like every other one.
+    engine.branch->sink = gst::ElementPtr::Ref(writer);
     const PadPtr from =
         b.Chain(b.Entry(context.VideoTee, 2), {b.Add(dm.captureVideoControl)}, "the stream to its writer");
     gboolean system = FALSE;
@@ -308,8 +308,9 @@ bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const 
     // with the sound in MPEG audio.
     std::vector<std::string> candidates;
     const gst::CapsPtr programStream(gst_caps_from_string("video/mpeg,systemstream=true"));
-    for (GstElementFactory* factory :
-         gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_MUXER, GST_RANK_NONE).Filter(stream.get(), GST_PAD_SINK).items())
+    for (GstElementFactory* factory : gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_MUXER, GST_RANK_NONE)
+                                          .Filter(stream.get(), GST_PAD_SINK)
+                                          .items())
       if (gst_element_factory_can_src_any_caps(factory, programStream.get()))
         candidates.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
     // The one known to keep the last frames first.
@@ -327,7 +328,8 @@ bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const 
                                   b.Make("mpegaudioparse", "audioparse")},
                                  "the sound to its encoder");
           if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
-          b.Link(sound, engine.graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the multiplexer");
+          b.Link(sound, engine.graph().FindPin(muxer, Direction::Input, "audio/", true, 0),
+                 "the sound to the multiplexer");
         }
         return;
       }
@@ -337,7 +339,8 @@ bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const 
   });
 }
 
-bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame) {
+bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings,
+                       std::function<void()> onFrame) {
   return Guarded(engine, "Image/Image", fcImageByImage, fileName, [&](BranchBuilder& b) {
     TCaptureContext& context = engine.context;
     Tdm& dm = engine.dm();
@@ -376,7 +379,8 @@ bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, cons
   });
 }
 
-bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName, const TCaptureSettings& settings) {
+bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName,
+                       const TCaptureSettings& settings) {
   switch (format) {
     case fcDvType2Native:
       return BuildDvNativeType2(engine, fileName, settings);

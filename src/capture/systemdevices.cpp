@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "capture/simulateddevices.h"
+#include "capture/simulated/simulateddevices.h"
 
 #ifdef TESSIVO_HAVE_1394
 #include <libavc1394/avc1394.h>

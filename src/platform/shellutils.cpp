@@ -18,8 +18,6 @@
 #include <limits>
 #include <string>
 
-#include "texts.h"
-
 namespace shell {
 namespace {
 
@@ -52,11 +50,7 @@ QString CompanionExePath() {
   return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
 
-QString SystemVersionName() {
-  QString product = QSysInfo::prettyProductName();
-  if (product.isEmpty()) product = texts::kSystemUnknown;
-  return QString(texts::kSystemKernel).arg(product, QSysInfo::kernelVersion());
-}
+SystemVersion CurrentSystemVersion() { return {QSysInfo::prettyProductName(), QSysInfo::kernelVersion()}; }
 
 void RevealInExplorer(const QString& path) {
   const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
@@ -127,9 +121,8 @@ QString FloatToText(double value) {
   char buffer[64];
   const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
   if (error != std::errc()) return QStringLiteral("0");
-  QString text = QString::fromLatin1(buffer, end - buffer);
-  text.replace(QLatin1Char('.'), QLocale::system().decimalPoint());
-  return text;
+  // Stored numbers must read back on a machine of any language.
+  return QString::fromLatin1(buffer, end - buffer);
 }
 
 void FitSizeToRatio(int& width, int& height, int a, int b) {

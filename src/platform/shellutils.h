@@ -23,7 +23,11 @@ QString VideosFolder();
 QString CompanionExePath();
 
 // Operating system and kernel, for the system report.
-QString SystemVersionName();
+struct SystemVersion {
+  QString product;  // empty when unknown
+  QString kernel;
+};
+SystemVersion CurrentSystemVersion();
 
 // Shows the file selected in the desktop's file manager, or opens its folder
 // when no file manager answers on the session bus.
@@ -53,8 +57,8 @@ int StrToIntOrZero(const QString& text);
 
 double StrToFloatOrZero(const QString& text);
 
-// Shortest decimal text that reads back as exactly the same double, with the
-// decimal separator of the user's locale.
+// Shortest decimal text that reads back as exactly the same double, always
+// with "." (ParseReal reads "." and ",").
 QString FloatToText(double value);
 
 // Shrinks width or height so that width:height becomes a:b (integer

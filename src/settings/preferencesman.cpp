@@ -213,10 +213,15 @@ bool TIniPreferencesMan::GetValueNames(QStringList& names) {
 bool TIniPreferencesMan::GetKeyNames(QStringList& names) {
   // Below the root every section is a key; below a key, the sections whose
   // path continues it.
+  // The file also holds the parameters' own section ("[\\Software\\...]"):
+  // only this store's sections, whose paths are relative, are its keys.
   const QString prefix = path_.isEmpty() ? QStringLiteral("[") : '[' + path_ + '\\';
-  for (const QString& line : lines_)
-    if (line.startsWith(prefix, Qt::CaseInsensitive) && line.endsWith(']') && line.size() > prefix.size() + 1)
-      names << line.mid(prefix.size(), line.size() - prefix.size() - 1);
+  for (const QString& line : lines_) {
+    if (!line.startsWith(prefix, Qt::CaseInsensitive) || !line.endsWith(']') || line.size() <= prefix.size() + 1)
+      continue;
+    const QString name = line.mid(prefix.size(), line.size() - prefix.size() - 1);
+    if (!name.startsWith('\\')) names << name;
+  }
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <gst/base/gstbasetransform.h>
 #include <gst/video/video-info.h>
 
+#include "platform/gstreamer.h"
+
 #include <atomic>
 #include <deque>
 #include <map>
@@ -228,14 +230,16 @@ TMediaSample SampleOf(GstBuffer* buffer, GstMapInfo& map, const TMediaType* type
 }
 
 // Writes back what the filter may have changed: times, media times, flags.
+// A time the filter took away leaves the buffer too.
 void ApplySample(const TMediaSample& sample, GstBuffer* buffer) {
-  if (sample.start) {
-    GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(*sample.start * kNanosecondsPerUnit);
-    if (sample.stop)
-      GST_BUFFER_DURATION(buffer) = static_cast<GstClockTime>((*sample.stop - *sample.start) * kNanosecondsPerUnit);
-  }
-  if (sample.mediaStart) GST_BUFFER_OFFSET(buffer) = static_cast<guint64>(*sample.mediaStart);
-  if (sample.mediaStop) GST_BUFFER_OFFSET_END(buffer) = static_cast<guint64>(*sample.mediaStop);
+  GST_BUFFER_PTS(buffer) =
+      sample.start ? static_cast<GstClockTime>(*sample.start * kNanosecondsPerUnit) : GST_CLOCK_TIME_NONE;
+  GST_BUFFER_DURATION(buffer) = sample.start && sample.stop
+                                    ? static_cast<GstClockTime>((*sample.stop - *sample.start) * kNanosecondsPerUnit)
+                                    : GST_CLOCK_TIME_NONE;
+  if (!sample.start) GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+  GST_BUFFER_OFFSET(buffer) = sample.mediaStart ? static_cast<guint64>(*sample.mediaStart) : GST_BUFFER_OFFSET_NONE;
+  GST_BUFFER_OFFSET_END(buffer) = sample.mediaStop ? static_cast<guint64>(*sample.mediaStop) : GST_BUFFER_OFFSET_NONE;
   if (sample.syncPoint)
     GST_BUFFER_FLAG_UNSET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
   else
@@ -363,11 +367,13 @@ void ClassInit(gpointer klass, gpointer data) {
     g_object_class_install_property(objectClass, i + 1, SpecOf(description->properties[i]));
   gst_element_class_set_static_metadata(gstElementClass, description->longName, description->klass,
                                         description->description, "Orbelin");
-  gst_element_class_add_pad_template(
-      gstElementClass,
-      gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, gst_caps_from_string(description->sinkCaps)));
-  gst_element_class_add_pad_template(gstElementClass, gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS,
-                                                                           gst_caps_from_string(description->srcCaps)));
+  // A template takes its own reference to the caps.
+  const gst::CapsPtr sinkCaps(gst_caps_from_string(description->sinkCaps));
+  const gst::CapsPtr srcCaps(gst_caps_from_string(description->srcCaps));
+  gst_element_class_add_pad_template(gstElementClass,
+                                     gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, sinkCaps.get()));
+  gst_element_class_add_pad_template(gstElementClass,
+                                     gst_pad_template_new("src", GST_PAD_SRC, GST_PAD_ALWAYS, srcCaps.get()));
   gstElementClass->change_state = ChangeState;
   transformClass->set_caps = SetCaps;
   transformClass->start = Start;

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "media/filters/dvaudioembed.h"
+#include "media/filters/dvavisink.h"
 #include "media/filters/gstfilteradapter.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
@@ -10,6 +12,7 @@
 #include "media/filters/vx_superposer.h"
 #include "media/filters/vx_timestamper.h"
 #include "media/filters/vx_wavedest.h"
+#include "platform/gstreamer.h"
 
 namespace {
 
@@ -296,10 +299,14 @@ gboolean RegisterTessivoElements(GstPlugin* plugin) {
          RegisterFilterElement(plugin, TimeStamperDescription()) &&
          RegisterFilterElement(plugin, ControlFilterDescription()) &&
          RegisterFilterElement(plugin, DvHeaderDescription()) && RegisterFilterElement(plugin, ResizerDescription()) &&
-         RegisterFilterElement(plugin, WaveDestDescription()) && RegisterFilterElement(plugin, SuperposerDescription());
+         RegisterFilterElement(plugin, WaveDestDescription()) &&
+         RegisterFilterElement(plugin, SuperposerDescription()) && RegisterDvAviSink(plugin) &&
+         RegisterDvAudioEmbed(plugin);
 }
 
 bool RegisterTessivoPlugin() {
+  gst::EnsureInitialised();
+  // GStreamer's registry is the process's: the plug-in joins it once.
   static std::once_flag once;
   static bool registered = false;
   std::call_once(once, [] {

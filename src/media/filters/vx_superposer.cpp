@@ -134,15 +134,24 @@ FilterResult Tvx_Superposer::CheckInputType(const TMediaType& type) {
                                                                                 : FilterResult::Refuse;
 }
 
-void Tvx_Superposer::InputTypeSet(const TMediaType& type) { type_ = type; }
+void Tvx_Superposer::InputTypeSet(const TMediaType& type) {
+  // The duration asked for before the rate was known is turned into frames
+  // now; whenincrust reads the rate under the same lock.
+  std::lock_guard lock(settingsMutex_);
+  type_ = type;
+  UpdateDurationFrames();
+}
 
 void Tvx_Superposer::StartStreaming() {
   countdown_.store(durationFrames_.load() - 1);
-  nextGrabTime_ = 0;
+  nextGrabTime_.store(0);
   lastSecondsShown_ = -1;
-  for (QImage& grab : grabs_)
-    if (grab.width() != type_.width || grab.height() != type_.height)
-      grab = QImage(std::max(1, type_.width), std::max(1, type_.height), QImage::Format_BGR888);
+}
+
+void Tvx_Superposer::UpdateDurationFrames() {
+  if (durationSeconds_.load() < 0 || type_.frameRateNumerator <= 0 || type_.frameRateDenominator <= 0) return;
+  const double frameDuration = 1e7 * type_.frameRateDenominator / type_.frameRateNumerator;
+  durationFrames_.store(static_cast<int>(std::lround(durationSeconds_.load() * 1e7 / frameDuration)));
 }
 
 void Tvx_Superposer::setincrust(const TincrustRec& record) {
@@ -156,10 +165,8 @@ void Tvx_Superposer::whenincrust(int when, int seconds) {
   {
     std::lock_guard lock(settingsMutex_);
     settings_.when = when;
-  }
-  if (type_.frameRateNumerator > 0 && type_.frameRateDenominator > 0) {
-    const double frameDuration = 1e7 * type_.frameRateDenominator / type_.frameRateNumerator;
-    durationFrames_.store(static_cast<int>(std::lround(seconds * 1e7 / frameDuration)));
+    durationSeconds_.store(seconds);
+    UpdateDurationFrames();
   }
   if (when == 0) countdown_.store(durationFrames_.load() - 1);
 }
@@ -174,7 +181,7 @@ void Tvx_Superposer::SetIncrustEnabled(bool enabled) {
 
 void Tvx_Superposer::StartIntervalGrab(std::int64_t interval) {
   interval_.store(interval);
-  nextGrabTime_ = 0;
+  nextGrabTime_.store(0);
   intervalActive_.store(true, std::memory_order_release);
 }
 
@@ -335,6 +342,9 @@ void Tvx_Superposer::CopyToSlot(const std::uint8_t* picture, int stride) {
   grabIndex_ = (grabIndex_ + 1) % kGrabSlots;
   if (grabFull_[grabIndex_].load(std::memory_order_acquire)) return;  // still being read: this grab is lost
   QImage& slot = grabs_[grabIndex_];
+  // A free slot takes the picture's size: the window reads only full ones.
+  if (slot.width() != type_.width || slot.height() != type_.height)
+    slot = QImage(std::max(1, type_.width), std::max(1, type_.height), QImage::Format_BGR888);
   const int rowBytes = std::min<int>(slot.bytesPerLine(), 3 * type_.width);
   for (int row = 0; row < std::min(slot.height(), type_.height); ++row)
     std::memcpy(slot.scanLine(row), picture + static_cast<std::ptrdiff_t>(row) * stride, rowBytes);
@@ -347,12 +357,15 @@ void Tvx_Superposer::Grab(const std::uint8_t* picture, int stride, const TMediaS
   if (intervalActive_.load(std::memory_order_acquire)) {
     const std::int64_t t = input.start.value_or(0) / kGrabTimeDivisor;
     const std::int64_t interval = interval_.load();
-    if (nextGrabTime_ <= t) {
-      nextGrabTime_ += interval;
-      if (nextGrabTime_ <= t) nextGrabTime_ = t + interval;
+    std::int64_t seen = nextGrabTime_.load();
+    if (seen <= t) {
+      std::int64_t next = seen + interval;
+      if (next <= t) next = t + interval;
+      // A restart asked for meanwhile wins.
+      nextGrabTime_.compare_exchange_strong(seen, next);
       CopyToSlot(picture, stride);
     } else {
-      const std::int64_t seconds = (nextGrabTime_ - t) / kUnitsPerSecond;
+      const std::int64_t seconds = (seen - t) / kUnitsPerSecond;
       if (seconds != lastSecondsShown_) {
         lastSecondsShown_ = seconds;
         Post(kNotifyIntervalCountdown, static_cast<std::intptr_t>(seconds), 0);

@@ -93,6 +93,7 @@ class Tvx_Superposer : public TTransformFilter {
   void CopyPicture(const TMediaSample& input, TMediaSample& output, bool upsideDown) const;
   const DvFrameInfo* MatchDetectorSlot(ReferenceTime start);
   bool TextDue(const Settings& settings, int when);
+  void UpdateDurationFrames();
   void BuildLines(const Settings& settings, const DvFrameInfo* frame);
   void DrawLines(const Settings& settings, std::uint8_t* picture, int stride);
   void Grab(const std::uint8_t* picture, int stride, const TMediaSample& input);
@@ -100,6 +101,7 @@ class Tvx_Superposer : public TTransformFilter {
 
   mutable std::mutex settingsMutex_;  // the record's texts are set from the application thread
   Settings settings_;
+  std::atomic<int> durationSeconds_{-1};  // -1: never set, the frames stay as they are
   std::atomic<int> durationFrames_{kDefaultDurationFrames};
   std::atomic<int> countdown_{kDefaultDurationFrames - 1};
   std::atomic<bool> flip_{false}, mirror_{false};
@@ -109,7 +111,7 @@ class Tvx_Superposer : public TTransformFilter {
   // Streaming thread.
   TMediaType type_;
   double tapeDate_ = 0, previousTapeDate_ = 0, displayDate_ = 0, previousDisplayDate_ = 0;
-  std::int64_t nextGrabTime_ = 0;
+  std::atomic<std::int64_t> nextGrabTime_{0};  // reset from the application thread
   std::int64_t lastSecondsShown_ = -1;
   int grabIndex_ = 0;
   std::array<QImage, kGrabSlots> grabs_;

@@ -62,7 +62,13 @@ std::optional<TMediaType> Tvx_WaveDest::OutputType(const TMediaType&) {
   return stream;
 }
 
+void Tvx_WaveDest::InputTypeSet(const TMediaType& type) {
+  formatBlock_ = WaveFormatBlock(type);
+  headerSize_ = static_cast<std::uint32_t>(formatBlock_.size()) + kHeadBytesBesidesFormat;
+}
+
 void Tvx_WaveDest::StartStreaming() {
+  // Caps come after the start: the size of the last format stands until then.
   headerSize_ = static_cast<std::uint32_t>(formatBlock_.size()) + kHeadBytesBesidesFormat;
   dataSize_ = 0;
   dataSizeBeforeSample_ = 0;

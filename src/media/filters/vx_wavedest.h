@@ -24,7 +24,8 @@ class Tvx_WaveDest : public TTransformFilter {
 
   FilterResult CheckInputType(const TMediaType& type) override;
   std::optional<TMediaType> OutputType(const TMediaType& input) override;
-  void InputTypeSet(const TMediaType& type) override { formatBlock_ = WaveFormatBlock(type); }
+  // The head's size is known once the format is: samples are placed after it.
+  void InputTypeSet(const TMediaType& type) override;
   void StartStreaming() override;
   FilterResult Transform(const TMediaSample& input, TMediaSample& output) override;
   void ReceiveFinished(bool delivered) override;

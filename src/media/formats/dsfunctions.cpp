@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "platform/soundoutput.h"
-#include "texts.h"
 
 namespace {
 
@@ -83,10 +82,7 @@ std::int64_t DiskFreeMB(const QString& folder) { return QueryDisk(folder).availa
 void PlayBeep0() { PlayResource(":/sounds/beep0.wav"); }
 void PlayBeep1() { PlayResource(":/sounds/beep1.wav"); }
 
-QString GetMediaFrameworkVersionText() {
-  const QString text = gst::VersionText();
-  return text.isEmpty() ? QString(texts::kVersionUnknown) : text;
-}
+QString GetMediaFrameworkVersionText() { return gst::VersionText(); }
 
 int ParseMajorVersion(const QString& versionText) {
   const qsizetype dot = versionText.indexOf('.');

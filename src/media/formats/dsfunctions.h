@@ -45,8 +45,7 @@ std::int64_t DiskFreeMB(const QString& folder);
 void PlayBeep0();
 void PlayBeep1();
 
-// The media framework's version ("1.22.0"), or "Erreur" when it cannot be
-// read, and the numbers of that text; 0 when it does not parse.
+// The media framework's version ("1.22.0"); empty when it cannot be read.
 QString GetMediaFrameworkVersionText();
 int GetMediaFrameworkMajorVersion();
 int GetMediaFrameworkMinorVersion();

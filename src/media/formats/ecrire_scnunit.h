@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "media/filters/vx_scenedetect.h"
+#include "media/formats/dvframeinfo.h"
 
 class TSceneFileWriter {
  public:

@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -39,12 +41,12 @@ class Walker {
     const QByteArray header = file_.read(kChunkHeaderBytes);
     if (header.size() < kChunkHeaderBytes) return false;
     id = header.left(4);
-    qint64 size = qFromLittleEndian<quint32>(header.constData() + 4);
-    size += size & 1;
-    if (position + kChunkHeaderBytes + size > size_) {
-      size = size_ - position - kChunkHeaderBytes;
-      result_.truncated = true;
-    }
+    const qint64 data = qFromLittleEndian<quint32>(header.constData() + 4);
+    qint64 size = data + (data & 1);
+    const qint64 room = size_ - position - kChunkHeaderBytes;
+    // A last chunk that lacks only its pad byte is whole.
+    if (data > room) result_.truncated = true;
+    size = std::min(size, room);
     total = kChunkHeaderBytes + size;
     return true;
   }
@@ -96,7 +98,12 @@ FrameRateResult SetAviFrameRate(const QString& path, double framesPerSecond) {
   if (!walk.riff) return FrameRateResult::NotRiff;
   if (walk.truncated) return FrameRateResult::Truncated;
   if (!walk.scaleOffset) return FrameRateResult::NoVideoStream;
-  const auto microsecondsPerFrame = static_cast<quint32>(std::lround(kMicrosecondsPerSecond / framesPerSecond));
+  // The frame period is a 32-bit field: a rate whose period does not fit it
+  // is refused, not wrapped.
+  const double period = std::round(kMicrosecondsPerSecond / framesPerSecond);
+  if (!(period >= 1.0 && period <= static_cast<double>(std::numeric_limits<quint32>::max())))
+    return FrameRateResult::RateRefused;
+  const auto microsecondsPerFrame = static_cast<quint32>(period);
   char fields[8];
   qToLittleEndian(microsecondsPerFrame, fields);
   qToLittleEndian(kMicrosecondsPerSecond, fields + 4);

@@ -1,4 +1,4 @@
-#include "capture/dvframer.h"
+#include "capture/simulated/dvframer.h"
 
 #include <gst/base/gstadapter.h>
 

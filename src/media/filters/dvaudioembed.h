@@ -6,8 +6,11 @@
 // is let go, so the pictures never wait for it.
 #pragma once
 
+#include <gst/gst.h>
+
 inline constexpr char kDvAudioEmbedElement[] = "tessivo_dvaudioembed";
-bool RegisterDvAudioEmbed();
+// Registers the element in the program's plug-in (tessivoelements.h).
+bool RegisterDvAudioEmbed(GstPlugin* plugin);
 
 // Sample pairs carried by frame n of a system: 1920 at 25 frames/s; at 29.97
 // frames/s 8008 pairs over five frames, 1600 on the first and 1602 on the

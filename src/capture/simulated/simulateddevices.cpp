@@ -1,4 +1,4 @@
-#include "capture/simulateddevices.h"
+#include "capture/simulated/simulateddevices.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>
@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "capture/dvframer.h"
+#include "capture/simulated/dvframer.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcDevices)
 

@@ -3,5 +3,8 @@
 // is complete once the end of the stream has reached it.
 #pragma once
 
+#include <gst/gst.h>
+
 inline constexpr char kDvAviSinkElement[] = "tessivo_dvavisink";
-bool RegisterDvAviSink();
+// Registers the element in the program's plug-in (tessivoelements.h).
+bool RegisterDvAviSink(GstPlugin* plugin);

@@ -1,4 +1,4 @@
-#include "capture/dvaudioembed.h"
+#include "media/filters/dvaudioembed.h"
 
 #include <gst/base/gstadapter.h>
 
@@ -163,7 +163,6 @@ int DvSamplesForFrame(bool pal, unsigned long long frame) {
   return frame % 5 == 0 ? 1600 : 1602;
 }
 
-bool RegisterDvAudioEmbed() {
-  static const bool registered = gst_element_register(nullptr, kDvAudioEmbedElement, GST_RANK_NONE, DvAudioEmbedType());
-  return registered;
+bool RegisterDvAudioEmbed(GstPlugin* plugin) {
+  return gst_element_register(plugin, kDvAudioEmbedElement, GST_RANK_NONE, DvAudioEmbedType());
 }

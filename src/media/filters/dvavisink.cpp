@@ -1,4 +1,4 @@
-#include "capture/dvavisink.h"
+#include "media/filters/dvavisink.h"
 
 #include <gst/base/gstbasesink.h>
 
@@ -125,7 +125,6 @@ GType DvAviSinkType() {
 
 }  // namespace
 
-bool RegisterDvAviSink() {
-  static const bool registered = gst_element_register(nullptr, kDvAviSinkElement, GST_RANK_NONE, DvAviSinkType());
-  return registered;
+bool RegisterDvAviSink(GstPlugin* plugin) {
+  return gst_element_register(plugin, kDvAviSinkElement, GST_RANK_NONE, DvAviSinkType());
 }

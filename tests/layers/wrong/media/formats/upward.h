@@ -1,0 +1,4 @@
+// A format that reaches up into the capture layer.
+#pragma once
+
+#include "capture/capturesources.h"
