@@ -85,6 +85,8 @@ inline constexpr char kPreviewVideoFailed[] = "Impossible d'afficher la source v
 inline constexpr char kPreviewAudioFailed[] = "Impossible d'écouter la source audio « %1 ».";
 inline constexpr char kPreviewDoesNotRun[] = "La prévisualisation ne démarre pas : %1";
 inline constexpr char kPreviewError[] = "Erreur de la prévisualisation : %1";
+// Appended to the start-up errors when the devices cannot be listed.
+inline constexpr char kSourcesNotLoaded[] = "impossible de charger les sources vidéo.";
 inline constexpr char kDeviceLost[] = "Le périphérique de la source « %1 » ne répond plus.";
 inline constexpr char kNoSoundOutput[] = "Aucune sortie son : la prévisualisation est muette.";
 

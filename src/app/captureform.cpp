@@ -21,8 +21,8 @@
 #include "platform/shellutils.h"
 #include "platform/trace.h"
 #include "settings/conversions.h"
-#include "ui/saveprefsform.h"
 #include "texts.h"
+#include "ui/saveprefsform.h"
 #include "ui/videowindow.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "tessivo.startup")
@@ -178,6 +178,14 @@ void TCaptureForm::FormShow() {
   TraceLine("Exit FormShow");
 }
 
+namespace {
+
+// A step whose panel or object is built by later work: it runs, does nothing
+// and traces nothing.
+const auto kNotBuiltYet = [] {};
+
+}  // namespace
+
 void TCaptureForm::ChargerPrefs1() {
   TraceLine("Enter ChargerPrefs1");
   RunGuarded("ChargerPrefs1", {
@@ -192,16 +200,16 @@ void TCaptureForm::ChargerPrefs1() {
                                      const int panel = parameters_.PanneauActif->value;
                                      if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
                                    }},
-                                  {"Fullscreen", [] { TraceLine("Fullscreen passed"); }},
-                                  {"ReducedOn", [] { TraceLine("ReducedOn passed"); }},
-                                  {"MuteOn", [] { TraceLine("MuteOn passed"); }},
-                                  {"cam1", [] { TraceLine("cam1 passed"); }},
-                                  {"cam2", [] { TraceLine("cam2 passed"); }},
-                                  {"DossiersFrame", [] { TraceLine("DossiersFrame passed"); }},
-                                  {"SourcesFrame", [] { TraceLine("SourcesFrame passed"); }},
-                                  {"SetIncrust", [] { TraceLine("SetIncrust passed"); }},
-                                  {"Superposer.setincrust", [] { TraceLine("Superposer.setincrust passed"); }},
-                                  {"Superposer.whenincrust", [] { TraceLine("Superposer.whenincrust passed"); }},
+                                  {"Fullscreen", kNotBuiltYet},
+                                  {"ReducedOn", kNotBuiltYet},
+                                  {"MuteOn", kNotBuiltYet},
+                                  {"cam1", kNotBuiltYet},
+                                  {"cam2", kNotBuiltYet},
+                                  {"DossiersFrame", kNotBuiltYet},
+                                  {"SourcesFrame", kNotBuiltYet},
+                                  {"SetIncrust", kNotBuiltYet},
+                                  {"Superposer.setincrust", kNotBuiltYet},
+                                  {"Superposer.whenincrust", kNotBuiltYet},
                                   {"Optionsframe",
                                    [this] {
                                      // The preference-mode selector follows the mode the
@@ -209,9 +217,9 @@ void TCaptureForm::ChargerPrefs1() {
                                      preferences_->SetMode(parameterList_->mode(), ModeOrigin::Startup);
                                      TraceLine("Optionsframe passed");
                                    }},
-                                  {"Extraireframe", [] { TraceLine("Extraireframe passed"); }},
-                                  {"FreezePreview", [] { TraceLine("FreezePreview passed"); }},
-                                  {"FreezeCapture", [] { TraceLine("FreezeCapture passed"); }},
+                                  {"Extraireframe", kNotBuiltYet},
+                                  {"FreezePreview", kNotBuiltYet},
+                                  {"FreezeCapture", kNotBuiltYet},
                                   {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},
                               });
 }
@@ -221,7 +229,7 @@ void TCaptureForm::ChargerPrefs1() {
 void TCaptureForm::ChargerPrefs2() {
   TraceLine("Enter ChergerPrefs2");
   RunGuarded("ChargerPrefs2", {
-                                  {"optionsframe.populate", [] { TraceLine("optionsframe.populate passed"); }},
+                                  {"optionsframe.populate", kNotBuiltYet},
                                   {"Exit ChargerPrefs2", [] { TraceLine("Exit ChargerPrefs2 OK"); }},
                               });
 }
@@ -230,48 +238,66 @@ void TCaptureForm::AppEventsIdle() {
   if (idleDone_) return;
   idleDone_ = true;
   TraceLine("Enter AppEventsIdle");
-  RunGuarded("AppEventsIdle", {
-                                  {"populatecrossbar", [] { TraceLine("populatecrossbar passed"); }},
-                                  {"startuperrors", [this] { startupErrors_.clear(); }},
-                                  {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
-                                  {"pluginaddtolist", [] { TraceLine("pluginaddtolist passed"); }},
-                                  {"ChargerDrivers",
-                                   [this] {
-                                     if (preview_) preview_->ChargerDrivers();
-                                     TraceLine("ChargerDrivers passed");
-                                   }},
-                                  {"sourcesactivated", [this] { sourcesActivated_ = true; }},
-                                  {"activervideo",
-                                   [this] {
-                                     if (preview_ && parameters_.SourceVideo)
-                                       preview_->ActivateVideoByName(parameters_.SourceVideo->value);
-                                     TraceLine("activervideo passed");
-                                   }},
-                                  {"activeraudio",
-                                   [this] {
-                                     if (preview_ && parameters_.SourceAudio)
-                                       preview_->ActivateAudioByName(parameters_.SourceAudio->value);
-                                     TraceLine("activeraudio passed");
-                                   }},
-                                  {"activerformatcapture", [] { TraceLine("activerformatcapture passed"); }},
-                                  {"play",
-                                   [this] {
-                                     if (preview_) {
-                                       TCaptureEngine& engine = preview_->engine();
-                                       if (parameters_.Volume) SetMonitorVolume(engine, parameters_.Volume->value);
-                                       if (parameters_.Mpeg2RatioNormal)
-                                         engine.mpeg2RatioNormal = parameters_.Mpeg2RatioNormal->value;
-                                       if (!engine.previewHasSound) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
-                                       preview_->Play();
-                                     }
-                                     TraceLine("play passed");
-                                   }},
-                                  {"flip", [] { TraceLine("flip passed"); }},
-                                  {"incruster.execute", [] { TraceLine("incruster.execute passed"); }},
-                                  {"images", [] { TraceLine("images passed"); }},
-                                  {"setsystem", [] { TraceLine("setsystem passed"); }},
-                                  {"erreur", [] { TraceLine("erreur passed"); }},
-                              });
+  RunGuarded("AppEventsIdle",
+             {
+                 {"populatecrossbar", kNotBuiltYet},
+                 {"startuperrors", [this] { startupErrors_.clear(); }},
+                 {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
+                 {"pluginaddtolist", kNotBuiltYet},
+                 {"ChargerDrivers",
+                  [this] {
+                    if (!preview_) return;
+                    if (preview_->ChargerDrivers())
+                      TraceLine("ChargerDrivers passed");
+                    else
+                      startupErrors_ += QString::fromUtf8(texts::kSourcesNotLoaded) + '\n';
+                  }},
+                 {"sourcesactivated", [this] { sourcesActivated_ = true; }},
+                 {"activervideo",
+                  [this] {
+                    if (!preview_ || !parameters_.SourceVideo) return;
+                    preview_->ActivateVideoByName(parameters_.SourceVideo->value);
+                    TraceLine("activervideo passed");
+                  }},
+                 {"activeraudio",
+                  [this] {
+                    if (!preview_ || !parameters_.SourceAudio) return;
+                    preview_->ActivateAudioByName(parameters_.SourceAudio->value);
+                    TraceLine("activeraudio passed");
+                  }},
+                 {"activerformatcapture", kNotBuiltYet},
+                 {"play",
+                  [this] {
+                    if (!preview_) return;
+                    {
+                      TCaptureEngine& engine = preview_->engine();
+                      if (parameters_.Volume) SetMonitorVolume(engine, parameters_.Volume->value);
+                      if (parameters_.Mpeg2RatioNormal) engine.mpeg2RatioNormal = parameters_.Mpeg2RatioNormal->value;
+                      if (!engine.previewHasSound) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
+                      preview_->Play();
+                    }
+                    TraceLine("play passed");
+                  }},
+                 {"flip", kNotBuiltYet},
+                 {"incruster.execute", kNotBuiltYet},
+                 {"images", kNotBuiltYet},
+                 {"setsystem", kNotBuiltYet},
+                 {"notifier",
+                  [this] {
+                    // "Notifier" off: the graph's device-lost event is
+                    // followed; on: the device changes.
+                    if (!preview_) return;
+                    preview_->SetDeviceLostHandler(parameters_.Notifier && !parameters_.Notifier->value);
+                    preview_->SetFollowDeviceChanges(
+                        [this] { return !startupFlag_ && parameters_.Notifier && parameters_.Notifier->value; });
+                  }},
+                 {"erreur",
+                  [this] {
+                    // Shown in the status bar until the error panel exists.
+                    if (!startupErrors_.isEmpty()) ShowProblem(startupErrors_.trimmed());
+                    TraceLine("erreur passed");
+                  }},
+             });
   // Always, whatever failed above.
   if (environment_.inhibitScreenSaver) {
     screenSaver_ = std::make_unique<ScreenSaverInhibitor>();
@@ -299,9 +325,10 @@ void TCaptureForm::closeEvent(QCloseEvent* event) {
     return;
   }
   if (!preferences_->CloseQueryHook([this] { FormCloseQuery(); })) {
-    // The save question was closed unanswered: the program goes on. The
-    // preview, once it exists, is rebuilt here.
+    // The save question was closed unanswered: the program goes on with
+    // its preview rebuilt.
     event->ignore();
+    RebuildPreview();
     return;
   }
   closeHooked_ = false;
@@ -310,8 +337,13 @@ void TCaptureForm::closeEvent(QCloseEvent* event) {
 
 void TCaptureForm::FormCloseQuery() {
   TraceLine("Enter FormCloseQuery");
-  // Capture, sources, graph and camcorder windows are stopped and released
-  // here by their owners once they exist.
+  // Not built yet, each with the work that brings it: leaving full screen
+  // (F2), stopping a capture and finishing its files (F3), the camcorder
+  // windows (F6) and the Windows Media profiles (F8).
+  if (preview_) {
+    preview_->ReleaseSources();  // F4 and F5: video, then audio, then the graph
+    preview_->ClearSources();    // F7
+  }
   TraceLine("Exit FormCloseQuery");
 }
 
@@ -326,10 +358,26 @@ void TCaptureForm::gpSavePrefs() {
   am_.SaveToPrefs(*preferences_);
 }
 
+void TCaptureForm::RebuildPreview() {
+  if (!preview_) return;
+  const QString video = preview_->SelectedVideoName(), audio = preview_->SelectedAudioName();
+  if (!preview_->ChargerDrivers()) return;
+  preview_->ActivateVideoByName(video);
+  preview_->ActivateAudioByName(audio);
+  preview_->Play();
+}
+
 void TCaptureForm::SauverPrefs() {
   if (!parameterList_ || parameterList_->mode() == TSavePreferences::spNone || !parameters_.FreezeCapture) return;
   try {
     parameters_.PanneauActif->value = static_cast<std::uint8_t>(sidePanels_->currentIndex());
+    if (preview_) {
+      // The sources chosen, also when the close has released them.
+      if (const QString video = preview_->SelectedVideoName(); !video.isEmpty() && parameters_.SourceVideo)
+        parameters_.SourceVideo->value = video;
+      if (const QString audio = preview_->SelectedAudioName(); !audio.isEmpty() && parameters_.SourceAudio)
+        parameters_.SourceAudio->value = audio;
+    }
   } catch (...) {
     qCWarning(lcStartup) << "SauverPrefs: the window state was not all copied";
   }

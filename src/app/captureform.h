@@ -93,6 +93,8 @@ class TCaptureForm : public QMainWindow {
   void FormDestroy();
   void TntFormResize();
   void SauverPrefs();
+  // After a refused close: the sources listed and previewed again.
+  void RebuildPreview();
 
   void gpChangeMode(TSavePreferences mode);
   void gpLoadPrefs();

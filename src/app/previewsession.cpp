@@ -37,7 +37,9 @@ TPreviewSession::TPreviewSession(TCaptureEngine& engine, QObject* parent)
   videoDevices_.beforeRemoval = release;
   audioDevices_.beforeRemoval = release;
   engine_.graph().onEvent = [this](const graph::GraphEvent& event) { OnGraphEvent(event); };
-  connect(enumerator_.get(), &TDeviceEnumerator::devicesChanged, this, &TPreviewSession::OnDevicesChanged);
+  connect(enumerator_.get(), &TDeviceEnumerator::devicesChanged, this, [this] {
+    if (followChanges_ && followChanges_()) OnDevicesChanged();
+  });
   // The device of a current source unplugged: said at once, the sources are
   // rebuilt when the changes have settled.
   connect(enumerator_.get(), &TDeviceEnumerator::deviceRemoved, this, [this](const QString& identity) {
@@ -75,16 +77,8 @@ void TPreviewSession::ReleaseCurrent(TCaptureDevice& device) {
 bool TPreviewSession::ChargerDrivers() {
   const TCaptureEngine::Change change(engine_);
   if (!change.accepted()) return Refused("ChargerDrivers");
-  TCaptureContext& context = engine_.context;
   // The sources are made anew: the current ones are released first.
-  if (context.CurrentVideoSource) {
-    lastVideo_ = context.CurrentVideoSource->Name;
-    DeactivateVideoSource(engine_, *context.CurrentVideoSource, true);
-  }
-  if (context.CurrentAudioSource) {
-    lastAudio_ = context.CurrentAudioSource->Name;
-    DeactivateAudioSource(engine_, *context.CurrentAudioSource, true);
-  }
+  ReleaseSources();
   const std::optional<std::vector<TDeviceMoniker>> devices = enumerator_->Devices();
   if (!devices) {
     qCWarning(lcSession) << "the devices could not be listed";
@@ -136,6 +130,33 @@ bool TPreviewSession::Play(QString* error) {
   return false;
 }
 
+void TPreviewSession::ReleaseSources() {
+  TCaptureContext& context = engine_.context;
+  if (context.CurrentVideoSource) {
+    lastVideo_ = context.CurrentVideoSource->Name;
+    DeactivateVideoSource(engine_, *context.CurrentVideoSource, true);
+  }
+  if (context.CurrentAudioSource) {
+    lastAudio_ = context.CurrentAudioSource->Name;
+    DeactivateAudioSource(engine_, *context.CurrentAudioSource, true);
+  }
+  Stop(engine_);
+}
+
+void TPreviewSession::ClearSources() {
+  ReleaseSources();
+  videoSources_.clear();
+  audioSources_.clear();
+}
+
+QString TPreviewSession::SelectedVideoName() const {
+  return engine_.context.CurrentVideoSource ? CurrentVideoName() : lastVideo_;
+}
+
+QString TPreviewSession::SelectedAudioName() const {
+  return engine_.context.CurrentAudioSource ? CurrentAudioName() : lastAudio_;
+}
+
 QStringList TPreviewSession::VideoSourceNames() const { return NamesOf(videoSources_); }
 QStringList TPreviewSession::AudioSourceNames() const { return NamesOf(audioSources_); }
 
@@ -152,6 +173,7 @@ QString TPreviewSession::CurrentAudioName() const {
 void TPreviewSession::OnGraphEvent(const graph::GraphEvent& event) {
   using Kind = graph::GraphEvent::Kind;
   if (event.kind == Kind::DeviceLost) {
+    if (!deviceLostHandler_) return;  // device changes are followed instead
     qCWarning(lcSession) << "device lost:" << QString::fromStdString(event.source) << event.message.c_str();
     emit problem(QString::fromUtf8(texts::kDeviceLost).arg(QString::fromStdString(event.source)));
     // A device that fails again right after a restart is left stopped.
@@ -167,8 +189,8 @@ void TPreviewSession::OnGraphEvent(const graph::GraphEvent& event) {
 }
 
 void TPreviewSession::OnDevicesChanged() {
-  const QString video = engine_.context.CurrentVideoSource ? CurrentVideoName() : lastVideo_;
-  const QString audio = engine_.context.CurrentAudioSource ? CurrentAudioName() : lastAudio_;
+  const QString video = SelectedVideoName();
+  const QString audio = SelectedAudioName();
   ChargerDrivers();
   ActivateVideoByName(video);
   ActivateAudioByName(audio);

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,21 @@ class TPreviewSession : public QObject {
   // Runs the preview; false with the reason.
   bool Play(QString* error = nullptr);
 
+  // Deactivates the current video source, then the audio source, and stops
+  // the graph; their names are kept for the next activation.
+  void ReleaseSources();
+  // Empties the source lists (the devices stay listed).
+  void ClearSources();
+  // The sources the user chose: the current ones, else the last released.
+  QString SelectedVideoName() const;
+  QString SelectedAudioName() const;
+
+  // The graph's device-lost event is followed only while the handler is
+  // installed (the "Notifier" option off); device changes only while
+  // `followChanges` answers true (not starting up, "Notifier" on).
+  void SetDeviceLostHandler(bool installed) { deviceLostHandler_ = installed; }
+  void SetFollowDeviceChanges(std::function<bool()> followChanges) { followChanges_ = std::move(followChanges); }
+
   QStringList VideoSourceNames() const;
   QStringList AudioSourceNames() const;
   QString CurrentVideoName() const;
@@ -61,5 +77,7 @@ class TPreviewSession : public QObject {
   std::vector<std::unique_ptr<TAudioSource>> audioSources_;
   QString lastVideo_, lastAudio_;
   QElapsedTimer sinceRestart_;
+  bool deviceLostHandler_ = false;
+  std::function<bool()> followChanges_;
   static constexpr int kRestartPauseMs = 3000;
 };
