@@ -85,9 +85,20 @@ inline constexpr char kPreviewVideoFailed[] = "Impossible d'afficher la source v
 inline constexpr char kPreviewAudioFailed[] = "Impossible d'écouter la source audio « %1 ».";
 inline constexpr char kPreviewDoesNotRun[] = "La prévisualisation ne démarre pas : %1";
 inline constexpr char kPreviewError[] = "Erreur de la prévisualisation : %1";
-// Appended to the start-up errors when the devices cannot be listed.
-inline constexpr char kSourcesNotLoaded[] = "impossible de charger les sources vidéo.";
 inline constexpr char kDeviceLost[] = "Le périphérique de la source « %1 » ne répond plus.";
 inline constexpr char kNoSoundOutput[] = "Aucune sortie son : la prévisualisation est muette.";
+
+}  // namespace texts
+
+namespace texts {
+
+// Recording (our own wording, for what the capture path reports).
+inline constexpr char kCaptureBusy[] = "Une autre opération sur le graphe est en cours : réessayez.";
+inline constexpr char kCaptureNoVideoSource[] = "Aucune source vidéo n'est active.";
+inline constexpr char kCaptureNotBuilt[] = "Impossible de préparer la capture au format « %1 ».";
+inline constexpr char kCaptureDoesNotRun[] = "La capture ne démarre pas : %1";
+inline constexpr char kCaptureNotFinished[] = "Le fichier « %1 » n'a pas pu être terminé.";
+inline constexpr char kCaptureCutFailed[] = "La coupure vers « %1 » a échoué.";
+inline constexpr char kCaptureNotRecording[] = "Aucune capture n'est en cours.";
 
 }  // namespace texts

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include <QApplication>
 #include <QTimer>
 
@@ -126,6 +129,22 @@ TEST(CommandEngine, prefixes_choose_the_handler_of_a_toggle) {
   EXPECT_EQ(commands.RunCommandLine({"-fs"}), QStringList{"tafullscreen off"});
   EXPECT_EQ(commands.RunCommandLine({"+fs=x"}), QStringList{"tafullscreen on x"});
   EXPECT_EQ(commands.RunCommandLine({"+fs"}), QStringList{"tafullscreen on "});
+}
+
+TEST(CommandEngine, commands_wait_while_the_graph_is_being_changed) {
+  Commands commands;
+  bool busy = true;
+  commands.engine.GraphBusy = [&busy] { return busy; };
+  // Queued while a change of the graph is under way: nothing runs yet.
+  EXPECT_EQ(commands.RunScript({"+fs"}), QStringList{});
+  EXPECT_FALSE(commands.fullScreen->IsChecked());
+  busy = false;
+  QElapsedTimer clock;
+  clock.start();
+  while (!commands.fullScreen->IsChecked() && clock.elapsed() < 2000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_TRUE(commands.fullScreen->IsChecked());
+  EXPECT_EQ(commands.log, QStringList{"tafullscreen on "});
 }
 
 TEST(CommandEngine, a_shared_switch_reaches_the_first_command_only) {

@@ -9,11 +9,11 @@
 // The parts of a cut are FILE, then FILE with "-2", "-3"... before the
 // extension. At the end it prints the frames written and dropped, and it
 // exits non-zero when a file could not be finished.
-#include <QGuiApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
 
@@ -22,6 +22,7 @@
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
 #include "capture/systemdevices.h"
+#include "control/capturesession.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_superposer.h"
 #include "media/formats/fpsunit.h"
@@ -130,17 +131,13 @@ int main(int argc, char** argv) {
   if (parser.isSet(overlay)) ShowCamcorderDate(engine, 5);
   TCaptureSettings settings;
   const QString file = files.first();
-  if (!BuildCaptureGraph(engine, formatCode, file.toStdString(), settings)) {
-    Say(QStringLiteral("Impossible de préparer la capture au format « %1 ».").arg(parser.value(format)));
+  TCaptureSession session(engine);
+  const auto fail = [](const TOutcome& outcome) {
+    Say(outcome.failure().Text());
     return 1;
-  }
+  };
+  if (const TOutcome started = session.Start(formatCode, file, settings); !started) return fail(started);
   graph::DroppedFrameCounter dropped(CurrentCaptureBranch(engine)->entries.front().get());
-  std::string error;
-  if (!Play(engine, &error)) {
-    Say(QStringLiteral("La capture ne démarre pas : %1").arg(QString::fromStdString(error)));
-    KillCaptureGraph(engine);
-    return 1;
-  }
 
   // Image/Image: one frame let through per interval.
   QTimer grab;
@@ -149,7 +146,6 @@ int main(int argc, char** argv) {
     grab.start(intervalMs);
     engine.dm().ControlFilter().pass = true;
   }
-  std::uint64_t written = 0;
   bool allFinished = true;
   int part = 1;
   QElapsedTimer clock;
@@ -158,28 +154,25 @@ int main(int argc, char** argv) {
     const int untilCut = cutMs > 0 ? cutMs * part - static_cast<int>(clock.elapsed()) : totalMs;
     RunFor(std::max(1, std::min<int>(untilCut, totalMs - static_cast<int>(clock.elapsed()))));
     if (cutMs > 0 && clock.elapsed() >= cutMs * part && clock.elapsed() < totalMs) {
-      const auto finishedPart = CurrentCaptureBranch(engine)->videoFrames;
       ++part;
-      const bool cut = CutCaptureFile(engine, PartName(file, part).toStdString(), settings);
-      written += finishedPart->load();
-      if (!cut) {
-        Say(QStringLiteral("La coupure vers « %1 » a échoué.").arg(PartName(file, part)));
+      if (const TOutcome cut = session.Cut(PartName(file, part)); !cut) {
+        Say(cut.failure().Text());
         allFinished = false;
         break;
       }
     }
   }
   grab.stop();
-  const bool finished = FinishCaptureFile(engine);
-  if (CurrentCaptureBranch(engine)) written += CurrentCaptureBranch(engine)->videoFrames->load();
-  Stop(engine);
-  KillCaptureGraph(engine);
-  allFinished = allFinished && finished && !graphError;
-  if (formatCode == fcImageByImage && finished) SetAviFrameRate(file, 25);
+  const std::uint64_t droppedFrames = dropped.dropped();
+  const TOutcome stopped = session.Stop();
+  if (!stopped) Say(stopped.failure().Text());
+  const std::uint64_t written = session.framesWritten();
+  allFinished = allFinished && stopped.ok() && !graphError;
+  if (formatCode == fcImageByImage && stopped.ok()) SetAviFrameRate(file, 25);
   DeactivateVideoSource(engine, *videoSource, true);
   if (audioSource) DeactivateAudioSource(engine, *audioSource, true);
   std::printf("images écrites : %llu\nimages perdues : %llu\nfichiers : %d\n", static_cast<unsigned long long>(written),
-              static_cast<unsigned long long>(dropped.dropped()), part);
+              static_cast<unsigned long long>(droppedFrames), part);
   if (!allFinished) Say("Un fichier n'a pas pu être terminé.");
   return allFinished ? 0 : 1;
 }

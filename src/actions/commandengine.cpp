@@ -1,5 +1,7 @@
 #include "actions/commandengine.h"
 
+#include <QTimer>
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -90,6 +92,14 @@ void TCustomScript::Queue(const ParsedCommand& command, bool fromScript) {
 }
 
 void TCustomScript::RunQueue() {
+  const auto busy = [this] { return GraphBusy && GraphBusy(); };
+  if (executing_) return;  // the running queue takes the new commands in turn
+  if (busy()) {
+    QTimer::singleShot(50, [this, alive = std::weak_ptr<int>(alive_)] {
+      if (!alive.expired()) RunQueue();
+    });
+    return;
+  }
   stop_ = false;
   executing_ = true;
   for (qsizetype i = 0; i < queue_.size() && !stop_; ++i) {
@@ -98,7 +108,7 @@ void TCustomScript::RunQueue() {
     if (!action) continue;  // gone while the queue ran
     TActionContext& context = action->context();
     context.proceed = true;
-    QCoreApplication::processEvents();
+    if (!busy()) QCoreApplication::processEvents();
     if (!command.action || !action->isEnabled()) continue;
     context.arguments = QStringList{command.argument};
     switch (command.kind) {
@@ -116,7 +126,7 @@ void TCustomScript::RunQueue() {
     }
     if (const auto handler = action->ExecuteHandler()) handler(nullptr);
     if (command.action && action->AutoCheck) action->SetChecked(!action->IsChecked());
-    QCoreApplication::processEvents();
+    if (!busy()) QCoreApplication::processEvents();
   }
   queue_.clear();
   executing_ = false;

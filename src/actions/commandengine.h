@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class TActionList;
 class TCustomSuperAction;
@@ -50,6 +51,10 @@ class TCustomScript {
   TCustomSuperAction* DefaultAction = nullptr;
   // Called after the queue has run when one command was "quit".
   std::function<void()> OnQuit;
+  // True while the media graph is being changed. The queue does not let the
+  // window process events then (a queued command would change a half-built
+  // graph), and a queue run from inside such a change is put off.
+  std::function<bool()> GraphBusy;
 
   bool Executing() const { return executing_; }
   void Stop() { stop_ = true; }
@@ -66,6 +71,8 @@ class TCustomScript {
   bool executing_ = false;
   bool stop_ = false;
   bool quit_ = false;
+  // Lets a put-off run know whether the script still exists.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 // A command file, "Lancer script".

@@ -250,7 +250,7 @@ void TCaptureForm::AppEventsIdle() {
                     if (preview_->ChargerDrivers())
                       TraceLine("ChargerDrivers passed");
                     else
-                      startupErrors_ += QString::fromUtf8(texts::kSourcesNotLoaded) + '\n';
+                      startupErrors_ += QString::fromUtf8(texts::kCannotLoadVideoSources) + '\n';
                   }},
                  {"sourcesactivated", [this] { sourcesActivated_ = true; }},
                  {"activervideo",

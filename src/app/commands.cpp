@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "app/captureform.h"
+#include "capture/captureengine.h"
 #include "texts.h"
 
 namespace {
@@ -68,10 +69,13 @@ void TCaptureForm::CreateCommands() {
     addAction(action);
     al_.Add(action);
   }
+  const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;
   switch_.OnQuit = [this] { close(); };
+  switch_.GraphBusy = graphBusy;
   script_.actionlist = &al_;
   script_.OnQuit = [this] { close(); };
+  script_.GraphBusy = graphBusy;
 }
 
 void TCaptureForm::CreateApplicationManagerCommands() {

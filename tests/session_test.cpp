@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include "capture/captureengine.h"
+#include "capture/preview.h"
+#include "capture/simulated/simulateddevices.h"
+#include "control/capturesession.h"
+#include "support/aviwalk.h"
+
+namespace {
+
+// An engine previewing the simulated camcorder, and a session on it.
+class Session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    devices_.Refresh(TSimulatedDeviceProvider(1).Devices(), [](TDeviceKind k) { return k == dkDV || k == dkVideo; });
+    videoSources_ = VideoSourcesOf(devices_);
+    audioSources_ = AudioSourcesOf(devices_);
+    engine_ = std::make_unique<TCaptureEngine>();
+    session_ = std::make_unique<TCaptureSession>(*engine_);
+  }
+  void TearDown() override {
+    session_.reset();
+    engine_.reset();
+  }
+  void Preview(const QString& name) {
+    for (auto& source : videoSources_)
+      if (source->Name == name) ASSERT_TRUE(ActivateVideoSource(*engine_, *source));
+    ASSERT_TRUE(Play(*engine_));
+  }
+  static void Wait(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  QString File(const char* name) const { return dir_.filePath(name); }
+
+  QTemporaryDir dir_;
+  TCaptureDeviceList devices_;
+  std::vector<std::unique_ptr<TVideoSource>> videoSources_;
+  std::vector<std::unique_ptr<TAudioSource>> audioSources_;
+  std::unique_ptr<TCaptureEngine> engine_;
+  std::unique_ptr<TCaptureSession> session_;
+};
+
+}  // namespace
+
+TEST_F(Session, failures_come_back_with_a_reason_in_french) {
+  const TOutcome none = session_->Start(2, File("x.avi"), {});
+  ASSERT_FALSE(none);
+  EXPECT_EQ(none.failure().reason, TCaptureFailure::Reason::NoVideoSource);
+  EXPECT_EQ(none.failure().Text(), "Aucune source vidéo n'est active.");
+  EXPECT_EQ(session_->Stop().failure().Text(), "Aucune capture n'est en cours.");
+
+  // The MPEG encoder's program stream goes into no AVI writer: nothing is
+  // left of the branch and the preview runs again.
+  Preview("Encodeur MPEG-2 simulé");
+  const int preview = engine_->graph().ElementCount();
+  const TOutcome refused = session_->Start(5, File("refus.avi"), {});
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.failure().Text(), "Impossible de préparer la capture au format « avi natif ».");
+  EXPECT_EQ(engine_->graph().ElementCount(), preview);
+  EXPECT_TRUE(engine_->graph().Running());
+  EXPECT_FALSE(session_->recording());
+}
+
+TEST_F(Session, a_change_asked_for_while_another_is_under_way_is_refused) {
+  Preview("DV Source - Video");
+  {
+    const TCaptureEngine::Change change(*engine_);  // a graph change that pumps events
+    const TOutcome refused = session_->Start(2, File("x.avi"), {});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.failure().reason, TCaptureFailure::Reason::Busy);
+    EXPECT_FALSE(session_->recording());
+  }
+  EXPECT_TRUE(session_->Start(2, File("x.avi"), {}).ok());
+  EXPECT_TRUE(session_->Stop().ok());
+}
+
+TEST_F(Session, start_cut_stop_writes_every_frame_into_the_parts) {
+  Preview("DV Source - Video");
+  ASSERT_TRUE(session_->Start(2, File("part.avi"), {}).ok());
+  Wait(1000);
+  ASSERT_TRUE(session_->Cut(File("part-2.avi")).ok());
+  Wait(1000);
+  ASSERT_TRUE(session_->Stop().ok());
+  EXPECT_TRUE(engine_->graph().Running());  // back to the preview
+  EXPECT_EQ(session_->files(), (QStringList{File("part.avi"), File("part-2.avi")}));
+  std::uint64_t frames = 0;
+  for (const QString& file : session_->files()) {
+    const AviContents avi = ReadAvi(file, false);
+    EXPECT_TRUE(avi.valid) << file.toStdString();
+    EXPECT_GT(avi.video.size(), 10u);
+    frames += avi.video.size();
+  }
+  EXPECT_EQ(frames, session_->framesWritten());
+}
