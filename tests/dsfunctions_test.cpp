@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "media/formats/dsfunctions.h"
+#include "media/formats/riff.h"
 #include "platform/soundoutput.h"
 #include "support/tempfolder.h"
 
@@ -77,7 +78,7 @@ TEST(MediaUtilities, beeps_are_short_8_bit_mono_clips) {
   for (const Expected& beep : {Expected{":/sounds/beep0.wav", 649}, Expected{":/sounds/beep1.wav", 635}}) {
     QFile file(beep.resource);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << beep.resource;
-    const auto clip = sound::ParseWave(file.readAll());
+    const auto clip = riff::ParseWave(file.readAll());
     ASSERT_TRUE(clip) << beep.resource;
     EXPECT_EQ(clip->channels, 1);
     EXPECT_EQ(clip->sampleRate, 11025);
@@ -90,21 +91,21 @@ TEST(MediaUtilities, beeps_are_short_8_bit_mono_clips) {
 }
 
 TEST(MediaUtilities, wave_reader_refuses_what_it_cannot_play) {
-  EXPECT_FALSE(sound::ParseWave(""));
-  EXPECT_FALSE(sound::ParseWave("RIFF\x10\0\0\0AVI LIST"));
+  EXPECT_FALSE(riff::ParseWave(""));
+  EXPECT_FALSE(riff::ParseWave("RIFF\x10\0\0\0AVI LIST"));
   QFile file(":/sounds/beep0.wav");
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray wave = file.readAll();
   // Cut in the middle of the samples: what is there is kept.
-  const auto cut = sound::ParseWave(wave.left(100));
+  const auto cut = riff::ParseWave(wave.left(100));
   ASSERT_TRUE(cut);
   EXPECT_EQ(cut->samples.size(), 100 - 44);
   // Compressed formats are refused.
   QByteArray compressed = wave;
   compressed[20] = 0x55;
-  EXPECT_FALSE(sound::ParseWave(compressed));
+  EXPECT_FALSE(riff::ParseWave(compressed));
   // A chunk size that points far past the end does not read past it.
   QByteArray huge = wave.left(36);
   huge += QByteArray("LIST\xFF\xFF\xFF\x7F", 8);
-  EXPECT_FALSE(sound::ParseWave(huge));
+  EXPECT_FALSE(riff::ParseWave(huge));
 }

@@ -262,10 +262,10 @@ void TRectAction::ApplyText(const QString& text) {
   if (const auto rect = TextToRect(text)) SetValue(*rect);
 }
 TRectValue TRectAction::ReadValue(TOrbelinPreferences& preferences, const TRectValue& fallback) const {
-  return TRectValue::FromRect(preferences.ReadRect(ScriptName, fallback.ToRect()));
+  return TRectValue::FromQRect(preferences.ReadRect(ScriptName, fallback.ToQRect()));
 }
 bool TRectAction::WriteValue(TOrbelinPreferences& preferences, const TRectValue& value) const {
-  return preferences.WriteRect(ScriptName, value.ToRect());
+  return preferences.WriteRect(ScriptName, value.ToQRect());
 }
 
 // --- Check ----------------------------------------------------------------

@@ -4,6 +4,8 @@
 // themselves to the script engine and take their value from the command line.
 #pragma once
 
+#include "platform/shellutils.h"
+
 #include <QAction>
 #include <QHash>
 #include <QList>
@@ -25,14 +27,7 @@ struct ScriptProcedure {
 };
 
 // The stored rectangle: four edges, right and bottom exclusive.
-struct TRectValue {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  bool operator==(const TRectValue&) const = default;
-  static TRectValue FromRect(const QRect& rect) {
-    return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
-  }
-  QRect ToRect() const { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
-};
+using TRectValue = shell::Rect;
 
 class TCustomAbstractAction : public QAction {
   Q_OBJECT

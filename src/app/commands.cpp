@@ -98,11 +98,11 @@ void TCaptureForm::CreateApplicationManagerCommands() {
     const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
     const QSize area = shown ? shown->availableGeometry().size() : size();
     const QPoint topLeft((area.width() - width()) / 2, (area.height() - height()) / 2);
-    value = TRectValue::FromRect(QRect(topLeft, size()));
+    value = TRectValue::FromQRect(QRect(topLeft, size()));
   };
-  raFormSave->InternalBeforeSave = [this](TRectValue& value) { value = TRectValue::FromRect(geometry()); };
+  raFormSave->InternalBeforeSave = [this](TRectValue& value) { value = TRectValue::FromQRect(geometry()); };
   raFormSave->InternalApply = [this, raFormSave] {
-    const QRect bounds = raFormSave->value().ToRect();
+    const QRect bounds = raFormSave->value().ToQRect();
     if (bounds.width() >= minimumWidth() && bounds.height() >= minimumHeight()) setGeometry(bounds);
   };
   am_.Add(raFormSave);

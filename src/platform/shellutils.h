@@ -4,6 +4,7 @@
 // answer false.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <optional>
 
@@ -65,12 +66,16 @@ QString FloatToText(double value);
 // arithmetic, truncating). Nothing changes when a or b is not positive.
 void FitSizeToRatio(int& width, int& height, int a, int b);
 
+// A rectangle by its four edges, right and bottom exclusive: the form the
+// preferences, the macros and the picture code all use.
 struct Rect {
   int left = 0;
   int top = 0;
   int right = 0;
   int bottom = 0;
   bool operator==(const Rect&) const = default;
+  static Rect FromQRect(const QRect& rect) { return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1}; }
+  QRect ToQRect() const { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
 };
 
 // The largest rectangle of ratio a:b centred in the source; the empty

@@ -3,54 +3,12 @@
 #include <gst/app/gstappsrc.h>
 
 #include <QLoggingCategory>
-#include <QtEndian>
 
 #include "platform/gstreamer.h"
 
 Q_LOGGING_CATEGORY(lcSound, "tessivo.sound")
 
 namespace sound {
-namespace {
-
-constexpr int kRiffHeaderSize = 12;
-constexpr int kChunkHeaderSize = 8;
-constexpr int kFmtMinimumSize = 16;
-constexpr quint16 kFormatPcm = 1;
-
-quint32 ReadU32(const char* p) { return qFromLittleEndian<quint32>(p); }
-quint16 ReadU16(const char* p) { return qFromLittleEndian<quint16>(p); }
-
-}  // namespace
-
-std::optional<PcmClip> ParseWave(const QByteArray& wave) {
-  if (wave.size() < kRiffHeaderSize || !wave.startsWith("RIFF") || wave.mid(8, 4) != "WAVE") return std::nullopt;
-  std::optional<PcmClip> clip;
-  bool haveFormat = false;
-  qsizetype pos = kRiffHeaderSize;
-  while (pos + kChunkHeaderSize <= wave.size()) {
-    const char* chunk = wave.constData() + pos;
-    const quint32 size = ReadU32(chunk + 4);
-    const qsizetype bodyStart = pos + kChunkHeaderSize;
-    const qsizetype available = wave.size() - bodyStart;
-    const qsizetype body = std::min<qsizetype>(size, available);
-    if (memcmp(chunk, "fmt ", 4) == 0 && body >= kFmtMinimumSize) {
-      const char* fmt = chunk + kChunkHeaderSize;
-      if (ReadU16(fmt) != kFormatPcm) return std::nullopt;
-      clip.emplace();
-      clip->channels = ReadU16(fmt + 2);
-      clip->sampleRate = static_cast<int>(ReadU32(fmt + 4));
-      clip->bitsPerSample = ReadU16(fmt + 14);
-      haveFormat = true;
-    } else if (memcmp(chunk, "data", 4) == 0 && haveFormat) {
-      clip->samples = wave.mid(bodyStart, body);
-      const bool supported = clip->channels >= 1 && clip->channels <= 8 && clip->sampleRate > 0 &&
-                             (clip->bitsPerSample == 8 || clip->bitsPerSample == 16);
-      return supported ? clip : std::nullopt;
-    }
-    pos = bodyStart + qsizetype{size} + (size & 1);  // chunks are word-aligned
-  }
-  return std::nullopt;
-}
 
 bool PlayClip(const PcmClip& clip, std::chrono::milliseconds timeout) {
   gst::EnsureInitialised();

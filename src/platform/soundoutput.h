@@ -8,17 +8,14 @@
 
 namespace sound {
 
-// What a PCM WAVE file holds: its format and where its samples are.
+// Uncompressed sound: its format and its samples (riff::ParseWave reads
+// one from a WAVE file).
 struct PcmClip {
   int channels = 0;
   int sampleRate = 0;
   int bitsPerSample = 0;
   QByteArray samples;
 };
-
-// Reads an uncompressed PCM WAVE file held in memory. A data chunk that claims
-// more bytes than the file has is cut to what is there.
-std::optional<PcmClip> ParseWave(const QByteArray& wave);
 
 // Plays the clip to its end and returns then, or after the timeout. Without a
 // sound output it returns false at once and plays nothing.

@@ -135,11 +135,11 @@ QString TOrbelinPreferences::ReadString(const QString& name, const QString& defa
 QRect TOrbelinPreferences::ReadRect(const QString& name, const QRect& defaultValue) {
   if (mode_ == TSavePreferences::spNone) return defaultValue;
   if (!store_->OpenKey(name, false)) return defaultValue;
-  StoredRect rect;
+  shell::Rect rect;
   const bool found = store_->ReadInteger("Top", rect.top) && store_->ReadInteger("Left", rect.left) &&
                      store_->ReadInteger("Right", rect.right) && store_->ReadInteger("Bottom", rect.bottom);
   store_->CloseKey();
-  return found ? rect.ToRect() : defaultValue;
+  return found ? rect.ToQRect() : defaultValue;
 }
 
 bool TOrbelinPreferences::WriteBool(const QString& name, bool value) {
@@ -152,7 +152,7 @@ bool TOrbelinPreferences::WriteString(const QString& name, const QString& value)
 
 bool TOrbelinPreferences::WriteRect(const QString& name, const QRect& value) {
   if (mode_ == TSavePreferences::spNone || !store_->OpenKey(name, true)) return false;
-  const StoredRect rect = StoredRect::From(value);
+  const shell::Rect rect = shell::Rect::FromQRect(value);
   const bool written = store_->WriteInteger("Left", rect.left) && store_->WriteInteger("Top", rect.top) &&
                        store_->WriteInteger("Right", rect.right) && store_->WriteInteger("Bottom", rect.bottom);
   store_->CloseKey();

@@ -71,11 +71,3 @@ class TOrbelinPreferences {
   std::unique_ptr<TPreferencesMan> store_;
   TSavePreferences mode_ = TSavePreferences::spNone;
 };
-
-// Wraps a rectangle in the stores as its four edges, right and bottom
-// exclusive as the stored form has them.
-struct StoredRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  static StoredRect From(const QRect& rect) { return {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1}; }
-  QRect ToRect() const { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
-};

@@ -2,36 +2,25 @@
 
 #include <cstring>
 
+#include "media/formats/riff.h"
+
 namespace {
 
 constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint32_t kHeadBytesBesidesFormat = 28;  // RIFF, size, WAVE, fmt , size, data, size
-
-void Put16(std::vector<std::uint8_t>& bytes, std::uint16_t value) {
-  bytes.push_back(static_cast<std::uint8_t>(value));
-  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-void PutTag(std::vector<std::uint8_t>& bytes, const char* tag) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(tag[i]));
-}
 
 }  // namespace
 
 std::vector<std::uint8_t> WaveFormatBlock(const TMediaType& type) {
   const auto blockAlign = static_cast<std::uint16_t>(type.channels * type.bitsPerSample / 8);
   std::vector<std::uint8_t> block;
-  Put16(block, kFormatPcm);
-  Put16(block, static_cast<std::uint16_t>(type.channels));
-  Put32(block, static_cast<std::uint32_t>(type.sampleRate));
-  Put32(block, static_cast<std::uint32_t>(type.sampleRate) * blockAlign);
-  Put16(block, blockAlign);
-  Put16(block, static_cast<std::uint16_t>(type.bitsPerSample));
-  Put16(block, 0);  // cbSize
+  riff::Append16(block, kFormatPcm);
+  riff::Append16(block, static_cast<std::uint16_t>(type.channels));
+  riff::Append32(block, static_cast<std::uint32_t>(type.sampleRate));
+  riff::Append32(block, static_cast<std::uint32_t>(type.sampleRate) * blockAlign);
+  riff::Append16(block, blockAlign);
+  riff::Append16(block, static_cast<std::uint16_t>(type.bitsPerSample));
+  riff::Append16(block, 0);  // cbSize
   return block;
 }
 
@@ -39,14 +28,14 @@ std::vector<std::uint8_t> WaveHeader(const std::vector<std::uint8_t>& formatBloc
   const auto headerSize = static_cast<std::uint32_t>(formatBlock.size()) + kHeadBytesBesidesFormat;
   std::vector<std::uint8_t> head;
   head.reserve(headerSize);
-  PutTag(head, "RIFF");
-  Put32(head, headerSize + dataSize - 8);
-  PutTag(head, "WAVE");
-  PutTag(head, "fmt ");
-  Put32(head, static_cast<std::uint32_t>(formatBlock.size()));
+  riff::AppendTag(head, "RIFF");
+  riff::Append32(head, headerSize + dataSize - 8);
+  riff::AppendTag(head, "WAVE");
+  riff::AppendTag(head, "fmt ");
+  riff::Append32(head, static_cast<std::uint32_t>(formatBlock.size()));
   head.insert(head.end(), formatBlock.begin(), formatBlock.end());
-  PutTag(head, "data");
-  Put32(head, dataSize);
+  riff::AppendTag(head, "data");
+  riff::Append32(head, dataSize);
   return head;
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <optional>
 
+#include "media/formats/riff.h"
 #include "platform/soundoutput.h"
 
 namespace {
@@ -42,7 +43,7 @@ DiskFigures QueryDisk(const QString& folder) {
 void PlayResource(const char* path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return;
-  if (const auto clip = sound::ParseWave(file.readAll())) sound::PlayClip(*clip);
+  if (const auto clip = riff::ParseWave(file.readAll())) sound::PlayClip(*clip);
 }
 
 // Digits only: "22" is a number, " 22", "+22" and "" are not.

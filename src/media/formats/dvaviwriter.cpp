@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "media/formats/dvcodes.h"
+#include "media/formats/riff.h"
 
 namespace {
 
@@ -43,14 +44,13 @@ bool TDvAviWriter::Put(const void* data, std::size_t size) {
 }
 
 bool TDvAviWriter::Put32(std::uint32_t value) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                 static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-  return Put(bytes, 4);
+  const auto bytes = riff::Bytes32(value);
+  return Put(bytes.data(), bytes.size());
 }
 
 bool TDvAviWriter::Put16(std::uint16_t value) {
-  const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
-  return Put(bytes, 2);
+  const auto bytes = riff::Bytes16(value);
+  return Put(bytes.data(), bytes.size());
 }
 
 bool TDvAviWriter::Seek(std::uint64_t offset) {

@@ -1,5 +1,7 @@
 #include "media/formats/fpsunit.h"
 
+#include "media/formats/riff.h"
+
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
@@ -8,7 +10,6 @@
 
 namespace {
 
-constexpr qint64 kChunkHeaderBytes = 8;
 constexpr qint64 kScaleOffsetInStreamHeader = 20;  // fccType, fccHandler, dwFlags, priority+language, dwInitialFrames
 constexpr int kMaximumDepth = 16;                  // real files nest four deep; this bounds a hostile one
 constexpr double kMaximumFramesPerSecond = 1000.0;
@@ -19,59 +20,30 @@ class Walker {
   explicit Walker(QIODevice& file) : file_(file), size_(file.size()) {}
 
   AviWalkResult Run() {
-    qint64 position = 0;
-    bool first = true;
-    while (position + kChunkHeaderBytes <= size_) {
-      QByteArray id;
-      qint64 total = 0;
-      if (!Header(position, id, total)) break;
-      if (id != "RIFF") break;  // only RIFF chunks at the top
-      if (first) result_.riff = true;
-      first = false;
-      Walk(position, 0);
-      position += total;
+    for (std::optional<riff::Chunk> chunk = riff::ReadChunk(file_, 0, size_); chunk && chunk->id == "RIFF";
+         chunk = riff::ReadChunk(file_, chunk->position + chunk->total, size_)) {
+      result_.riff = true;  // only RIFF chunks at the top
+      Walk(*chunk, 0);
     }
     return result_;
   }
 
  private:
-  // Reads a chunk header; the total length is cut to what the file holds.
-  bool Header(qint64 position, QByteArray& id, qint64& total) {
-    if (!file_.seek(position)) return false;
-    const QByteArray header = file_.read(kChunkHeaderBytes);
-    if (header.size() < kChunkHeaderBytes) return false;
-    id = header.left(4);
-    const qint64 data = qFromLittleEndian<quint32>(header.constData() + 4);
-    qint64 size = data + (data & 1);
-    const qint64 room = size_ - position - kChunkHeaderBytes;
-    // A last chunk that lacks only its pad byte is whole.
-    if (data > room) result_.truncated = true;
-    size = std::min(size, room);
-    total = kChunkHeaderBytes + size;
-    return true;
-  }
-
-  void Walk(qint64 position, int depth) {
-    QByteArray id;
-    qint64 total = 0;
-    if (!Header(position, id, total) || total == kChunkHeaderBytes) return;
-    const qint64 data = position + kChunkHeaderBytes;
-    if (id == "RIFF" || id == "LIST") {
-      if (total < kChunkHeaderBytes + 4 || !file_.seek(data)) return;
+  void Walk(const riff::Chunk& chunk, int depth) {
+    result_.truncated = result_.truncated || chunk.truncated;
+    if (chunk.total == riff::kChunkHeaderBytes) return;
+    if (chunk.id == "RIFF" || chunk.id == "LIST") {
+      if (chunk.total < riff::kFormHeaderBytes || !file_.seek(chunk.data())) return;
       const QByteArray form = file_.read(4);
       if (form == "movi" || depth >= kMaximumDepth) return;
-      qint64 sub = data + 4;
-      const qint64 end = position + total;
-      while (end - sub > 7) {
-        QByteArray subId;
-        qint64 subTotal = 0;
-        if (!Header(sub, subId, subTotal) || subTotal > end - sub) break;
-        Walk(sub, depth + 1);
-        sub += subTotal;
-      }
-    } else if (id == "strh" && total >= kChunkHeaderBytes + kScaleOffsetInStreamHeader + 8 && file_.seek(data)) {
+      const qint64 end = chunk.position + chunk.total;
+      for (std::optional<riff::Chunk> sub = riff::ReadChunk(file_, chunk.data() + 4, end); sub;
+           sub = riff::ReadChunk(file_, sub->position + sub->total, end))
+        Walk(*sub, depth + 1);
+    } else if (chunk.id == "strh" && chunk.total >= riff::kChunkHeaderBytes + kScaleOffsetInStreamHeader + 8 &&
+               file_.seek(chunk.data())) {
       const QByteArray type = file_.read(4);
-      if (type == "vids" || type == "iavs") result_.scaleOffset = data + kScaleOffsetInStreamHeader;
+      if (type == "vids" || type == "iavs") result_.scaleOffset = chunk.data() + kScaleOffsetInStreamHeader;
     }
   }
 
