@@ -3,11 +3,13 @@
 #include <gst/check/gstharness.h>
 #include <gtest/gtest.h>
 
+#include "media/filters/dvaudioembed.h"
 #include "media/filters/gstfilteradapter.h"
 #include "media/filters/tessivoelements.h"
 #include "media/filters/vx_superposer.h"
 #include "media/filters/vx_wavedest.h"
 #include "platform/gstreamer.h"
+#include "support/dvframes.h"
 
 namespace {
 
@@ -132,4 +134,72 @@ TEST(Elements, pad_templates_hold_one_reference_to_their_caps) {
           << name << " " << GST_PAD_TEMPLATE_NAME_TEMPLATE(GST_PAD_TEMPLATE(t->data));
     g_type_class_unref(klass);
   }
+}
+
+namespace {
+
+// A second of 48 kHz stereo whose left channel counts the pairs from
+// `first`, so that each pair says where it came from.
+GstBuffer* CountingSound(int first, int pairs, GstClockTime pts) {
+  std::vector<std::int16_t> samples(static_cast<std::size_t>(pairs) * 2);
+  for (int i = 0; i < pairs; ++i) {
+    samples[2 * i] = static_cast<std::int16_t>((first + i) % 30000 + 1);
+    samples[2 * i + 1] = 0;
+  }
+  GstBuffer* buffer = gst_buffer_new_memdup(samples.data(), samples.size() * sizeof(std::int16_t));
+  GST_BUFFER_PTS(buffer) = pts;
+  GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(pairs, GST_SECOND, 48000);
+  return buffer;
+}
+
+GstBuffer* FrameAt(GstClockTime pts) {
+  const std::vector<std::uint8_t> frame = MakeDvFrame({});
+  GstBuffer* buffer = gst_buffer_new_memdup(frame.data(), frame.size());
+  GST_BUFFER_PTS(buffer) = pts;
+  GST_BUFFER_DURATION(buffer) = 40 * GST_MSECOND;
+  return buffer;
+}
+
+// The left channel of the sound written into a frame.
+std::vector<std::int16_t> LeftOf(GstBuffer* frame) {
+  GstMapInfo map;
+  gst_buffer_map(frame, &map, GST_MAP_READ);
+  std::vector<std::int16_t> samples(2 * dv::kMaxAudioSamples625);
+  const int pairs = dv::ReadAudio(map.data, map.size, samples.data(), dv::kMaxAudioSamples625);
+  gst_buffer_unmap(frame, &map);
+  std::vector<std::int16_t> left;
+  for (int i = 0; i < pairs; ++i) left.push_back(samples[2 * i]);
+  return left;
+}
+
+}  // namespace
+
+TEST(Elements, dv_sound_goes_with_the_frame_of_its_time) {
+  ASSERT_TRUE(RegisterTessivoPlugin());
+  GstHarness* frames = gst_harness_new_with_padnames(kDvAudioEmbedElement, "video_sink", "src");
+  GstHarness* sound = gst_harness_new_with_element(frames->element, "audio_sink", nullptr);
+  gst_harness_set_src_caps_str(frames, "video/x-dv,systemstream=true");
+  gst_harness_set_src_caps_str(sound, "audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2");
+  // The sound starts 20 ms (960 pairs) after the first frame.
+  ASSERT_EQ(gst_harness_push(sound, CountingSound(0, 9600, 20 * GST_MSECOND)), GST_FLOW_OK);
+  ASSERT_EQ(gst_harness_push(frames, FrameAt(0)), GST_FLOW_OK);
+  gst::MiniObjectPtr<GstBuffer> first(gst_harness_pull(frames));
+  std::vector<std::int16_t> left = LeftOf(first.get());
+  ASSERT_EQ(left.size(), 1920u);
+  EXPECT_EQ(left[959], 0);     // silence until the sound begins
+  EXPECT_EQ(left[960], 1);     // its first pair, at 20 ms
+  EXPECT_EQ(left[1919], 960);  // and on to the frame's end
+  // The next frame goes on where the first stopped.
+  ASSERT_EQ(gst_harness_push(frames, FrameAt(40 * GST_MSECOND)), GST_FLOW_OK);
+  gst::MiniObjectPtr<GstBuffer> second(gst_harness_pull(frames));
+  left = LeftOf(second.get());
+  EXPECT_EQ(left.front(), 961);
+  // A frame 100 ms on finds sound older than itself: one frame's worth is
+  // dropped, so the next frames catch up.
+  ASSERT_EQ(gst_harness_push(frames, FrameAt(200 * GST_MSECOND)), GST_FLOW_OK);
+  gst::MiniObjectPtr<GstBuffer> late(gst_harness_pull(frames));
+  left = LeftOf(late.get());
+  EXPECT_EQ(left.front(), 961 + 1920 + 1920);
+  gst_harness_teardown(sound);
+  gst_harness_teardown(frames);
 }
