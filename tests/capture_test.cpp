@@ -53,6 +53,18 @@ class Capture : public ::testing::Test {
   }
 
   std::string File(const char* name) const { return dir_.filePath(name).toStdString(); }
+
+  // Opens the Image/Image gate and waits until its frame is written (a slow
+  // start must not merge two openings into one).
+  void OpenOnce() {
+    const std::uint64_t before = CurrentCaptureBranch(*engine_)->videoFrames->load();
+    engine_->dm().ControlFilter().pass = true;
+    QElapsedTimer clock;
+    clock.start();
+    while (CurrentCaptureBranch(*engine_)->videoFrames->load() == before && clock.elapsed() < 5000)
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    Wait(100);
+  }
   graph::TMediaGraph& Graph() const { return engine_->graph(); }
 
   static void Wait(int milliseconds) {
@@ -194,10 +206,7 @@ TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_picture
   ASSERT_TRUE(BuildImageByImage(*engine_, dvFile, settings_, nullptr));
   EXPECT_FALSE(Graph().FindByName("DVenc"));  // the frames are not encoded again
   ASSERT_TRUE(Play(*engine_));
-  for (int i = 0; i < 4; ++i) {
-    engine_->dm().ControlFilter().pass = true;
-    Wait(250);
-  }
+  for (int i = 0; i < 4; ++i) OpenOnce();
   ASSERT_TRUE(FinishCaptureFile(*engine_));
   Stop(*engine_);
   KillCaptureGraph(*engine_);
@@ -212,10 +221,7 @@ TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_picture
   ASSERT_TRUE(BuildImageByImage(*engine_, webcamFile, settings_, [&] { ++opened; }));
   EXPECT_TRUE(Graph().FindByName("DVenc"));
   ASSERT_TRUE(Play(*engine_));
-  for (int i = 0; i < 3; ++i) {
-    engine_->dm().ControlFilter().pass = true;
-    Wait(300);
-  }
+  for (int i = 0; i < 3; ++i) OpenOnce();
   ASSERT_TRUE(FinishCaptureFile(*engine_));
   Stop(*engine_);
   KillCaptureGraph(*engine_);
