@@ -199,36 +199,33 @@ TEST_F(Capture, mpeg2_native_writes_the_program_stream) {
 }
 
 TEST_F(Capture, image_by_image_keeps_camcorder_frames_and_encodes_webcam_pictures) {
+  // A time-lapse of `openings` frames, whether it went through the DV encoder.
+  const auto lapse = [this](const char* name, int openings, bool* encoded) {
+    const std::string file = File(name);
+    Stop(*engine_);
+    EXPECT_TRUE(BuildImageByImage(*engine_, file, settings_, nullptr));
+    *encoded = static_cast<bool>(Graph().FindByName("DVenc"));
+    EXPECT_TRUE(Play(*engine_));
+    for (int i = 0; i < openings; ++i) OpenOnce();
+    EXPECT_TRUE(FinishCaptureFile(*engine_));
+    Stop(*engine_);
+    KillCaptureGraph(*engine_);
+    return ReadAvi(QString::fromStdString(file));
+  };
+  bool encoded = true;
   Activate("DV Source - Video");
-  std::atomic<int> opened{0};
-  const std::string dvFile = File("lapse-dv.avi");
-  Stop(*engine_);
-  ASSERT_TRUE(BuildImageByImage(*engine_, dvFile, settings_, nullptr));
-  EXPECT_FALSE(Graph().FindByName("DVenc"));  // the frames are not encoded again
-  ASSERT_TRUE(Play(*engine_));
-  for (int i = 0; i < 4; ++i) OpenOnce();
-  ASSERT_TRUE(FinishCaptureFile(*engine_));
-  Stop(*engine_);
-  KillCaptureGraph(*engine_);
-  const AviContents lapse = ReadAvi(QString::fromStdString(dvFile));
-  EXPECT_EQ(lapse.video.size(), 4u);  // one frame per opening
-  ASSERT_FALSE(lapse.video.empty());
-  EXPECT_TRUE(TimeCodeOf(lapse.video.front()).present());  // the camcorder's own frame
+  const AviContents camcorder = lapse("lapse-dv.avi", 4, &encoded);
+  EXPECT_FALSE(encoded);                  // the frames are not encoded again
+  EXPECT_EQ(camcorder.video.size(), 4u);  // one frame per opening
+  ASSERT_FALSE(camcorder.video.empty());
+  EXPECT_TRUE(TimeCodeOf(camcorder.video.front()).present());  // the camcorder's own frame
 
   Activate("Webcam simulée");
-  const std::string webcamFile = File("lapse-webcam.avi");
-  Stop(*engine_);
-  ASSERT_TRUE(BuildImageByImage(*engine_, webcamFile, settings_, [&] { ++opened; }));
-  EXPECT_TRUE(Graph().FindByName("DVenc"));
-  ASSERT_TRUE(Play(*engine_));
-  for (int i = 0; i < 3; ++i) OpenOnce();
-  ASSERT_TRUE(FinishCaptureFile(*engine_));
-  Stop(*engine_);
-  KillCaptureGraph(*engine_);
-  const AviContents encoded = ReadAvi(QString::fromStdString(webcamFile));
-  EXPECT_EQ(encoded.video.size(), 3u);
-  ASSERT_FALSE(encoded.video.empty());
-  EXPECT_EQ(encoded.video.front().size(), dv::kFrameBytes625);
+  const AviContents webcam = lapse("lapse-webcam.avi", 3, &encoded);
+  EXPECT_TRUE(encoded);
+  EXPECT_EQ(webcam.video.size(), 3u);
+  ASSERT_FALSE(webcam.video.empty());
+  EXPECT_EQ(webcam.video.front().size(), dv::kFrameBytes625);
 }
 
 TEST_F(Capture, a_cut_goes_on_in_the_next_file_without_a_gap) {

@@ -100,22 +100,23 @@ bool TPreviewSession::Refused(const char* operation) const {
 }
 
 bool TPreviewSession::ActivateVideoByName(const QString& name) {
-  const TCaptureEngine::Change change(engine_);
-  if (!change.accepted()) return Refused("ActivateVideoByName");
-  TVideoSource* source = ByName(videoSources_, name);
-  if (!source) return false;
-  if (ActivateVideoSource(engine_, *source)) return true;
-  emit problem(QString::fromUtf8(texts::kPreviewVideoFailed).arg(source->Name));
-  return false;
+  return ActivateByName(videoSources_, name, &ActivateVideoSource, texts::kPreviewVideoFailed, "ActivateVideoByName");
 }
 
 bool TPreviewSession::ActivateAudioByName(const QString& name) {
+  return ActivateByName(audioSources_, name, &ActivateAudioSource, texts::kPreviewAudioFailed, "ActivateAudioByName");
+}
+
+template <typename Source>
+bool TPreviewSession::ActivateByName(const std::vector<std::unique_ptr<Source>>& sources, const QString& name,
+                                     bool (*activate)(TCaptureEngine&, Source&), const char* failure,
+                                     const char* operation) {
   const TCaptureEngine::Change change(engine_);
-  if (!change.accepted()) return Refused("ActivateAudioByName");
-  TAudioSource* source = ByName(audioSources_, name);
+  if (!change.accepted()) return Refused(operation);
+  Source* source = ByName(sources, name);
   if (!source) return false;
-  if (ActivateAudioSource(engine_, *source)) return true;
-  emit problem(QString::fromUtf8(texts::kPreviewAudioFailed).arg(source->Name));
+  if (activate(engine_, *source)) return true;
+  emit problem(QString::fromUtf8(failure).arg(source->Name));
   return false;
 }
 

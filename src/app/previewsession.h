@@ -69,6 +69,9 @@ class TPreviewSession : public QObject {
   void OnDevicesChanged();
   void ReleaseCurrent(TCaptureDevice& device);
   bool Refused(const char* operation) const;
+  template <typename Source>
+  bool ActivateByName(const std::vector<std::unique_ptr<Source>>& sources, const QString& name,
+                      bool (*activate)(TCaptureEngine&, Source&), const char* failure, const char* operation);
 
   TCaptureEngine& engine_;
   std::unique_ptr<TDeviceEnumerator> enumerator_;

@@ -9,20 +9,19 @@
 
 #include "capture/capturecontext.h"
 #include "platform/graph.h"
+#include "platform/noncopyable.h"
 
 class QObject;
 class Tdm;
 class TVideoRenderer;
 class TCaptureBranch;
 
-class TCaptureEngine {
+class TCaptureEngine : NonCopyable {
  public:
   TCaptureEngine();
   // Finishes nothing: the caller finishes its recording first. Stops the
   // graph, takes the branch down and releases the current sources.
   ~TCaptureEngine();
-  TCaptureEngine(const TCaptureEngine&) = delete;
-  TCaptureEngine& operator=(const TCaptureEngine&) = delete;
 
   Tdm& dm() const { return *dm_; }
   graph::TMediaGraph& graph() const;
@@ -52,9 +51,7 @@ class TCaptureEngine {
   // another change was already under way.
   class Change {
    public:
-    explicit Change(TCaptureEngine& engine) : engine_(engine), accepted_(engine.changes_ == 0) {
-      ++engine_.changes_;
-    }
+    explicit Change(TCaptureEngine& engine) : engine_(engine), accepted_(engine.changes_ == 0) { ++engine_.changes_; }
     ~Change() { --engine_.changes_; }
     Change(const Change&) = delete;
     Change& operator=(const Change&) = delete;

@@ -142,18 +142,23 @@ TAudioSource::TAudioSource(TCaptureDevice& device, int streamNumber) : TavFlux(d
                           : device.Name + (device.VideoStreamCount > 0 ? " - Audio" : "");
 }
 
-std::vector<std::unique_ptr<TVideoSource>> VideoSourcesOf(const TCaptureDeviceList& devices) {
-  std::vector<std::unique_ptr<TVideoSource>> sources;
+namespace {
+
+template <typename Source>
+std::vector<std::unique_ptr<Source>> SourcesOf(const TCaptureDeviceList& devices, int TCaptureDevice::*streams) {
+  std::vector<std::unique_ptr<Source>> sources;
   for (int i = 0; i < devices.Count(); ++i)
-    for (int stream = 1; stream <= devices.Item(i)->VideoStreamCount; ++stream)
-      sources.push_back(std::make_unique<TVideoSource>(*devices.Item(i), stream));
+    for (int stream = 1; stream <= devices.Item(i)->*streams; ++stream)
+      sources.push_back(std::make_unique<Source>(*devices.Item(i), stream));
   return sources;
 }
 
+}  // namespace
+
+std::vector<std::unique_ptr<TVideoSource>> VideoSourcesOf(const TCaptureDeviceList& devices) {
+  return SourcesOf<TVideoSource>(devices, &TCaptureDevice::VideoStreamCount);
+}
+
 std::vector<std::unique_ptr<TAudioSource>> AudioSourcesOf(const TCaptureDeviceList& devices) {
-  std::vector<std::unique_ptr<TAudioSource>> sources;
-  for (int i = 0; i < devices.Count(); ++i)
-    for (int stream = 1; stream <= devices.Item(i)->AudioStreamCount; ++stream)
-      sources.push_back(std::make_unique<TAudioSource>(*devices.Item(i), stream));
-  return sources;
+  return SourcesOf<TAudioSource>(devices, &TCaptureDevice::AudioStreamCount);
 }

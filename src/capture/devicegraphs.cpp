@@ -99,6 +99,18 @@ bool KillAudioTee(TCaptureEngine& engine, GstElement* tee) {
   return true;
 }
 
+// The sound stream n of a device's own source to the device's audio tee;
+// answers the tee's first output.
+PadPtr SourceSoundToTee(TCaptureEngine& engine, TCaptureDevice& device, int streamNumber, const gst::ElementPtr& tee,
+                        const char* teeSuffix) {
+  if (streamNumber < 1 || streamNumber > device.AudioStreamCount || !tee) return {};
+  const PadPtr output =
+      engine.graph().FindPin(device.SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
+  if (!ConnectToTee(engine, output, tee.get(), device.Name.toStdString() + teeSuffix)) return {};
+  engine.context.AudioTee = tee;
+  return engine.graph().TeeOutput(tee.get(), 1);
+}
+
 // --- DV camcorder -------------------------------------------------------------
 
 class TDVCaptureDevice : public TCaptureDevice {
@@ -122,9 +134,10 @@ class TDVCaptureDevice : public TCaptureDevice {
     const PadPtr detectOut = engine.graph().FindPin(sceneDetect_.get(), Direction::Output, {}, true, 0);
     const PadPtr teeIn = engine.graph().FindPin(muxTee_.get(), Direction::Input, {}, true, 0);
     const PadPtr splitterIn = engine.graph().FindPin(splitter_.get(), Direction::Input, {}, true, 0);
-    const bool linked = added && engine.graph().ConnectDirect(sourceOut.get(), detectIn.get()) &&
-                        engine.graph().ConnectDirect(detectOut.get(), teeIn.get()) &&
-                        engine.graph().ConnectDirect(engine.graph().TeeOutput(muxTee_.get(), 1).get(), splitterIn.get());
+    const bool linked =
+        added && engine.graph().ConnectDirect(sourceOut.get(), detectIn.get()) &&
+        engine.graph().ConnectDirect(detectOut.get(), teeIn.get()) &&
+        engine.graph().ConnectDirect(engine.graph().TeeOutput(muxTee_.get(), 1).get(), splitterIn.get());
     if (!linked) {
       qCWarning(lcDevices) << "the camcorder's stream cannot be brought into the graph:" << Name;
       KillSourceGraph(engine);
@@ -141,8 +154,10 @@ class TDVCaptureDevice : public TCaptureDevice {
   bool SetVideoGraph(TCaptureEngine& engine, int streamNumber) override {
     TCaptureContext& context = engine.context;
     if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_ || !decoder_) return false;
-    const PadPtr splitterVideo = engine.graph().FindPin(splitter_.get(), Direction::Output, "video/", false, streamNumber - 1);
-    if (!ConnectToTee(engine, splitterVideo, videoTee_.get(), Name.toStdString() + " dv_nativevideoinfinite")) return false;
+    const PadPtr splitterVideo =
+        engine.graph().FindPin(splitter_.get(), Direction::Output, "video/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, splitterVideo, videoTee_.get(), Name.toStdString() + " dv_nativevideoinfinite"))
+      return false;
     // Half-size decoding is the decoder's lowest resolution step.
     g_object_set(decoder_.get(), "lowres", context.DvHalfRes ? 1 : 0, nullptr);
     const Tdm::OwnFilter& control = context.dm->previewVideoControl;
@@ -160,8 +175,10 @@ class TDVCaptureDevice : public TCaptureDevice {
 
   graph::PadPtr SetAudioGraph(TCaptureEngine& engine, int streamNumber) override {
     if (streamNumber < 1 || streamNumber > AudioStreamCount || !audioTee_) return {};
-    const PadPtr splitterAudio = engine.graph().FindPin(splitter_.get(), Direction::Output, "audio/", false, streamNumber - 1);
-    if (!ConnectToTee(engine, splitterAudio, audioTee_.get(), Name.toStdString() + " dv_nativeaudioinfinite")) return {};
+    const PadPtr splitterAudio =
+        engine.graph().FindPin(splitter_.get(), Direction::Output, "audio/", false, streamNumber - 1);
+    if (!ConnectToTee(engine, splitterAudio, audioTee_.get(), Name.toStdString() + " dv_nativeaudioinfinite"))
+      return {};
     engine.context.AudioTee = audioTee_;
     return engine.graph().TeeOutput(audioTee_.get(), 1);
   }
@@ -196,8 +213,9 @@ class TDVCaptureDevice : public TCaptureDevice {
 std::vector<std::string> DecodersFor(const GstCaps* caps) {
   const gst::CapsPtr video(gst_caps_from_string("video/x-raw"));
   std::vector<std::string> names;
-  for (GstElementFactory* factory :
-       gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL).Filter(caps, GST_PAD_SINK).items())
+  for (GstElementFactory* factory : gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL)
+                                        .Filter(caps, GST_PAD_SINK)
+                                        .items())
     if (gst_element_factory_can_src_any_caps(factory, video.get()))
       names.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
   return names;
@@ -231,13 +249,15 @@ class TVideoCaptureDevice : public TCaptureDevice {
     TCaptureContext& context = engine.context;
     if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_) return false;
     PadPtr capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "video/", false, streamNumber - 1);
-    if (!capture) capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "image/", false, streamNumber - 1);
+    if (!capture)
+      capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "image/", false, streamNumber - 1);
     if (!ConnectToTee(engine, capture, videoTee_.get(), Name.toStdString() + " vid_nativevideoinfinite")) return false;
     const Tdm::OwnFilter& control = context.dm->previewVideoControl;
     if (!context.dm->Add(control)) return false;
     const PadPtr controlIn = engine.graph().FindPin(control.element.get(), Direction::Input, {}, true, 0);
     const PadPtr controlOut = engine.graph().FindPin(control.element.get(), Direction::Output, {}, true, 0);
-    if (!engine.graph().ConnectDirect(engine.graph().TeeOutput(videoTee_.get(), 1).get(), controlIn.get())) return false;
+    if (!engine.graph().ConnectDirect(engine.graph().TeeOutput(videoTee_.get(), 1).get(), controlIn.get()))
+      return false;
     context.VideoTee = videoTee_;
     gst::CapsPtr stream(gst_pad_query_caps(capture.get(), nullptr));
     PadPtr pictures = controlOut;
@@ -250,7 +270,7 @@ class TVideoCaptureDevice : public TCaptureDevice {
         demuxer_ = MakeDynamicBin("mpegpsdemux", {{"video", kElementaryMpeg}});
         if (!demuxer_ || !AddNamed(engine, demuxer_.get(), base + " vid_demux")) return false;
         if (!engine.graph().ConnectDirect(pictures.get(),
-                                   engine.graph().FindPin(demuxer_.get(), Direction::Input, {}, true, 0).get()))
+                                          engine.graph().FindPin(demuxer_.get(), Direction::Input, {}, true, 0).get()))
           return false;
         pictures = engine.graph().FindPin(demuxer_.get(), Direction::Output, {}, true, 0);
         stream = gst::CapsPtr(gst_caps_from_string(kElementaryMpeg));
@@ -282,16 +302,12 @@ class TVideoCaptureDevice : public TCaptureDevice {
   }
 
   graph::PadPtr SetAudioGraph(TCaptureEngine& engine, int streamNumber) override {
-    if (streamNumber < 1 || streamNumber > AudioStreamCount || !audioTee_) return {};
-    const PadPtr output = engine.graph().FindPin(SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
-    if (!ConnectToTee(engine, output, audioTee_.get(), Name.toStdString() + " vid_nativeaudioinfinite")) return {};
-    engine.context.AudioTee = audioTee_;
-    return engine.graph().TeeOutput(audioTee_.get(), 1);
+    return SourceSoundToTee(engine, *this, streamNumber, audioTee_, " vid_nativeaudioinfinite");
   }
 
   bool KillVideoGraph(TCaptureEngine& engine) override {
-    RemoveAll(engine, 
-        {videoTee_.get(), engine.context.dm->previewVideoControl.element.get(), demuxer_.get(), decoder_.get()});
+    RemoveAll(engine,
+              {videoTee_.get(), engine.context.dm->previewVideoControl.element.get(), demuxer_.get(), decoder_.get()});
     engine.context.VideoTee = {};
     return true;
   }
@@ -322,11 +338,7 @@ class TAudioCaptureDevice : public TCaptureDevice {
   }
 
   graph::PadPtr SetAudioGraph(TCaptureEngine& engine, int streamNumber) override {
-    if (streamNumber < 1 || streamNumber > AudioStreamCount || !audioTee_) return {};
-    const PadPtr output = engine.graph().FindPin(SourceFilter(), Direction::Output, "audio/", false, streamNumber - 1);
-    if (!ConnectToTee(engine, output, audioTee_.get(), Name.toStdString() + " aud_nativeaudioinfinite")) return {};
-    engine.context.AudioTee = audioTee_;
-    return engine.graph().TeeOutput(audioTee_.get(), 1);
+    return SourceSoundToTee(engine, *this, streamNumber, audioTee_, " aud_nativeaudioinfinite");
   }
 
   bool SetVideoGraph(TCaptureEngine& engine, int) override {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/graph.h"
+#include "platform/noncopyable.h"
 
 class Tvx_Superposer;
 class Tvx_TimeStamper;
@@ -34,12 +35,10 @@ class TFilterSlot {
   gst::ElementPtr element_;
 };
 
-class Tdm {
+class Tdm : NonCopyable {
  public:
   Tdm();
   ~Tdm();
-  Tdm(const Tdm&) = delete;
-  Tdm& operator=(const Tdm&) = delete;
 
   graph::TMediaGraph fg;
 

@@ -24,7 +24,6 @@ namespace {
 using graph::Direction;
 using graph::PadPtr;
 
-
 PadPtr In(TCaptureEngine& engine, GstElement* element) {
   return engine.graph().FindPin(element, Direction::Input, {}, true, 0);
 }
@@ -160,6 +159,14 @@ void RemoveAudioPreview(TCaptureEngine& engine) {
 
 bool SameDevice(const TavFlux* a, const TavFlux* b) { return a && b && a->Device == b->Device; }
 
+// An activated source; its transport is looked up again by its panel.
+void MarkActive(TavFlux& source) {
+  source.Active = true;
+  source.IsVcr = false;
+  source.IsCamera = false;
+  source.HasTransport = false;
+}
+
 // Takes the device's part out again after a failed activation; its source
 // stays when the other current source needs it.
 void UndoDevice(TCaptureEngine& engine, TCaptureDevice& device, bool video, const TavFlux* other) {
@@ -195,7 +202,8 @@ bool BuildVideoPreview(TCaptureEngine& engine, TVideoSource& source) {
       !engine.graph().AddFilter(dm.color3.get(), dm.color3.name()) || !dm.Add(dm.overlay))
     return fail("elements");
   const PadPtr overlayIn = In(engine, dm.overlay.element.get());
-  if (!Link(engine, context.VideoOutPin, In(engine, dm.color1.get())) || !Link(engine, Out(engine, dm.color1.get()), overlayIn)) {
+  if (!Link(engine, context.VideoOutPin, In(engine, dm.color1.get())) ||
+      !Link(engine, Out(engine, dm.color1.get()), overlayIn)) {
     // The converter refuses the decoded picture, or gives nothing the
     // overlay takes: the overlay takes the picture as it comes.
     engine.graph().RemoveFilter(dm.color1.get());
@@ -206,7 +214,8 @@ bool BuildVideoPreview(TCaptureEngine& engine, TVideoSource& source) {
     return fail("renderer");
   if (!Link(engine, Out(engine, dm.overlay.element.get()), In(engine, dm.infdecvideo.get())) ||
       !Link(engine, engine.graph().TeeOutput(dm.infdecvideo.get(), 1), In(engine, dm.infsupvideo.get())) ||
-      !Link(engine, engine.graph().TeeOutput(dm.infsupvideo.get(), 1), bufferIn) || !Link(engine, bufferOut, In(engine, dm.color3.get())) ||
+      !Link(engine, engine.graph().TeeOutput(dm.infsupvideo.get(), 1), bufferIn) ||
+      !Link(engine, bufferOut, In(engine, dm.color3.get())) ||
       !Link(engine, Out(engine, dm.color3.get()), In(engine, engine.renderer().element())))
     return fail("overlay to renderer");
   dm.Superposer().sceneDetector = source.SceneDetector;
@@ -236,7 +245,8 @@ bool BuildAudioPreview(TCaptureEngine& engine, TAudioSource& source) {
   if (!Link(engine, pin, In(engine, dm.previewAudioControl.element.get())) ||
       !Link(engine, Out(engine, dm.previewAudioControl.element.get()), In(engine, dm.infdecaudio.get())) ||
       !Link(engine, engine.graph().TeeOutput(dm.infdecaudio.get(), 1), In(engine, dm.infsupaudio.get())) ||
-      !Link(engine, engine.graph().TeeOutput(dm.infsupaudio.get(), 1), In(engine, dm.previewAudioBuffer.element.get())) ||
+      !Link(engine, engine.graph().TeeOutput(dm.infsupaudio.get(), 1),
+            In(engine, dm.previewAudioBuffer.element.get())) ||
       !Link(engine, Out(engine, dm.previewAudioBuffer.element.get()), In(engine, dm.audiorender.get())))
     return false;
   ApplyAudioFormat(engine, CapsOf(pin.get()).get());
@@ -352,10 +362,7 @@ bool ActivateVideoSource(TCaptureEngine& engine, TVideoSource& source) {
   }
   context.CurrentVideoSource = &source;
   context.dm->fg.currentSource = GST_OBJECT_NAME(source.Device->SourceFilter());
-  source.Active = true;
-  source.IsVcr = false;
-  source.IsCamera = false;
-  source.HasTransport = false;
+  MarkActive(source);
   return true;
 }
 
@@ -392,10 +399,7 @@ bool ActivateAudioSource(TCaptureEngine& engine, TAudioSource& source) {
     return false;
   }
   context.CurrentAudioSource = &source;
-  source.Active = true;
-  source.IsVcr = false;
-  source.IsCamera = false;
-  source.HasTransport = false;
+  MarkActive(source);
   return true;
 }
 

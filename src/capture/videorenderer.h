@@ -9,13 +9,12 @@
 #include <mutex>
 
 #include "platform/gstreamer.h"
+#include "platform/noncopyable.h"
 
-class TVideoRenderer {
+class TVideoRenderer : NonCopyable {
  public:
   TVideoRenderer();
   ~TVideoRenderer();
-  TVideoRenderer(const TVideoRenderer&) = delete;
-  TVideoRenderer& operator=(const TVideoRenderer&) = delete;
 
   GstElement* element() const { return sink_.get(); }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/gstreamer.h"
+#include "platform/noncopyable.h"
 
 namespace graph {
 
@@ -50,12 +51,10 @@ class DroppedFrameCounter {
   GstClockTime lastDuration_ = GST_CLOCK_TIME_NONE;
 };
 
-class TMediaGraph {
+class TMediaGraph : NonCopyable {
  public:
   TMediaGraph();
   ~TMediaGraph();
-  TMediaGraph(const TMediaGraph&) = delete;
-  TMediaGraph& operator=(const TMediaGraph&) = delete;
 
   GstPipeline* pipeline() const { return GST_PIPELINE(pipeline_.get()); }
 
