@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "media/formats/dvcodes.h"
+#include "platform/gstreamer.h"
 
 namespace {
 
@@ -167,29 +168,28 @@ int main(int argc, char** argv) {
       " ! videoconvert ! videoscale ! video/x-raw,format=" + (options.ntsc ? "Y41B" : "I420") +
       ",width=" + std::to_string(width) + ",height=" + std::to_string(height) +
       ",framerate=" + (options.ntsc ? "30000/1001" : "25/1") + " ! avenc_dvvideo ! appsink name=out sync=false";
-  GError* error = nullptr;
-  GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
-  if (error) {
-    std::fprintf(stderr, "tessivo-dvgen : GStreamer ne peut pas encoder le DV (%s)\n", error->message);
-    g_error_free(error);
+  gst::ErrorOut error;
+  const auto held = gst::ElementPtr::Sink(gst_parse_launch(description.c_str(), error.out()));
+  if (error || !held) {
+    std::fprintf(stderr, "tessivo-dvgen : GStreamer ne peut pas encoder le DV (%s)\n", error.message().c_str());
     return 1;
   }
+  GstElement* pipeline = held.get();
   FILE* out = options.output == "-" ? stdout : std::fopen(options.output.c_str(), "wb");
   if (!out) {
     std::fprintf(stderr, "tessivo-dvgen : impossible de créer %s : %s\n", options.output.c_str(), std::strerror(errno));
-    gst_object_unref(pipeline);
     return 1;
   }
-  GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+  const gst::ElementPtr out_sink(gst_bin_get_by_name(GST_BIN(pipeline), "out"));
+  GstElement* sink = out_sink.get();
   gst_element_set_state(pipeline, GST_STATE_PLAYING);
   int index = 0;
   long long jumpSeconds = 0;
   int status = 0;
-  while (GstSample* sample = gst_app_sink_pull_sample(GST_APP_SINK(sink))) {
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
+  while (const gst::MiniObjectPtr<GstSample> sample{gst_app_sink_pull_sample(GST_APP_SINK(sink))}) {
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
     std::vector<std::uint8_t> frame(gst_buffer_get_size(buffer));
     gst_buffer_extract(buffer, 0, frame.data(), frame.size());
-    gst_sample_unref(sample);
     if (const auto jump = options.jumps.find(index); jump != options.jumps.end()) jumpSeconds += jump->second;
     StampFrame(frame, options, index, jumpSeconds);
     std::size_t bytes = frame.size();
@@ -207,8 +207,6 @@ int main(int argc, char** argv) {
     status = 1;
   }
   gst_element_set_state(pipeline, GST_STATE_NULL);
-  gst_object_unref(sink);
-  gst_object_unref(pipeline);
   if (out != stdout) std::fclose(out);
   return status;
 }

@@ -60,12 +60,8 @@ QString TSystemDeviceProvider::IdentityOf(GstDevice* device) {
 std::vector<TDeviceMoniker> TSystemDeviceProvider::Devices() {
   std::vector<TDeviceMoniker> devices;
   if (!monitor_) return devices;
-  // The list holds a reference to each device: each is adopted.
-  GList* list = gst_device_monitor_get_devices(monitor_.get());
-  std::vector<gst::ObjectPtr<GstDevice>> listed;
-  for (GList* item = list; item; item = item->next) listed.emplace_back(GST_DEVICE(item->data));
-  g_list_free(list);
-  for (const gst::ObjectPtr<GstDevice>& held : listed) {
+  for (const gst::ObjectPtr<GstDevice>& held :
+       gst::AdoptList<GstDevice>(gst_device_monitor_get_devices(monitor_.get()))) {
     GstDevice* device = held.get();
     // The copy of what goes to an output is not a capture input.
     if (const gst::StructurePtr properties{gst_device_get_properties(device)}) {

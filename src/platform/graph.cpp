@@ -21,91 +21,80 @@ bool CapsStartWith(const GstCaps* caps, const std::string& mediaType) {
 }
 
 std::string NameOf(GstObject* object) {
-  gchar* name = gst_object_get_name(object);
-  std::string text = name ? name : "";
-  g_free(name);
-  return text;
+  const gst::StringPtr name(gst_object_get_name(object));
+  return name ? name.get() : "";
 }
 
 void UnlinkAll(GstElement* element) {
-  GstIterator* pads = gst_element_iterate_pads(element);
-  GValue item = G_VALUE_INIT;
-  while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
-    auto* pad = GST_PAD(g_value_get_object(&item));
-    if (GstPad* peer = gst_pad_get_peer(pad)) {
-      if (GST_PAD_IS_SRC(pad))
-        gst_pad_unlink(pad, peer);
-      else
-        gst_pad_unlink(peer, pad);
-      gst_object_unref(peer);
-    }
-    g_value_reset(&item);
+  for (const PadPtr& pad : gst::Pads(element, GST_PAD_UNKNOWN)) {
+    const PadPtr peer(gst_pad_get_peer(pad.get()));
+    if (!peer) continue;
+    if (GST_PAD_IS_SRC(pad.get()))
+      gst_pad_unlink(pad.get(), peer.get());
+    else
+      gst_pad_unlink(peer.get(), pad.get());
   }
-  g_value_unset(&item);
-  gst_iterator_free(pads);
 }
 
 void ReleaseRequestPads(GstElement* element) {
-  std::vector<PadPtr> requested;
-  GstIterator* pads = gst_element_iterate_src_pads(element);
-  GValue item = G_VALUE_INIT;
-  while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
-    auto* pad = GST_PAD(g_value_get_object(&item));
-    if (GstPadTemplate* templ = GST_PAD_PAD_TEMPLATE(pad); templ && GST_PAD_TEMPLATE_PRESENCE(templ) == GST_PAD_REQUEST)
-      requested.push_back(PadPtr::Ref(pad));
-    g_value_reset(&item);
-  }
-  g_value_unset(&item);
-  gst_iterator_free(pads);
-  for (const PadPtr& pad : requested) gst_element_release_request_pad(element, pad.get());
+  for (const PadPtr& pad : gst::Pads(element, GST_PAD_SRC))
+    if (GstPadTemplate* templ = GST_PAD_PAD_TEMPLATE(pad.get());
+        templ && GST_PAD_TEMPLATE_PRESENCE(templ) == GST_PAD_REQUEST)
+      gst_element_release_request_pad(element, pad.get());
+}
+
+// The text of the error a message carries.
+std::string ErrorText(GstMessage* message, const char* fallback) {
+  GError* raw = nullptr;
+  gst_message_parse_error(message, &raw, nullptr);
+  const gst::ErrorPtr error(raw);
+  return error && error->message ? error->message : fallback;
+}
+
+// The domain of the error a message carries.
+bool IsResourceError(GstMessage* message) {
+  GError* raw = nullptr;
+  gst_message_parse_error(message, &raw, nullptr);
+  const gst::ErrorPtr error(raw);
+  return error && error->domain == GST_RESOURCE_ERROR;
 }
 
 // The converters a raw stream may need, or a decoder for an encoded one.
 std::vector<std::string> ConverterChain(const GstCaps* caps) {
   if (CapsStartWith(caps, "video/x-raw")) return {"videoconvert", "videoscale"};
   if (CapsStartWith(caps, "audio/x-raw")) return {"audioconvert", "audioresample"};
-  GList* decoders = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL);
-  GList* matching = gst_element_factory_list_filter(decoders, caps, GST_PAD_SINK, FALSE);
-  matching = g_list_sort(matching, gst_plugin_feature_rank_compare_func);
-  std::vector<std::string> chain;
-  if (matching) {
-    chain.push_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(matching->data)));
-    chain.push_back("videoconvert");
-  }
-  gst_plugin_feature_list_free(matching);
-  gst_plugin_feature_list_free(decoders);
-  return chain;
+  const std::vector<std::string> decoders =
+      gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_MARGINAL)
+          .Filter(caps, GST_PAD_SINK)
+          .names();
+  if (decoders.empty()) return {};
+  return {decoders.front(), "videoconvert"};
 }
 
 }  // namespace
 
 // --- Dropped frames ---------------------------------------------------------
 
-DroppedFrameCounter::DroppedFrameCounter(GstPad* pad) : pad_(PadPtr::Ref(pad)) {
-  probe_ = gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &DroppedFrameCounter::Probe, this, nullptr);
+DroppedFrameCounter::DroppedFrameCounter(GstPad* pad) : counts_(std::make_shared<Counts>()) {
+  probe_ = gst::PadProbe(pad, GST_PAD_PROBE_TYPE_BUFFER, [counts = counts_](GstPad*, GstPadProbeInfo* info) {
+    counts->Add(GST_PAD_PROBE_INFO_BUFFER(info));
+    return GST_PAD_PROBE_OK;
+  });
 }
 
-DroppedFrameCounter::~DroppedFrameCounter() {
-  if (probe_) gst_pad_remove_probe(pad_.get(), probe_);
-}
-
-GstPadProbeReturn DroppedFrameCounter::Probe(GstPad*, GstPadProbeInfo* info, gpointer data) {
-  auto* self = static_cast<DroppedFrameCounter*>(data);
-  GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-  self->seen_.fetch_add(1);
+void DroppedFrameCounter::Counts::Add(GstBuffer* buffer) {
+  seen.fetch_add(1);
   const guint64 offset = GST_BUFFER_OFFSET(buffer);
   const GstClockTime time = GST_BUFFER_PTS(buffer);
-  if (offset != GST_BUFFER_OFFSET_NONE && self->nextOffset_ != GST_BUFFER_OFFSET_NONE && offset > self->nextOffset_) {
-    self->dropped_.fetch_add(offset - self->nextOffset_);
-  } else if (offset == GST_BUFFER_OFFSET_NONE && GST_CLOCK_TIME_IS_VALID(time) &&
-             GST_CLOCK_TIME_IS_VALID(self->lastTime_) && GST_CLOCK_TIME_IS_VALID(self->lastDuration_) &&
-             self->lastDuration_ > 0 && time > self->lastTime_ + self->lastDuration_ * 3 / 2) {
-    self->dropped_.fetch_add((time - self->lastTime_) / self->lastDuration_ - 1);
+  if (offset != GST_BUFFER_OFFSET_NONE && nextOffset != GST_BUFFER_OFFSET_NONE && offset > nextOffset) {
+    dropped.fetch_add(offset - nextOffset);
+  } else if (offset == GST_BUFFER_OFFSET_NONE && GST_CLOCK_TIME_IS_VALID(time) && GST_CLOCK_TIME_IS_VALID(lastTime) &&
+             GST_CLOCK_TIME_IS_VALID(lastDuration) && lastDuration > 0 && time > lastTime + lastDuration * 3 / 2) {
+    dropped.fetch_add((time - lastTime) / lastDuration - 1);
   }
-  self->nextOffset_ = offset == GST_BUFFER_OFFSET_NONE ? GST_BUFFER_OFFSET_NONE : offset + 1;
-  self->lastTime_ = time;
-  self->lastDuration_ = GST_BUFFER_DURATION(buffer);
-  return GST_PAD_PROBE_OK;
+  nextOffset = offset == GST_BUFFER_OFFSET_NONE ? GST_BUFFER_OFFSET_NONE : offset + 1;
+  lastTime = time;
+  lastDuration = GST_BUFFER_DURATION(buffer);
 }
 
 // --- Graph ----------------------------------------------------------------
@@ -128,13 +117,8 @@ gboolean TMediaGraph::BusWatch(GstBus*, GstMessage* message, gpointer data) {
   const std::string source = GST_MESSAGE_SRC(message) ? NameOf(GST_MESSAGE_SRC(message)) : std::string();
   switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
-      GError* error = nullptr;
-      gst_message_parse_error(message, &error, nullptr);
-      const bool lost =
-          !self->currentSource.empty() && source == self->currentSource && error && error->domain == GST_RESOURCE_ERROR;
-      self->onEvent(
-          {lost ? GraphEvent::Kind::DeviceLost : GraphEvent::Kind::Error, source, error ? error->message : ""});
-      if (error) g_error_free(error);
+      const bool lost = !self->currentSource.empty() && source == self->currentSource && IsResourceError(message);
+      self->onEvent({lost ? GraphEvent::Kind::DeviceLost : GraphEvent::Kind::Error, source, ErrorText(message, "")});
       break;
     }
     case GST_MESSAGE_EOS:
@@ -152,12 +136,8 @@ gboolean TMediaGraph::BusWatch(GstBus*, GstMessage* message, gpointer data) {
 
 bool TMediaGraph::AddFilter(GstElement* element, const std::string& name) {
   if (!element) return false;
-  GstObject* parent = gst_object_get_parent(GST_OBJECT(element));
-  if (parent) {
-    const bool ours = parent == GST_OBJECT(pipeline_.get());
-    gst_object_unref(parent);
-    return ours && NameOf(GST_OBJECT(element)) == name;
-  }
+  if (const gst::ObjectPtr<GstObject> parent{gst_object_get_parent(GST_OBJECT(element))})
+    return parent.get() == GST_OBJECT(pipeline_.get()) && NameOf(GST_OBJECT(element)) == name;
   if (const gst::ElementPtr other = FindByName(name); other && other.get() != element) return false;
   gst_object_set_name(GST_OBJECT(element), name.c_str());
   return gst_bin_add(GST_BIN(pipeline_.get()), element);
@@ -165,7 +145,7 @@ bool TMediaGraph::AddFilter(GstElement* element, const std::string& name) {
 
 bool TMediaGraph::RemoveFilter(GstElement* element) {
   if (!Contains(element)) return false;
-  gst_object_ref(element);  // the bin's reference goes; the caller's stays
+  const gst::ElementPtr held = gst::ElementPtr::Ref(element);  // the bin's reference goes; the caller's stays
   for (auto it = teeQueues_.begin(); it != teeQueues_.end(); ++it) {
     if (it->first != element) continue;
     const std::vector<gst::ElementPtr> queues = std::move(it->second);
@@ -176,9 +156,7 @@ bool TMediaGraph::RemoveFilter(GstElement* element) {
   }
   UnlinkAll(element);
   gst_element_set_state(element, GST_STATE_NULL);
-  const bool removed = gst_bin_remove(GST_BIN(pipeline_.get()), element);
-  gst_object_unref(element);
-  return removed;
+  return gst_bin_remove(GST_BIN(pipeline_.get()), element);
 }
 
 bool TMediaGraph::Contains(GstElement* element) const {
@@ -252,19 +230,10 @@ PadPtr TMediaGraph::FindPin(GstElement* element, Direction direction, const std:
   if (!element) return {};
   const GstPadDirection wanted = direction == Direction::Output ? GST_PAD_SRC : GST_PAD_SINK;
   int found = 0;
-  GstIterator* pads = gst_element_iterate_pads(element);
-  GValue item = G_VALUE_INIT;
-  PadPtr result;
-  while (!result && gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
-    auto* pad = GST_PAD(g_value_get_object(&item));
-    if (GST_PAD_DIRECTION(pad) == wanted && !(unconnectedOnly && gst_pad_is_linked(pad)) &&
-        CapsStartWith(PadCaps(pad).get(), mediaType) && found++ == index)
-      result = PadPtr::Ref(pad);
-    g_value_reset(&item);
-  }
-  g_value_unset(&item);
-  gst_iterator_free(pads);
-  if (result) return result;
+  for (const PadPtr& pad : gst::Pads(element, wanted))
+    if (!(unconnectedOnly && gst_pad_is_linked(pad.get())) && CapsStartWith(PadCaps(pad.get()).get(), mediaType) &&
+        found++ == index)
+      return pad;
   // A request template in that direction (a tee's outputs, a muxer's inputs)
   // makes the pad asked for.
   for (GList* t = gst_element_class_get_pad_template_list(GST_ELEMENT_GET_CLASS(element)); t; t = t->next) {
@@ -272,10 +241,9 @@ PadPtr TMediaGraph::FindPin(GstElement* element, Direction direction, const std:
     if (GST_PAD_TEMPLATE_DIRECTION(templ) != wanted || GST_PAD_TEMPLATE_PRESENCE(templ) != GST_PAD_REQUEST) continue;
     if (!CapsStartWith(GST_PAD_TEMPLATE_CAPS(templ), mediaType)) continue;
     while (found <= index) {
-      GstPad* made = gst_element_request_pad(element, templ, nullptr, nullptr);
+      PadPtr made(gst_element_request_pad(element, templ, nullptr, nullptr));  // comes with a reference
       if (!made) return {};
-      if (found++ == index) return PadPtr(made);  // request pads come with a reference
-      gst_object_unref(made);
+      if (found++ == index) return made;
     }
   }
   return {};
@@ -340,24 +308,14 @@ bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {
     const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
     const gst::MessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
     std::string reason = "state change refused";
-    if (message) {
-      GError* e = nullptr;
-      gst_message_parse_error(message.get(), &e, nullptr);
-      reason = e ? e->message : reason;
-      if (e) g_error_free(e);
-    }
+    if (message) reason = ErrorText(message.get(), reason.c_str());
     return fail(reason);
   }
   const GstStateChangeReturn state = gst_element_get_state(
       pipeline_.get(), nullptr, nullptr, std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count());
   const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
-  if (const gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
-    GError* e = nullptr;
-    gst_message_parse_error(message.get(), &e, nullptr);
-    const std::string reason = e ? e->message : "error";
-    if (e) g_error_free(e);
-    return fail(reason);
-  }
+  if (const gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)})
+    return fail(ErrorText(message.get(), "error"));
   if (state == GST_STATE_CHANGE_FAILURE) return fail("state change failed");
   if (state == GST_STATE_CHANGE_ASYNC) return fail("no answer in time");
   return true;
@@ -438,27 +396,18 @@ void TeeBranch::Detach() {
   attached_ = false;
   if (teePad_) {
     // Unlink when no buffer is passing through the tee's output.
-    std::promise<void> unlinked;
-    auto done = unlinked.get_future();
-    struct Context {
-      std::promise<void>* promise;
-      GstPad* queueSink;
-    };
     const PadPtr queueSink(gst_element_get_static_pad(queue_.get(), "sink"));
-    Context context{&unlinked, queueSink.get()};
-    const gulong probe = gst_pad_add_probe(
-        teePad_.get(), GST_PAD_PROBE_TYPE_IDLE,
-        [](GstPad* pad, GstPadProbeInfo*, gpointer data) {
-          auto* c = static_cast<Context*>(data);
-          gst_pad_unlink(pad, c->queueSink);
-          c->promise->set_value();
-          return GST_PAD_PROBE_REMOVE;
-        },
-        &context, nullptr);
+    auto unlinked = std::make_shared<std::promise<void>>();
+    std::future<void> done = unlinked->get_future();
+    gst::PadProbe idle(teePad_.get(), GST_PAD_PROBE_TYPE_IDLE, [unlinked, queueSink](GstPad* pad, GstPadProbeInfo*) {
+      gst_pad_unlink(pad, queueSink.get());
+      unlinked->set_value();
+      return GST_PAD_PROBE_REMOVE;
+    });
     if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-      // The tee never went idle: take the probe back before its context goes.
+      // The tee never went idle: the probe is taken back, its state goes with it.
       qCWarning(lcGraph) << "a branch could not be unlinked in time";
-      gst_pad_remove_probe(teePad_.get(), probe);
+      idle.Remove();
       gst_pad_unlink(teePad_.get(), queueSink.get());
     }
     gst_element_release_request_pad(tee_.get(), teePad_.get());

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,23 +33,23 @@ struct GraphEvent {
 // Counts the buffers through a pad and the gaps between them (a missing
 // offset, or a time stamp more than one and a half frame durations after the
 // previous one): the dropped-frame counters of a capture.
-class DroppedFrameCounter {
+class DroppedFrameCounter : NonCopyable {
  public:
   explicit DroppedFrameCounter(GstPad* pad);
-  ~DroppedFrameCounter();
-  DroppedFrameCounter(const DroppedFrameCounter&) = delete;
-  DroppedFrameCounter& operator=(const DroppedFrameCounter&) = delete;
-  std::uint64_t dropped() const { return dropped_.load(); }
-  std::uint64_t notDropped() const { return seen_.load(); }
+  std::uint64_t dropped() const { return counts_->dropped.load(); }
+  std::uint64_t notDropped() const { return counts_->seen.load(); }
 
  private:
-  static GstPadProbeReturn Probe(GstPad* pad, GstPadProbeInfo* info, gpointer self);
-  PadPtr pad_;
-  gulong probe_ = 0;
-  std::atomic<std::uint64_t> dropped_{0}, seen_{0};
-  std::uint64_t nextOffset_ = GST_BUFFER_OFFSET_NONE;  // streaming thread
-  GstClockTime lastTime_ = GST_CLOCK_TIME_NONE;
-  GstClockTime lastDuration_ = GST_CLOCK_TIME_NONE;
+  // Shared with the probe, which may still be running as the counter goes.
+  struct Counts {
+    void Add(GstBuffer* buffer);  // streaming thread
+    std::atomic<std::uint64_t> dropped{0}, seen{0};
+    std::uint64_t nextOffset = GST_BUFFER_OFFSET_NONE;  // streaming thread
+    GstClockTime lastTime = GST_CLOCK_TIME_NONE;
+    GstClockTime lastDuration = GST_CLOCK_TIME_NONE;
+  };
+  std::shared_ptr<Counts> counts_;
+  gst::PadProbe probe_;
 };
 
 class TMediaGraph : NonCopyable {

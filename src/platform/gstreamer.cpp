@@ -60,6 +60,14 @@ QList<FactoryPtr> FactoriesInCategory(const QString& category) {
 
 namespace gst {
 
+template <>
+std::vector<ObjectPtr<GstDevice>> AdoptList(GList* list) {
+  std::vector<ObjectPtr<GstDevice>> objects;
+  for (GList* item = list; item; item = item->next) objects.emplace_back(GST_DEVICE(item->data));
+  g_list_free(list);
+  return objects;
+}
+
 std::string ToString(const GstCaps* caps) {
   if (!caps) return "(none)";
   const StringPtr text(gst_caps_to_string(caps));
@@ -84,7 +92,8 @@ std::vector<GstElementFactory*> FactoryList::items() const {
 
 std::vector<std::string> FactoryList::names() const {
   std::vector<std::string> names;
-  for (GstElementFactory* factory : items()) names.emplace_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
+  for (GstElementFactory* factory : items())
+    names.emplace_back(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)));
   return names;
 }
 

@@ -74,6 +74,25 @@ class MiniObjectPtr {
   T* ptr_ = nullptr;
 };
 
+// Owner of a plain GObject that is no GstObject (a GstAdapter).
+template <typename T>
+class GObjectPtr {
+ public:
+  explicit GObjectPtr(T* adopted = nullptr) : ptr_(adopted) {}
+  GObjectPtr(GObjectPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+  GObjectPtr& operator=(GObjectPtr other) noexcept {
+    std::swap(ptr_, other.ptr_);
+    return *this;
+  }
+  ~GObjectPtr() {
+    if (ptr_) g_object_unref(ptr_);
+  }
+  T* get() const { return ptr_; }
+
+ private:
+  T* ptr_;
+};
+
 using ElementPtr = ObjectPtr<GstElement>;
 using PadObjectPtr = ObjectPtr<GstPad>;
 using DeviceMonitorPtr = ObjectPtr<GstDeviceMonitor>;
@@ -106,6 +125,13 @@ class ErrorOut {
  private:
   GError* raw_ = nullptr;
 };
+
+// The objects of a list whose items each hold a reference (the device
+// monitor's devices): the references are adopted, the list freed.
+template <typename T>
+std::vector<ObjectPtr<T>> AdoptList(GList* list);
+template <>
+std::vector<ObjectPtr<GstDevice>> AdoptList(GList* list);
 
 // Text of caps, for logs.
 std::string ToString(const GstCaps* caps);

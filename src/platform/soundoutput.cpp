@@ -12,12 +12,11 @@ namespace sound {
 
 bool PlayClip(const PcmClip& clip, std::chrono::milliseconds timeout) {
   gst::EnsureInitialised();
-  GError* error = nullptr;
-  const auto pipeline = gst::ElementPtr::Sink(
-      gst_parse_launch("appsrc name=src format=time ! audioconvert ! audioresample ! autoaudiosink name=out", &error));
+  gst::ErrorOut error;
+  const auto pipeline = gst::ElementPtr::Sink(gst_parse_launch(
+      "appsrc name=src format=time ! audioconvert ! audioresample ! autoaudiosink name=out", error.out()));
   if (error) {
-    qCWarning(lcSound) << "no sound output:" << error->message;
-    g_error_free(error);
+    qCWarning(lcSound) << "no sound output:" << error.message().c_str();
     return false;
   }
   gst::ElementPtr source(gst_bin_get_by_name(GST_BIN(pipeline.get()), "src"));

@@ -58,7 +58,7 @@ GstStaticPadTemplate kSrcTemplate =
 // The framer's state, on the streaming thread of its input.
 class TDvFramerState {
  public:
-  explicit TDvFramerState(GstElement* element) : adapter_(gst_adapter_new()) {
+  explicit TDvFramerState(GstElement* element) : adapterOwner_(gst_adapter_new()), adapter_(adapterOwner_.get()) {
     sink_ = gst_pad_new_from_static_template(&kSinkTemplate, "sink");
     gst_pad_set_chain_function(
         sink_, [](GstPad*, GstObject* parent, GstBuffer* buffer) { return ShellType::Of(parent).Chain(buffer); });
@@ -72,7 +72,6 @@ class TDvFramerState {
     const QDateTime now = QDateTime::currentDateTime();
     startSeconds_ = now.toSecsSinceEpoch() + now.offsetFromUtc();
   }
-  ~TDvFramerState() { g_object_unref(adapter_); }
   TDvFramerState(const TDvFramerState&) = delete;
   TDvFramerState& operator=(const TDvFramerState&) = delete;
 
@@ -123,7 +122,8 @@ class TDvFramerState {
   using ShellType = ElementShell<GstElement, GstElementClass, TDvFramerState>;
   GstPad* sink_;
   GstPad* src_;
-  GstAdapter* adapter_;
+  gst::GObjectPtr<GstAdapter> adapterOwner_;
+  GstAdapter* adapter_;  // owned by adapterOwner_
   guint64 index_ = 0;
   gint64 startSeconds_ = 0;  // local time of the first frame
 };

@@ -15,11 +15,10 @@ namespace {
 constexpr int kFramesPerSecond = 25;
 
 gst::ElementPtr MakeBin(const char* description) {
-  GError* error = nullptr;
-  auto bin = gst::ElementPtr::Sink(gst_parse_bin_from_description(description, TRUE, &error));
+  gst::ErrorOut error;
+  auto bin = gst::ElementPtr::Sink(gst_parse_bin_from_description(description, TRUE, error.out()));
   if (error) {
-    qCWarning(lcDevices) << "simulated device unavailable:" << error->message;
-    g_error_free(error);
+    qCWarning(lcDevices) << "simulated device unavailable:" << error.message().c_str();
     return {};
   }
   return bin;

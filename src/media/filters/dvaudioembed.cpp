@@ -35,7 +35,6 @@ GstStaticPadTemplate kSrcTemplate =
 class TDvAudioEmbedState {
  public:
   explicit TDvAudioEmbedState(GstElement* element);
-  ~TDvAudioEmbedState() { g_object_unref(sound_); }
   TDvAudioEmbedState(const TDvAudioEmbedState&) = delete;
   TDvAudioEmbedState& operator=(const TDvAudioEmbedState&) = delete;
 
@@ -59,7 +58,8 @@ class TDvAudioEmbedState {
   GstPad* src_;
   std::mutex lock_;
   std::condition_variable arrived_;
-  GstAdapter* sound_;                      // under lock_
+  gst::GObjectPtr<GstAdapter> soundOwner_;
+  GstAdapter* sound_;                      // under lock_, owned by soundOwner_
   std::optional<GstClockTime> soundTime_;  // running time of the first pending pair, under lock_
   GstSegment soundSegment_;                // under lock_
   bool soundEnded_ = false;                // under lock_
@@ -69,7 +69,8 @@ class TDvAudioEmbedState {
 
 using Shell = ElementShell<GstElement, GstElementClass, TDvAudioEmbedState>;
 
-TDvAudioEmbedState::TDvAudioEmbedState(GstElement* element) : sound_(gst_adapter_new()) {
+TDvAudioEmbedState::TDvAudioEmbedState(GstElement* element)
+    : soundOwner_(gst_adapter_new()), sound_(soundOwner_.get()) {
   gst_segment_init(&soundSegment_, GST_FORMAT_TIME);
   gst_segment_init(&frameSegment_, GST_FORMAT_TIME);
   videoSink_ = gst_pad_new_from_static_template(&kVideoTemplate, "video_sink");

@@ -331,9 +331,8 @@ GstCaps* TransformCaps(GstBaseTransform* transform, GstPadDirection direction, G
     result = gst_pad_get_pad_template_caps(other);
   }
   if (filterCaps) {
-    GstCaps* narrowed = gst_caps_intersect_full(filterCaps, result, GST_CAPS_INTERSECT_FIRST);
-    gst_caps_unref(result);
-    result = narrowed;
+    const gst::CapsPtr wide(result);
+    result = gst_caps_intersect_full(filterCaps, wide.get(), GST_CAPS_INTERSECT_FIRST);
   }
   return result;
 }
