@@ -184,16 +184,22 @@ TEST(MainWindow, device_changes_are_followed_after_start_up_while_notifier_is_on
 TEST(MainWindow, first_run_uses_defaults_and_asks_where_to_save) {
   Installation installation;
   int asked = 0;
-  TCaptureForm form(EnvironmentFor(installation, std::nullopt, &asked));
+  TCaptureEngine engine;
+  FormEnvironment environment = EnvironmentFor(installation, std::nullopt, &asked);
+  environment.engine = &engine;
+  TCaptureForm form(environment);
   ShowAndStart(form);
   EXPECT_EQ(form.parameterList().mode(), TSavePreferences::spNone);
   EXPECT_EQ(form.preferences().mode(), TSavePreferences::spNone);
   EXPECT_EQ(form.parameters().Volume->value, 5000);
   EXPECT_EQ(form.parameters().CaptureFormat->value, fcDefault);
 
-  // Closing the question unanswered keeps the window, and asks again next time.
+  // Closing the question unanswered keeps the window, with its preview
+  // rebuilt, and asks again next time.
   EXPECT_FALSE(form.close());
   EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.previewSession()->CurrentVideoName(), "DV Source - Video");
+  EXPECT_TRUE(engine.graph().Running());
   EXPECT_FALSE(form.close());
   EXPECT_EQ(asked, 2);
   EXPECT_FALSE(QFile::exists(installation.iniPath()));

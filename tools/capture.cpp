@@ -13,9 +13,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLocale>
 #include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
@@ -23,6 +25,8 @@
 #include "capture/preview.h"
 #include "capture/systemdevices.h"
 #include "control/capturesession.h"
+#include "platform/shellutils.h"
+#include "platform/signalwatcher.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_superposer.h"
 #include "media/formats/fpsunit.h"
@@ -41,11 +45,30 @@ QString PartName(const QString& file, int part) {
   return base + "-" + QString::number(part) + suffix;
 }
 
-// Lets the event loop run (the graph's messages, the timers) for a while.
-void RunFor(int milliseconds) {
+// Lets the event loop run (the graph's messages, the timers) for a while, or
+// until a signal asks to stop.
+void RunFor(int milliseconds, const int& stopSignal) {
   QEventLoop loop;
   QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, [&] {
+    if (stopSignal) loop.quit();
+  });
+  check.start(20);
   loop.exec();
+}
+
+// A number of seconds within the range, or a French message naming the
+// argument.
+std::optional<double> Seconds(const QCommandLineParser& parser, const QCommandLineOption& option, double minimum,
+                              double maximum) {
+  const QString text = parser.value(option);
+  const std::optional<double> value = shell::ParseReal(text);
+  if (value && *value >= minimum && *value <= maximum) return value;
+  Say(QStringLiteral("--%1 : « %2 » n'est pas une durée en secondes entre %3 et %4.")
+          .arg(option.names().first(), text, QLocale(QLocale::French).toString(minimum),
+               QLocale(QLocale::French).toString(maximum)));
+  return std::nullopt;
 }
 
 template <typename List>
@@ -112,10 +135,31 @@ int main(int argc, char** argv) {
     Say(QStringLiteral("Source audio introuvable : %1").arg(parser.value(audio)));
     return 2;
   }
+  // Every argument is checked before anything is built.
   const int formatCode = FormatCaptureFromName(parser.value(format));
-  const int totalMs = static_cast<int>(parser.value(seconds).toDouble() * 1000);
-  const int cutMs = static_cast<int>(parser.value(cutEvery).toDouble() * 1000);
-  const int intervalMs = std::max(1, static_cast<int>(parser.value(interval).toDouble() * 1000));
+  if (FormatCaptureName(static_cast<std::uint8_t>(formatCode)) != parser.value(format)) {
+    Say(QStringLiteral("--format : format inconnu « %1 ».").arg(parser.value(format)));
+    return 2;
+  }
+  const std::optional<double> totalSeconds = Seconds(parser, seconds, 0.1, 7 * 86400.0);
+  const std::optional<double> cutSeconds = Seconds(parser, cutEvery, 0, 7 * 86400.0);
+  const std::optional<double> intervalSeconds = Seconds(parser, interval, 0.04, 86400.0);
+  if (!totalSeconds || !cutSeconds || !intervalSeconds) return 2;
+  if (*cutSeconds > 0 && *cutSeconds < 1) {
+    Say(QStringLiteral("--cut-every : il faut au moins une seconde entre deux coupures (« %1 »).")
+            .arg(parser.value(cutEvery)));
+    return 2;
+  }
+  const QFileInfo target(files.first());
+  const QFileInfo folder(target.absolutePath());
+  if (!folder.isDir() || !folder.isWritable()) {
+    Say(QStringLiteral("fichier : le dossier « %1 » n'existe pas ou n'accepte pas d'écriture.")
+            .arg(folder.absoluteFilePath()));
+    return 2;
+  }
+  const auto totalMs = static_cast<qint64>(*totalSeconds * 1000);
+  const auto cutMs = static_cast<qint64>(*cutSeconds * 1000);
+  const int intervalMs = std::max(1, static_cast<int>(*intervalSeconds * 1000));
 
   if (!ActivateVideoSource(engine, *videoSource) || (audioSource && !ActivateAudioSource(engine, *audioSource))) {
     Say("Impossible d'activer les sources.");
@@ -146,14 +190,18 @@ int main(int argc, char** argv) {
     grab.start(intervalMs);
     engine.dm().ControlFilter().pass = true;
   }
+  // SIGTERM, SIGINT and SIGHUP end the recording with its files finished.
+  int stopSignal = 0;
+  TSignalWatcher watcher;
+  QObject::connect(&watcher, &TSignalWatcher::received, [&stopSignal](int signal) { stopSignal = signal; });
   bool allFinished = true;
   int part = 1;
   QElapsedTimer clock;
   clock.start();
-  while (clock.elapsed() < totalMs) {
-    const int untilCut = cutMs > 0 ? cutMs * part - static_cast<int>(clock.elapsed()) : totalMs;
-    RunFor(std::max(1, std::min<int>(untilCut, totalMs - static_cast<int>(clock.elapsed()))));
-    if (cutMs > 0 && clock.elapsed() >= cutMs * part && clock.elapsed() < totalMs) {
+  while (clock.elapsed() < totalMs && !stopSignal) {
+    const qint64 untilCut = cutMs > 0 ? cutMs * part - clock.elapsed() : totalMs;
+    RunFor(static_cast<int>(std::max<qint64>(1, std::min<qint64>(untilCut, totalMs - clock.elapsed()))), stopSignal);
+    if (!stopSignal && cutMs > 0 && clock.elapsed() >= cutMs * part && clock.elapsed() < totalMs) {
       ++part;
       if (const TOutcome cut = session.Cut(PartName(file, part)); !cut) {
         Say(cut.failure().Text());
@@ -162,6 +210,7 @@ int main(int argc, char** argv) {
       }
     }
   }
+  if (stopSignal) Say(QStringLiteral("Signal %1 reçu : la capture s'arrête et ses fichiers sont terminés.").arg(stopSignal));
   grab.stop();
   const std::uint64_t droppedFrames = dropped.dropped();
   const TOutcome stopped = session.Stop();

@@ -12,6 +12,7 @@
 #include "capture/captureengine.h"
 #include "media/filters/tessivoelements.h"
 #include "platform/gstreamer.h"
+#include "platform/signalwatcher.h"
 
 namespace {
 
@@ -59,6 +60,10 @@ int RunTessivo(int argc, char** argv) {
   environment.commandLine = commands;
   environment.engine = &engine;
   TCaptureForm mainWindow(environment);
+  // A signal closes the window as the user would: files finished,
+  // preferences saved.
+  TSignalWatcher watcher;
+  QObject::connect(&watcher, &TSignalWatcher::received, &mainWindow, [&mainWindow] { mainWindow.close(); });
   mainWindow.show();
   return application.exec();
 }

@@ -23,18 +23,18 @@ class TDvAviSinkState {
 
   bool Start() {
     if (location.empty()) {
-      GST_ELEMENT_ERROR(element_, RESOURCE, NOT_FOUND, ("Aucun fichier indiqué."), (nullptr));
+      GST_ELEMENT_ERROR(element_, RESOURCE, NOT_FOUND, ("No file to write to."), (nullptr));
       return false;
     }
     if (writer_.Open(location)) return true;
-    GST_ELEMENT_ERROR(element_, RESOURCE, OPEN_WRITE, ("Impossible de créer « %s ».", location.c_str()),
+    GST_ELEMENT_ERROR(element_, RESOURCE, OPEN_WRITE, ("Cannot create \"%s\".", location.c_str()),
                       ("%s", writer_.error().c_str()));
     return false;
   }
 
   bool Finish() {
     if (!writer_.isOpen() || writer_.Close()) return true;
-    GST_ELEMENT_ERROR(element_, RESOURCE, WRITE, ("Le fichier « %s » n'a pas pu être terminé.", location.c_str()),
+    GST_ELEMENT_ERROR(element_, RESOURCE, WRITE, ("Cannot finish \"%s\".", location.c_str()),
                       ("%s", writer_.error().c_str()));
     return false;
   }
@@ -45,7 +45,7 @@ class TDvAviSinkState {
     const bool written = writer_.WriteFrame(map.data, map.size);
     gst_buffer_unmap(buffer, &map);
     if (written) return GST_FLOW_OK;
-    GST_ELEMENT_ERROR(element_, RESOURCE, WRITE, ("Erreur d'écriture dans « %s ».", location.c_str()),
+    GST_ELEMENT_ERROR(element_, RESOURCE, WRITE, ("Cannot write to \"%s\".", location.c_str()),
                       ("%s", writer_.error().c_str()));
     return GST_FLOW_ERROR;
   }

@@ -1,0 +1,76 @@
+// tessivo-capture as a user runs it: arguments refused before anything is
+// built, and a signal that ends the recording with its file finished.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "support/aviwalk.h"
+
+namespace {
+
+struct ToolRun {
+  int exitCode = -1;
+  QString errors;
+  QString output;
+};
+
+ToolRun Capture(const QStringList& arguments, int timeoutMs = 60000) {
+  QProcess tool;
+  tool.start(TESSIVO_CAPTURE, arguments);
+  tool.waitForFinished(timeoutMs);
+  return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError()), QString::fromUtf8(tool.readAllStandardOutput())};
+}
+
+}  // namespace
+
+TEST(CaptureTool, bad_arguments_are_refused_with_the_argument_named_and_nothing_written) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("x.avi");
+  const QStringList source = {"--video", "DV Source - Video"};
+  const struct {
+    QStringList arguments;
+    const char* message;
+  } cases[] = {
+      {{"--seconds", "abc", file}, "--seconds : « abc » n'est pas une durée en secondes"},
+      {{"--seconds", "0", file}, "--seconds : « 0 »"},
+      {{"--cut-every", "0.5", file}, "--cut-every : il faut au moins une seconde entre deux coupures"},
+      {{"--interval", "-1", file}, "--interval : « -1 »"},
+      {{"--format", "dv type 9", file}, "--format : format inconnu « dv type 9 »."},
+      {{dir.filePath("absent/x.avi")}, "fichier : le dossier"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = Capture(source + c.arguments);
+    EXPECT_EQ(run.exitCode, 2) << c.message;
+    EXPECT_TRUE(run.errors.contains(QString::fromUtf8(c.message))) << run.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(file)) << c.message;
+  }
+}
+
+TEST(CaptureTool, a_signal_ends_the_recording_with_its_file_finished) {
+  QTemporaryDir dir;
+  for (const char* format : {"dv type 2 natif", "dv type 1 natif"}) {
+    const QString file = dir.filePath(QString("signal-%1.avi").arg(format[8]));
+    QProcess tool;
+    tool.start(TESSIVO_CAPTURE, {"--video", "DV Source - Video", "--audio", "DV Source - Audio", "--format", format,
+                                 "--seconds", "60", file});
+    ASSERT_TRUE(tool.waitForStarted());
+    // Until the recording runs.
+    QElapsedTimer clock;
+    clock.start();
+    while (QFileInfo(file).size() < 2'000'000 && clock.elapsed() < 30000) tool.waitForFinished(100);
+    ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
+    ASSERT_TRUE(tool.waitForFinished(30000));
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << format;
+    EXPECT_EQ(tool.exitCode(), 0) << format;
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("Signal 15 reçu")) << format;
+    const AviContents avi = ReadAvi(file, false);
+    EXPECT_TRUE(avi.valid) << format;
+    EXPECT_TRUE(avi.hasLegacyIndex) << format;  // finished: the index is written
+    EXPECT_GE(avi.video.size(), 10u) << format;
+    EXPECT_EQ(avi.totalFrames, avi.video.size()) << format;
+  }
+}
