@@ -1,5 +1,6 @@
 #include "capture/capturegraphs.h"
 
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <condition_variable>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include "capture/mediamodule.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/dvavisink.h"
+#include "media/filters/branchguard.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
 #include "media/filters/vx_scenedetect.h"
@@ -67,7 +69,11 @@ class BranchBuilder {
     });
     branch_.entries.push_back(output);
     branch_.teeOutputs.emplace_back(tee, position);
-    return output;
+    // A failing writer stays in the branch, and the free space is watched.
+    GstElement* guard = Make(kBranchGuardElement, "branch_guard " + std::to_string(branch_.entries.size()));
+    const std::string folder = QFileInfo(QString::fromStdString(branch_.fileName)).absolutePath().toStdString();
+    g_object_set(guard, "watch-folder", folder.c_str(), nullptr);
+    return Chain(output, {guard}, "the recording's input to its guard");
   }
 
   PadPtr In(GstElement* element, const char* media = "") {

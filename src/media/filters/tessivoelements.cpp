@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "media/filters/branchguard.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/dvavisink.h"
 #include "media/filters/gstfilteradapter.h"
@@ -301,7 +302,7 @@ gboolean RegisterTessivoElements(GstPlugin* plugin) {
          RegisterFilterElement(plugin, DvHeaderDescription()) && RegisterFilterElement(plugin, ResizerDescription()) &&
          RegisterFilterElement(plugin, WaveDestDescription()) &&
          RegisterFilterElement(plugin, SuperposerDescription()) && RegisterDvAviSink(plugin) &&
-         RegisterDvAudioEmbed(plugin);
+         RegisterDvAudioEmbed(plugin) && RegisterBranchGuard(plugin);
 }
 
 bool RegisterTessivoPlugin() {
