@@ -100,5 +100,8 @@ inline constexpr char kCaptureDoesNotRun[] = "La capture ne démarre pas : %1";
 inline constexpr char kCaptureNotFinished[] = "Le fichier « %1 » n'a pas pu être terminé.";
 inline constexpr char kCaptureCutFailed[] = "La coupure vers « %1 » a échoué.";
 inline constexpr char kCaptureNotRecording[] = "Aucune capture n'est en cours.";
+inline constexpr char kCaptureDiskFull[] = "Disque plein : « %1 » est terminé et la capture s'arrête.";
+inline constexpr char kCaptureWriteFailed[] =
+    "Écriture impossible dans « %1 » (%2) : la capture s'arrête, la prévisualisation continue.";
 
 }  // namespace texts

@@ -2,11 +2,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "capture/captureengine.h"
 #include "capture/preview.h"
 #include "capture/simulated/simulateddevices.h"
+#include "capture/videorenderer.h"
 #include "control/capturesession.h"
 #include "support/aviwalk.h"
 
@@ -97,4 +99,66 @@ TEST_F(Session, start_cut_stop_writes_every_frame_into_the_parts) {
     frames += avi.video.size();
   }
   EXPECT_EQ(frames, session_->framesWritten());
+}
+
+namespace {
+
+// A small file system of its own, so that a disk fills up for real; none
+// where the test may not mount one.
+class SmallDisk {
+ public:
+  explicit SmallDisk(int megabytes) {
+    mounted_ = QProcess::execute(
+                   "mount", {"-t", "tmpfs", "-o", QString("size=%1m").arg(megabytes), "tmpfs", folder_.path()}) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted_) QProcess::execute("umount", {folder_.path()});
+  }
+  bool mounted() const { return mounted_; }
+  QString File(const char* name) const { return folder_.filePath(name); }
+
+ private:
+  QTemporaryDir folder_;
+  bool mounted_ = false;
+};
+
+}  // namespace
+
+TEST_F(Session, a_disk_that_fills_up_stops_the_recording_with_its_file_finished_and_the_preview_running) {
+  for (const bool reserve : {true, false}) {
+    SmallDisk disk(12);
+    if (!disk.mounted()) GTEST_SKIP() << "no small file system can be mounted here";
+    // Without a reserve the disk really runs out: the writer fails.
+    engine_->diskReserveBytes = reserve ? 4ull * 1024 * 1024 : 0;
+    if (!engine_->context.CurrentVideoSource) Preview("DV Source - Video");
+    const QString file = disk.File("plein.avi");
+    ASSERT_TRUE(session_->Start(2, file, {}).ok());
+    std::optional<TCaptureFailure> failure;
+    engine_->graph().onEvent = [&](const graph::GraphEvent& event) {
+      if (auto reported = session_->HandleEvent(event)) failure = reported;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!failure && clock.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    engine_->graph().onEvent = nullptr;
+    ASSERT_TRUE(failure) << reserve;
+    EXPECT_FALSE(session_->recording());
+    if (reserve) {
+      EXPECT_EQ(failure->reason, TCaptureFailure::Reason::DiskFull);
+      EXPECT_EQ(failure->Text(), QString("Disque plein : « %1 » est terminé et la capture s'arrête.").arg(file));
+      const AviContents avi = ReadAvi(file, false);
+      EXPECT_TRUE(avi.valid);
+      EXPECT_TRUE(avi.hasLegacyIndex);  // finished: its index found room
+      EXPECT_EQ(avi.totalFrames, avi.video.size());
+      EXPECT_GT(avi.video.size(), 10u);
+    } else {
+      EXPECT_EQ(failure->reason, TCaptureFailure::Reason::WriteFailed);
+      EXPECT_TRUE(failure->Text().startsWith(QString("Écriture impossible dans « %1 »").arg(file)))
+          << failure->Text().toStdString();
+    }
+    // The preview goes on.
+    const std::uint64_t before = engine_->renderer().framesReceived();
+    Wait(500);
+    EXPECT_GT(engine_->renderer().framesReceived(), before + 5) << reserve;
+  }
 }

@@ -13,8 +13,8 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QLocale>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
@@ -25,11 +25,11 @@
 #include "capture/preview.h"
 #include "capture/systemdevices.h"
 #include "control/capturesession.h"
-#include "platform/shellutils.h"
-#include "platform/signalwatcher.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_superposer.h"
 #include "media/formats/fpsunit.h"
+#include "platform/shellutils.h"
+#include "platform/signalwatcher.h"
 #include "settings/conversions.h"
 
 namespace {
@@ -165,17 +165,27 @@ int main(int argc, char** argv) {
     Say("Impossible d'activer les sources.");
     return 1;
   }
+  if (parser.isSet(overlay)) ShowCamcorderDate(engine, 5);
+  TCaptureSettings settings;
+  const QString file = files.first();
+  TCaptureSession session(engine);
+  // What the graph reports: a full disk or a failing writer stops the
+  // recording, its file finished; other errors are said and counted.
   bool graphError = false;
-  engine.graph().onEvent = [&graphError](const graph::GraphEvent& event) {
+  bool cutShort = false;  // a full disk or a failed writer: the file is finished, the capture is not
+  int stopSignal = 0;
+  engine.graph().onEvent = [&](const graph::GraphEvent& event) {
+    if (const std::optional<TCaptureFailure> failure = session.HandleEvent(event)) {
+      Say(failure->Text());
+      cutShort = true;
+      stopSignal = -1;
+      return;
+    }
     if (event.kind != graph::GraphEvent::Kind::Error && event.kind != graph::GraphEvent::Kind::DeviceLost) return;
     graphError = true;
     Say(QStringLiteral("Erreur de %1 : %2")
             .arg(QString::fromStdString(event.source), QString::fromStdString(event.message)));
   };
-  if (parser.isSet(overlay)) ShowCamcorderDate(engine, 5);
-  TCaptureSettings settings;
-  const QString file = files.first();
-  TCaptureSession session(engine);
   const auto fail = [](const TOutcome& outcome) {
     Say(outcome.failure().Text());
     return 1;
@@ -191,7 +201,6 @@ int main(int argc, char** argv) {
     engine.dm().ControlFilter().pass = true;
   }
   // SIGTERM, SIGINT and SIGHUP end the recording with its files finished.
-  int stopSignal = 0;
   TSignalWatcher watcher;
   QObject::connect(&watcher, &TSignalWatcher::received, [&stopSignal](int signal) { stopSignal = signal; });
   bool allFinished = true;
@@ -210,10 +219,12 @@ int main(int argc, char** argv) {
       }
     }
   }
-  if (stopSignal) Say(QStringLiteral("Signal %1 reçu : la capture s'arrête et ses fichiers sont terminés.").arg(stopSignal));
+  if (stopSignal > 0)
+    Say(QStringLiteral("Signal %1 reçu : la capture s'arrête et ses fichiers sont terminés.").arg(stopSignal));
   grab.stop();
   const std::uint64_t droppedFrames = dropped.dropped();
-  const TOutcome stopped = session.Stop();
+  // Stopped already when the graph reported a full disk or a failed writer.
+  const TOutcome stopped = session.recording() ? session.Stop() : TOutcome::Success();
   if (!stopped) Say(stopped.failure().Text());
   const std::uint64_t written = session.framesWritten();
   allFinished = allFinished && stopped.ok() && !graphError;
@@ -223,5 +234,5 @@ int main(int argc, char** argv) {
   std::printf("images écrites : %llu\nimages perdues : %llu\nfichiers : %d\n", static_cast<unsigned long long>(written),
               static_cast<unsigned long long>(droppedFrames), part);
   if (!allFinished) Say("Un fichier n'a pas pu être terminé.");
-  return allFinished ? 0 : 1;
+  return allFinished && !cutShort ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 // process share nothing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "capture/capturecontext.h"
@@ -38,6 +39,10 @@ class TCaptureEngine : NonCopyable {
   gst::ElementPtr monitorVolume;
   // "Mpeg2 Ratio Normal".
   bool mpeg2RatioNormal = true;
+
+  // Free bytes kept on a recording's disk for finishing its file: below
+  // them the recording is stopped.
+  std::uint64_t diskReserveBytes = 8ull * 1024 * 1024;
 
   // The recording under way, or none.
   std::unique_ptr<TCaptureBranch> branch;

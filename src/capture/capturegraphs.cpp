@@ -10,9 +10,9 @@
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
 #include "capture/mediamodule.h"
+#include "media/filters/branchguard.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/dvavisink.h"
-#include "media/filters/branchguard.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
 #include "media/filters/vx_scenedetect.h"
@@ -72,7 +72,8 @@ class BranchBuilder {
     // A failing writer stays in the branch, and the free space is watched.
     GstElement* guard = Make(kBranchGuardElement, "branch_guard " + std::to_string(branch_.entries.size()));
     const std::string folder = QFileInfo(QString::fromStdString(branch_.fileName)).absolutePath().toStdString();
-    g_object_set(guard, "watch-folder", folder.c_str(), nullptr);
+    g_object_set(guard, "watch-folder", folder.c_str(), "reserve", static_cast<guint64>(engine_.diskReserveBytes),
+                 nullptr);
     return Chain(output, {guard}, "the recording's input to its guard");
   }
 

@@ -4,10 +4,11 @@
 
 #include "capture/captureengine.h"
 #include "capture/preview.h"
+#include "media/filters/branchguard.h"
 #include "settings/conversions.h"
 #include "texts.h"
 
-Q_LOGGING_CATEGORY(lcSession, "tessivo.session", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcCaptureSession, "tessivo.session", QtInfoMsg)
 
 QString TCaptureFailure::Text() const {
   using R = Reason;
@@ -26,6 +27,10 @@ QString TCaptureFailure::Text() const {
       return QString::fromUtf8(texts::kCaptureCutFailed).arg(subject);
     case R::NotRecording:
       return QString::fromUtf8(texts::kCaptureNotRecording);
+    case R::DiskFull:
+      return QString::fromUtf8(texts::kCaptureDiskFull).arg(subject);
+    case R::WriteFailed:
+      return QString::fromUtf8(texts::kCaptureWriteFailed).arg(subject, detail);
   }
   return {};
 }
@@ -33,12 +38,12 @@ QString TCaptureFailure::Text() const {
 TCaptureSession::~TCaptureSession() {
   if (recording() && !engine_.changing()) {
     const TOutcome stopped = Stop();
-    if (!stopped) qCWarning(lcSession) << stopped.failure().Text();
+    if (!stopped) qCWarning(lcCaptureSession) << stopped.failure().Text();
   }
 }
 
 TOutcome TCaptureSession::Busy() const {
-  qCWarning(lcSession) << "refused: another change of the graph is under way";
+  qCWarning(lcCaptureSession) << "refused: another change of the graph is under way";
   return TCaptureFailure{TCaptureFailure::Reason::Busy, {}, {}};
 }
 
@@ -55,6 +60,7 @@ TOutcome TCaptureSession::Start(int format, const QString& fileName, const TCapt
   if (!engine_.context.CurrentVideoSource) return TCaptureFailure{TCaptureFailure::Reason::NoVideoSource, {}, {}};
   settings_ = settings;
   files_.clear();
+  lastError_.clear();
   framesOfFinishedParts_ = 0;
   ::Stop(engine_);
   if (!BuildCaptureGraph(engine_, format, fileName.toStdString(), settings)) {
@@ -85,15 +91,36 @@ TOutcome TCaptureSession::Cut(const QString& nextFileName) {
   return TOutcome::Success();
 }
 
-TOutcome TCaptureSession::Stop() {
+TOutcome TCaptureSession::Stop() { return StopWithin(std::chrono::seconds(10)); }
+
+TOutcome TCaptureSession::StopWithin(std::chrono::milliseconds timeout) {
   const TCaptureEngine::Change change(engine_);
   if (!change.accepted()) return Busy();
   if (!recording()) return TCaptureFailure{TCaptureFailure::Reason::NotRecording, {}, {}};
-  const bool finished = FinishCaptureFile(engine_);
+  const bool finished = FinishCaptureFile(engine_, timeout);
   framesOfFinishedParts_ += CurrentCaptureBranch(engine_)->videoFrames->load();
   ::Stop(engine_);
   KillCaptureGraph(engine_);
   Play(engine_);
   if (!finished) return TCaptureFailure{TCaptureFailure::Reason::NotFinished, files_.value(files_.size() - 1), {}};
   return TOutcome::Success();
+}
+
+std::optional<TCaptureFailure> TCaptureSession::HandleEvent(const graph::GraphEvent& event) {
+  using Kind = graph::GraphEvent::Kind;
+  if (!recording()) return std::nullopt;
+  if (event.kind == Kind::Error) {
+    lastError_ = QString::fromStdString(event.message);
+    return std::nullopt;
+  }
+  if (event.kind != Kind::Element) return std::nullopt;
+  const bool diskFull = event.message == kDiskFullMessage;
+  if (!diskFull && event.message != kBranchFailedMessage) return std::nullopt;
+  const QString file = files_.value(files_.size() - 1);
+  qCWarning(lcCaptureSession) << (diskFull ? "disk full" : "writer failed") << file << lastError_;
+  // A writer that failed seldom finishes its file: it is not waited for long.
+  const TOutcome stopped = diskFull ? Stop() : StopWithin(std::chrono::seconds(2));
+  if (diskFull && !stopped) return stopped.failure();
+  if (diskFull) return TCaptureFailure{TCaptureFailure::Reason::DiskFull, file, {}};
+  return TCaptureFailure{TCaptureFailure::Reason::WriteFailed, file, lastError_};
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +16,17 @@
 class TCaptureEngine;
 
 struct TCaptureFailure {
-  enum class Reason { Busy, NoVideoSource, NotBuilt, DoesNotRun, NotFinished, CutFailed, NotRecording };
+  enum class Reason {
+    Busy,
+    NoVideoSource,
+    NotBuilt,
+    DoesNotRun,
+    NotFinished,
+    CutFailed,
+    NotRecording,
+    DiskFull,
+    WriteFailed
+  };
   Reason reason;
   QString subject;  // the file or format concerned
   QString detail;   // what the graph said, when it said something
@@ -53,6 +64,11 @@ class TCaptureSession {
   // Finishes the file, takes the branch down and runs the preview again.
   TOutcome Stop();
 
+  // Follows what the graph reports while recording: a folder running out of
+  // space or a failing writer stops the recording with the file finished as
+  // far as it can be, and the failure says why. Nothing for other events.
+  std::optional<TCaptureFailure> HandleEvent(const graph::GraphEvent& event);
+
   bool recording() const;
   // The files of this recording, the current one last.
   const QStringList& files() const { return files_; }
@@ -61,8 +77,10 @@ class TCaptureSession {
 
  private:
   TOutcome Busy() const;
+  TOutcome StopWithin(std::chrono::milliseconds timeout);
   TCaptureEngine& engine_;
   TCaptureSettings settings_;
   QStringList files_;
   std::uint64_t framesOfFinishedParts_ = 0;
+  QString lastError_;  // the graph's last error while recording
 };

@@ -304,18 +304,23 @@ bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {
     }
     return false;
   };
-  if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+  // An error of an element that has left the graph since (a recording
+  // branch taken down after its writer failed) is no reason not to run.
+  const auto currentError = [this]() -> gst::MessagePtr {
     const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
-    const gst::MessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
-    std::string reason = "state change refused";
-    if (message) reason = ErrorText(message.get(), reason.c_str());
-    return fail(reason);
+    while (gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
+      GstObject* source = GST_MESSAGE_SRC(message.get());
+      if (source && gst_object_has_as_ancestor(source, GST_OBJECT(pipeline_.get()))) return message;
+    }
+    return {};
+  };
+  if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    const gst::MessagePtr message = currentError();
+    return fail(message ? ErrorText(message.get(), "state change refused") : "state change refused");
   }
   const GstStateChangeReturn state = gst_element_get_state(
       pipeline_.get(), nullptr, nullptr, std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count());
-  const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
-  if (const gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)})
-    return fail(ErrorText(message.get(), "error"));
+  if (const gst::MessagePtr message = currentError()) return fail(ErrorText(message.get(), "error"));
   if (state == GST_STATE_CHANGE_FAILURE) return fail("state change failed");
   if (state == GST_STATE_CHANGE_ASYNC) return fail("no answer in time");
   return true;
