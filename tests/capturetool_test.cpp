@@ -74,3 +74,45 @@ TEST(CaptureTool, a_signal_ends_the_recording_with_its_file_finished) {
     EXPECT_EQ(avi.totalFrames, avi.video.size()) << format;
   }
 }
+
+TEST(CaptureTool, a_file_cut_short_by_a_kill_is_repaired_to_its_last_whole_frame) {
+  QTemporaryDir dir;
+  for (const char* format : {"dv type 1 natif", "dv type 2 natif"}) {
+    const QString file = dir.filePath(QString("kill-%1.avi").arg(format[8]));
+    QProcess tool;
+    tool.start(TESSIVO_CAPTURE, {"--video", "DV Source - Video", "--audio", "DV Source - Audio", "--format", format,
+                                 "--seconds", "60", file});
+    ASSERT_TRUE(tool.waitForStarted());
+    // Six seconds of recording: 25 frames of 144000 bytes a second.
+    QElapsedTimer clock;
+    clock.start();
+    while (QFileInfo(file).size() < 6 * 25 * 144000 && clock.elapsed() < 60000) tool.waitForFinished(100);
+    tool.kill();
+    tool.waitForFinished(10000);
+    const ToolRun repair = Capture({"--repair", file});
+    EXPECT_EQ(repair.exitCode, 0) << format << repair.errors.toStdString();
+    EXPECT_TRUE(repair.output.startsWith(QString("Réparé : « %1 », ").arg(file))) << repair.output.toStdString();
+    const AviContents avi = ReadAvi(file, false);
+    EXPECT_TRUE(avi.valid) << format;
+    EXPECT_TRUE(avi.hasLegacyIndex) << format;
+    EXPECT_GE(avi.video.size(), 125u) << format;  // at least five seconds back
+    EXPECT_EQ(avi.totalFrames, avi.video.size()) << format;
+    // Every frame kept decodes.
+    QProcess decode;
+    decode.start("gst-launch-1.0", {"-q", "filesrc", "location=" + file, "!", "decodebin", "!", "fakesink"});
+    ASSERT_TRUE(decode.waitForFinished(120000));
+    EXPECT_EQ(decode.exitCode(), 0) << format << decode.readAllStandardError().toStdString();
+  }
+  // What is not an AVI file is left alone.
+  const QString text = dir.filePath("texte.avi");
+  QFile note(text);
+  ASSERT_TRUE(note.open(QIODevice::WriteOnly));
+  note.write("ceci n'est pas une vidéo");
+  note.close();
+  const ToolRun refused = Capture({"--repair", text});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_TRUE(refused.errors.contains("Réparation impossible de")) << refused.errors.toStdString();
+  QFile check(text);
+  ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+  EXPECT_EQ(check.readAll(), QByteArray("ceci n'est pas une vidéo"));
+}

@@ -27,6 +27,7 @@
 #include "control/capturesession.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_superposer.h"
+#include "media/formats/avirepair.h"
 #include "media/formats/fpsunit.h"
 #include "platform/shellutils.h"
 #include "platform/signalwatcher.h"
@@ -96,9 +97,26 @@ int main(int argc, char** argv) {
   const QCommandLineOption cutEvery("cut-every", "Coupe toutes les N secondes.", "secondes", "0");
   const QCommandLineOption interval("interval", "Intervalle entre deux images (Image/Image).", "secondes", "1");
   const QCommandLineOption overlay("overlay", "Incruste la date du caméscope (deux lignes).");
-  parser.addOptions({list, video, audio, format, seconds, cutEvery, interval, overlay});
+  const QCommandLineOption repair("repair", "Répare un fichier AVI interrompu (en-têtes et index).", "fichier");
+  parser.addOptions({list, video, audio, format, seconds, cutEvery, interval, overlay, repair});
   parser.addPositionalArgument("fichier", "Le fichier à écrire.");
   parser.process(application);
+
+  if (parser.isSet(repair)) {
+    const QString damaged = parser.value(repair);
+    const TAviRepair result = RepairAvi(damaged);
+    if (!result.repaired) {
+      Say(QStringLiteral("Réparation impossible de « %1 » : %2.").arg(damaged, result.error));
+      return 1;
+    }
+    std::printf("%s\n", QStringLiteral("Réparé : « %1 », %2 images gardées, %3 octets de fin écartés.")
+                             .arg(damaged)
+                             .arg(result.videoFrames)
+                             .arg(result.bytesDropped)
+                             .toUtf8()
+                             .constData());
+    return 0;
+  }
 
   TDeviceEnumerator enumerator;
   TCaptureDeviceList videoDevices, audioDevices;

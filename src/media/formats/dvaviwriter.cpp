@@ -22,6 +22,7 @@ constexpr std::uint64_t kStrf = kStrh + 8 + kStreamHeaderBytes;
 constexpr std::uint64_t kIndx = kStrf + 8 + kDvInfoBytes;
 constexpr std::uint64_t kOdmlList = kIndx + 8 + kSuperIndexBytes;
 constexpr std::uint64_t kFirstMovi = kOdmlList + 12 + 8 + kOdmlHeaderBytes;
+static_assert(kFirstMovi == TDvAviWriter::kFirstMoviOffset);
 
 // Four bytes of a pack's payload, or zeros when the frame is too short.
 void CopyPayload(std::uint8_t* to, const std::uint8_t* frame, std::size_t size, std::size_t packOffset) {

@@ -16,6 +16,9 @@ class TDvAviWriter {
   // Parts end before this size (a little under 1 GiB).
   static constexpr std::uint64_t kDefaultPartLimit = 1000ull * 1000 * 1000;
   static constexpr int kMaxParts = 256;
+  // Where the frames of the first part begin: the headers before them are
+  // written when the file is closed (zeros until then).
+  static constexpr std::uint64_t kFirstMoviOffset = 12 + 12 + 8 + 56 + 12 + 8 + 56 + 8 + 32 + 8 + (24 + 16 * 256) + 12 + 8 + 248;
 
   TDvAviWriter() = default;
   ~TDvAviWriter();
