@@ -100,6 +100,10 @@ inline constexpr char kCaptureDoesNotRun[] = "La capture ne démarre pas : %1";
 inline constexpr char kCaptureNotFinished[] = "Le fichier « %1 » n'a pas pu être terminé.";
 inline constexpr char kCaptureCutFailed[] = "La coupure vers « %1 » a échoué.";
 inline constexpr char kCaptureNotRecording[] = "Aucune capture n'est en cours.";
+inline constexpr char kRepairQuestion[] =
+    "Ces fichiers n'ont pas été terminés (le programme a été interrompu) :\n%1\n\nLes réparer maintenant ?";
+inline constexpr char kRepairDone[] = "Fichiers réparés : %1.";
+inline constexpr char kRepairFailed[] = "Réparation impossible de « %1 » : %2.";
 inline constexpr char kCaptureDiskFull[] = "Disque plein : « %1 » est terminé et la capture s'arrête.";
 inline constexpr char kCaptureWriteFailed[] =
     "Écriture impossible dans « %1 » (%2) : la capture s'arrête, la prévisualisation continue.";

@@ -6,14 +6,19 @@
 #include <QLoggingCategory>
 #include <QPixmap>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <stdexcept>
 
 #include "app/captureform.h"
 #include "app/previewsession.h"
 #include "capture/captureengine.h"
 #include "capture/systemdevices.h"
+#include "control/capturejournal.h"
+#include "media/formats/dvaviwriter.h"
 #include "settings/conversions.h"
 #include "settings/inifile.h"
+#include "support/aviwalk.h"
+#include "support/dvframes.h"
 #include "support/installation.h"
 #include "ui/videowindow.h"
 
@@ -179,6 +184,45 @@ TEST(MainWindow, device_changes_are_followed_after_start_up_while_notifier_is_on
     EXPECT_EQ(rebuilt, notifier ? 1 : 0) << notifier;
     form.close();
   }
+}
+
+TEST(MainWindow, files_a_crash_left_unfinished_are_offered_for_repair_at_start) {
+  Installation installation;
+  installation.writeIni("");
+  QTemporaryDir dir;
+  // What a killed type-1 writer leaves: zeros where the headers go, then
+  // its frames.
+  const QString file = dir.filePath("interrompu.avi");
+  QByteArray damaged(static_cast<qsizetype>(TDvAviWriter::kFirstMoviOffset), '\0');
+  damaged += QByteArray("LIST\0\0\0\0movi", 12);
+  const std::vector<std::uint8_t> frame = MakeDvFrame({});
+  for (int i = 0; i < 30; ++i)
+    damaged += QByteArray("00dc") + QByteArray("\x80\x32\x02\0", 4) +
+               QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()));
+  QFile out(file);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(damaged);
+  out.close();
+  TCaptureJournal journal(dir.filePath("journal"));
+  journal.Add(file);
+  journal.Add(dir.filePath("disparu.avi"));  // gone since: not offered
+
+  QStringList offered;
+  FormEnvironment environment = EnvironmentFor(installation);
+  environment.journalPath = journal.path();
+  environment.askRepair = [&offered](const QStringList& files) {
+    offered = files;
+    return true;
+  };
+  TCaptureForm form(environment);
+  ShowAndStart(form);
+  EXPECT_EQ(offered, QStringList{file});
+  EXPECT_EQ(form.statusBar()->currentMessage(), "Fichiers réparés : interrompu.avi.");
+  const AviContents avi = ReadAvi(file, false);
+  EXPECT_TRUE(avi.valid);
+  EXPECT_EQ(avi.video.size(), 30u);
+  EXPECT_TRUE(journal.Unfinished().isEmpty());  // offered once
+  form.close();
 }
 
 TEST(MainWindow, first_run_uses_defaults_and_asks_where_to_save) {

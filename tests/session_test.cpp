@@ -9,6 +9,7 @@
 #include "capture/preview.h"
 #include "capture/simulated/simulateddevices.h"
 #include "capture/videorenderer.h"
+#include "control/capturejournal.h"
 #include "control/capturesession.h"
 #include "support/aviwalk.h"
 
@@ -83,12 +84,17 @@ TEST_F(Session, a_change_asked_for_while_another_is_under_way_is_refused) {
 }
 
 TEST_F(Session, start_cut_stop_writes_every_frame_into_the_parts) {
+  TCaptureJournal journal(File("journal"));
+  session_ = std::make_unique<TCaptureSession>(*engine_, &journal);
   Preview("DV Source - Video");
   ASSERT_TRUE(session_->Start(2, File("part.avi"), {}).ok());
+  EXPECT_EQ(journal.Unfinished(), QStringList{File("part.avi")});  // listed while it is written
   Wait(1000);
   ASSERT_TRUE(session_->Cut(File("part-2.avi")).ok());
+  EXPECT_EQ(journal.Unfinished(), QStringList{File("part-2.avi")});
   Wait(1000);
   ASSERT_TRUE(session_->Stop().ok());
+  EXPECT_TRUE(journal.Unfinished().isEmpty());
   EXPECT_TRUE(engine_->graph().Running());  // back to the preview
   EXPECT_EQ(session_->files(), (QStringList{File("part.avi"), File("part-2.avi")}));
   std::uint64_t frames = 0;

@@ -24,6 +24,7 @@
 #include "capture/mediamodule.h"
 #include "capture/preview.h"
 #include "capture/systemdevices.h"
+#include "control/capturejournal.h"
 #include "control/capturesession.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_superposer.h"
@@ -110,11 +111,11 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::printf("%s\n", QStringLiteral("Réparé : « %1 », %2 images gardées, %3 octets de fin écartés.")
-                             .arg(damaged)
-                             .arg(result.videoFrames)
-                             .arg(result.bytesDropped)
-                             .toUtf8()
-                             .constData());
+                            .arg(damaged)
+                            .arg(result.videoFrames)
+                            .arg(result.bytesDropped)
+                            .toUtf8()
+                            .constData());
     return 0;
   }
 
@@ -186,7 +187,10 @@ int main(int argc, char** argv) {
   if (parser.isSet(overlay)) ShowCamcorderDate(engine, 5);
   TCaptureSettings settings;
   const QString file = files.first();
-  TCaptureSession session(engine);
+  // Files killed before they are finished are offered for repair at the
+  // program's next start.
+  TCaptureJournal journal(TCaptureJournal::DefaultPath());
+  TCaptureSession session(engine, &journal);
   // What the graph reports: a full disk or a failing writer stops the
   // recording, its file finished; other errors are said and counted.
   bool graphError = false;

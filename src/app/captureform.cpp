@@ -1,5 +1,8 @@
 #include "app/captureform.h"
 
+#include <QFileInfo>
+#include <QMessageBox>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -17,6 +20,8 @@
 #include "app/previewsession.h"
 #include "capture/captureengine.h"
 #include "capture/preview.h"
+#include "control/capturejournal.h"
+#include "media/formats/avirepair.h"
 #include "platform/screensaver.h"
 #include "platform/shellutils.h"
 #include "platform/trace.h"
@@ -306,8 +311,33 @@ void TCaptureForm::AppEventsIdle() {
   imageByImage_ = false;
   startupFlag_ = false;
   TraceLine("Exit AppEventsIdle");
+  OfferRepairs();
   // The command line runs once, when the start-up is over.
   QTimer::singleShot(0, this, &TCaptureForm::RunCommandLine);
+}
+
+void TCaptureForm::OfferRepairs() {
+  TCaptureJournal journal(environment_.journalPath.isEmpty() ? TCaptureJournal::DefaultPath()
+                                                             : environment_.journalPath);
+  const QStringList files = journal.Unfinished();
+  journal.Clear();
+  if (files.isEmpty()) return;
+  const bool repair =
+      environment_.askRepair
+          ? environment_.askRepair(files)
+          : QMessageBox::question(this, identity::kProductName,
+                                  QString::fromUtf8(texts::kRepairQuestion).arg(files.join('\n'))) == QMessageBox::Yes;
+  if (!repair) return;
+  QStringList repaired, problems;
+  for (const QString& file : files) {
+    const TAviRepair result = RepairAvi(file);
+    if (result.repaired)
+      repaired << QFileInfo(file).fileName();
+    else
+      problems << QString::fromUtf8(texts::kRepairFailed).arg(file, result.error);
+  }
+  if (!repaired.isEmpty()) problems.prepend(QString::fromUtf8(texts::kRepairDone).arg(repaired.join(", ")));
+  ShowProblem(problems.join(' '));
 }
 
 void TCaptureForm::RunCommandLine() {

@@ -40,6 +40,11 @@ struct FormEnvironment {
   // Asks for the command file of "Lancer script"; empty when cancelled. Empty
   // function: a file dialog.
   std::function<QString()> chooseScriptFile;
+  // The journal of the files being recorded; empty: the user's own.
+  QString journalPath;
+  // Asks whether to repair the files a crash left unfinished; empty
+  // function: a question box.
+  std::function<bool(const QStringList& files)> askRepair;
   // The capture engine the window previews and records with, created by the
   // program's entry; none: no sources and no preview.
   TCaptureEngine* engine = nullptr;
@@ -95,6 +100,8 @@ class TCaptureForm : public QMainWindow {
   void SauverPrefs();
   // After a refused close: the sources listed and previewed again.
   void RebuildPreview();
+  // The files left unfinished by a crash, offered for repair once.
+  void OfferRepairs();
 
   void gpChangeMode(TSavePreferences mode);
   void gpLoadPrefs();

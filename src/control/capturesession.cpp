@@ -4,6 +4,7 @@
 
 #include "capture/captureengine.h"
 #include "capture/preview.h"
+#include "control/capturejournal.h"
 #include "media/filters/branchguard.h"
 #include "settings/conversions.h"
 #include "texts.h"
@@ -75,6 +76,7 @@ TOutcome TCaptureSession::Start(int format, const QString& fileName, const TCapt
     return TCaptureFailure{TCaptureFailure::Reason::DoesNotRun, fileName, QString::fromStdString(error)};
   }
   files_ << fileName;
+  if (journal_) journal_->Add(fileName);
   return TOutcome::Success();
 }
 
@@ -84,9 +86,11 @@ TOutcome TCaptureSession::Cut(const QString& nextFileName) {
   const TCaptureBranch* branch = CurrentCaptureBranch(engine_);
   if (!branch) return TCaptureFailure{TCaptureFailure::Reason::NotRecording, {}, {}};
   const auto finishedPart = branch->videoFrames;
+  if (journal_) journal_->Add(nextFileName);
   const bool cut = CutCaptureFile(engine_, nextFileName.toStdString(), settings_);
   framesOfFinishedParts_ += finishedPart->load();
   if (!cut) return TCaptureFailure{TCaptureFailure::Reason::CutFailed, nextFileName, {}};
+  if (journal_) journal_->Remove(files_.value(files_.size() - 1));  // finished
   files_ << nextFileName;
   return TOutcome::Success();
 }
@@ -103,6 +107,7 @@ TOutcome TCaptureSession::StopWithin(std::chrono::milliseconds timeout) {
   KillCaptureGraph(engine_);
   Play(engine_);
   if (!finished) return TCaptureFailure{TCaptureFailure::Reason::NotFinished, files_.value(files_.size() - 1), {}};
+  if (journal_) journal_->Remove(files_.value(files_.size() - 1));
   return TOutcome::Success();
 }
 

@@ -14,6 +14,7 @@
 #include "capture/capturegraphs.h"
 
 class TCaptureEngine;
+class TCaptureJournal;
 
 struct TCaptureFailure {
   enum class Reason {
@@ -50,7 +51,9 @@ class [[nodiscard]] TOutcome {
 
 class TCaptureSession {
  public:
-  explicit TCaptureSession(TCaptureEngine& engine) : engine_(engine) {}
+  // The journal, when given, lists each file while it is being written.
+  explicit TCaptureSession(TCaptureEngine& engine, TCaptureJournal* journal = nullptr)
+      : engine_(engine), journal_(journal) {}
   // A recording still under way is stopped and its file finished.
   ~TCaptureSession();
   TCaptureSession(const TCaptureSession&) = delete;
@@ -79,6 +82,7 @@ class TCaptureSession {
   TOutcome Busy() const;
   TOutcome StopWithin(std::chrono::milliseconds timeout);
   TCaptureEngine& engine_;
+  TCaptureJournal* journal_;
   TCaptureSettings settings_;
   QStringList files_;
   std::uint64_t framesOfFinishedParts_ = 0;

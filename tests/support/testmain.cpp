@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
   qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
   qputenv("XDG_CACHE_HOME", (home.path() + "/.cache").toUtf8());
+  qputenv("XDG_STATE_HOME", (home.path() + "/.local/state").toUtf8());
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
