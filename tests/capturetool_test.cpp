@@ -22,7 +22,19 @@ ToolRun Capture(const QStringList& arguments, int timeoutMs = 60000) {
   QProcess tool;
   tool.start(TESSIVO_CAPTURE, arguments);
   tool.waitForFinished(timeoutMs);
-  return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError()), QString::fromUtf8(tool.readAllStandardOutput())};
+  return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError()),
+          QString::fromUtf8(tool.readAllStandardOutput())};
+}
+
+// Starts a recording of the simulated camcorder and waits until the file
+// holds that many bytes.
+void StartRecording(QProcess& tool, const char* format, const QString& file, qint64 bytes) {
+  tool.start(TESSIVO_CAPTURE, {"--video", "DV Source - Video", "--audio", "DV Source - Audio", "--format", format,
+                               "--seconds", "60", file});
+  ASSERT_TRUE(tool.waitForStarted());
+  QElapsedTimer clock;
+  clock.start();
+  while (QFileInfo(file).size() < bytes && clock.elapsed() < 60000) tool.waitForFinished(100);
 }
 
 }  // namespace
@@ -55,13 +67,7 @@ TEST(CaptureTool, a_signal_ends_the_recording_with_its_file_finished) {
   for (const char* format : {"dv type 2 natif", "dv type 1 natif"}) {
     const QString file = dir.filePath(QString("signal-%1.avi").arg(format[8]));
     QProcess tool;
-    tool.start(TESSIVO_CAPTURE, {"--video", "DV Source - Video", "--audio", "DV Source - Audio", "--format", format,
-                                 "--seconds", "60", file});
-    ASSERT_TRUE(tool.waitForStarted());
-    // Until the recording runs.
-    QElapsedTimer clock;
-    clock.start();
-    while (QFileInfo(file).size() < 2'000'000 && clock.elapsed() < 30000) tool.waitForFinished(100);
+    StartRecording(tool, format, file, 2'000'000);
     ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
     ASSERT_TRUE(tool.waitForFinished(30000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << format;
@@ -80,13 +86,7 @@ TEST(CaptureTool, a_file_cut_short_by_a_kill_is_repaired_to_its_last_whole_frame
   for (const char* format : {"dv type 1 natif", "dv type 2 natif"}) {
     const QString file = dir.filePath(QString("kill-%1.avi").arg(format[8]));
     QProcess tool;
-    tool.start(TESSIVO_CAPTURE, {"--video", "DV Source - Video", "--audio", "DV Source - Audio", "--format", format,
-                                 "--seconds", "60", file});
-    ASSERT_TRUE(tool.waitForStarted());
-    // Six seconds of recording: 25 frames of 144000 bytes a second.
-    QElapsedTimer clock;
-    clock.start();
-    while (QFileInfo(file).size() < 6 * 25 * 144000 && clock.elapsed() < 60000) tool.waitForFinished(100);
+    StartRecording(tool, format, file, 6 * 25 * 144000);  // six seconds of frames
     tool.kill();
     tool.waitForFinished(10000);
     const ToolRun repair = Capture({"--repair", file});

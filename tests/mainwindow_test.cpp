@@ -78,6 +78,13 @@ QStringList Between(const QStringList& lines, const QString& first, const QStrin
   return from < 0 || to < 0 ? QStringList{} : lines.mid(from, to - from + 1);
 }
 
+// The environment of a window that previews with the engine.
+FormEnvironment WithEngine(const Installation& installation, TCaptureEngine& engine) {
+  FormEnvironment environment = EnvironmentFor(installation);
+  environment.engine = &engine;
+  return environment;
+}
+
 }  // namespace
 
 TEST(MainWindow, comes_up_and_goes_down_in_order) {
@@ -86,9 +93,7 @@ TEST(MainWindow, comes_up_and_goes_down_in_order) {
   TraceRecorder recorder;
   TCaptureEngine engine;
   {
-    FormEnvironment environment = EnvironmentFor(installation);
-    environment.engine = &engine;
-    TCaptureForm form(environment);
+    TCaptureForm form(WithEngine(installation, engine));
     EXPECT_TRUE(form.startingUp());
     ShowAndStart(form);
     EXPECT_FALSE(form.startingUp());
@@ -154,9 +159,7 @@ TEST(MainWindow, devices_that_cannot_be_listed_are_reported_and_the_start_goes_o
   installation.writeIni("");
   TraceRecorder recorder;
   TCaptureEngine engine;
-  FormEnvironment environment = EnvironmentFor(installation);
-  environment.engine = &engine;
-  TCaptureForm form(environment);
+  TCaptureForm form(WithEngine(installation, engine));
   form.previewSession()->enumerator().SetListingFails(true);
   ShowAndStart(form);
   const QStringList& lines = TraceRecorder::lines();
@@ -172,9 +175,7 @@ TEST(MainWindow, device_changes_are_followed_after_start_up_while_notifier_is_on
     Installation installation;
     installation.writeIni(IniFile::Encode({kParameterSection, notifier ? "Notifier=1" : "Notifier=0"}));
     TCaptureEngine engine;
-    FormEnvironment environment = EnvironmentFor(installation);
-    environment.engine = &engine;
-    TCaptureForm form(environment);
+    TCaptureForm form(WithEngine(installation, engine));
     int rebuilt = 0;
     QObject::connect(form.previewSession(), &TPreviewSession::sourcesRebuilt, [&rebuilt] { ++rebuilt; });
     emit form.previewSession()->enumerator().devicesChanged();  // while starting up: ignored
