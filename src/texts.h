@@ -104,6 +104,7 @@ inline constexpr char kRepairQuestion[] =
     "Ces fichiers n'ont pas été terminés (le programme a été interrompu) :\n%1\n\nLes réparer maintenant ?";
 inline constexpr char kRepairDone[] = "Fichiers réparés : %1.";
 inline constexpr char kRepairFailed[] = "Réparation impossible de « %1 » : %2.";
+inline constexpr char kCaptureDeviceLost[] = "La source ne répond plus : « %1 » est terminé et la capture s'arrête.";
 inline constexpr char kCaptureDiskFull[] = "Disque plein : « %1 » est terminé et la capture s'arrête.";
 inline constexpr char kCaptureWriteFailed[] =
     "Écriture impossible dans « %1 » (%2) : la capture s'arrête, la prévisualisation continue.";

@@ -168,3 +168,30 @@ TEST_F(Session, a_disk_that_fills_up_stops_the_recording_with_its_file_finished_
     EXPECT_GT(engine_->renderer().framesReceived(), before + 5) << reserve;
   }
 }
+
+TEST_F(Session, a_source_lost_while_recording_ends_with_its_file_finished) {
+  Preview("DV Source - Video");
+  const QString file = File("perdu.avi");
+  ASSERT_TRUE(session_->Start(2, file, {}).ok());
+  Wait(1000);
+  // The camcorder's source fails as an unplugged device does.
+  const gst::ElementPtr source = engine_->graph().FindByName(engine_->graph().currentSource);
+  ASSERT_TRUE(source);
+  std::optional<TCaptureFailure> failure;
+  engine_->graph().onEvent = [&](const graph::GraphEvent& event) {
+    if (auto reported = session_->HandleEvent(event)) failure = reported;
+  };
+  const gst::ErrorPtr error(g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "device gone"));
+  gst_element_post_message(source.get(), gst_message_new_error(GST_OBJECT(source.get()), error.get(), nullptr));
+  QElapsedTimer clock;
+  clock.start();
+  while (!failure && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  engine_->graph().onEvent = nullptr;
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->reason, TCaptureFailure::Reason::DeviceLost);
+  EXPECT_EQ(failure->Text(),
+            QString("La source ne répond plus : « %1 » est terminé et la capture s'arrête.").arg(file));
+  const AviContents avi = ReadAvi(file, false);
+  EXPECT_TRUE(avi.hasLegacyIndex);
+  EXPECT_GT(avi.video.size(), 10u);
+}

@@ -16,6 +16,7 @@
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
 #include "media/filters/vx_scenedetect.h"
+#include "media/formats/dvcodes.h"
 #include "settings/conversions.h"
 
 Q_LOGGING_CATEGORY(lcCapture, "tessivo.capture", QtInfoMsg)
@@ -161,8 +162,12 @@ bool IsDvSource(const TCaptureEngine& engine) {
 
 // PAL unless the camcorder's own system is kept, or the preference says NTSC.
 bool RecordPal(const TCaptureEngine& engine, const TCaptureSettings& settings) {
-  if (settings.keepDvFormat && IsDvSource(engine))
-    return engine.context.CurrentVideoSource->SceneDetector->currentVideoSystem() == 0;
+  // The camcorder's system once a frame has told it; before that, the
+  // preference.
+  if (settings.keepDvFormat && IsDvSource(engine)) {
+    const std::uint8_t system = engine.context.CurrentVideoSource->SceneDetector->currentVideoSystem();
+    if (system != dv::kSystemUnknown) return system == dv::kSystem625;
+  }
   return settings.dvStandard == 0;
 }
 

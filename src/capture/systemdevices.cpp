@@ -155,6 +155,7 @@ TDeviceEnumerator::TDeviceEnumerator(QObject* parent) : QObject(parent) {
     const QStringList nodes = QDir("/dev").entryList({"fw*"}, QDir::System);
     fireWireNodes_ = QSet<QString>(nodes.begin(), nodes.end());
   }
+  for (const TDeviceMoniker& device : fireWire_.Devices()) fireWireIdentities_ << device.identity;
 }
 
 TDeviceEnumerator::~TDeviceEnumerator() {
@@ -189,12 +190,21 @@ void TDeviceEnumerator::OnDevFolderChanged() {
   if (nodes == fireWireNodes_) return;
   const bool removed = !(fireWireNodes_ - nodes).isEmpty();
   fireWireNodes_ = nodes;
-  // A camcorder's node went away: which camcorder is known only by asking
-  // the bus again, so the current one is checked by the refresh.
-  if (removed)
-    DeviceRemoved(QStringLiteral("ieee1394"));
-  else
-    DeviceAdded(QStringLiteral("ieee1394"));
+  // Which camcorder went is known by asking the bus again: it is reported
+  // under the identity its source was listed with.
+  QSet<QString> present;
+  for (const TDeviceMoniker& device : fireWire_.Devices()) present << device.identity;
+  const QSet<QString> gone = fireWireIdentities_ - present;
+  const QSet<QString> came = present - fireWireIdentities_;
+  fireWireIdentities_ = present;
+  for (const QString& identity : gone) DeviceRemoved(identity);
+  for (const QString& identity : came) DeviceAdded(identity);
+  if (gone.isEmpty() && came.isEmpty()) {
+    if (removed)
+      DeviceRemoved(QStringLiteral("ieee1394"));
+    else
+      DeviceAdded(QStringLiteral("ieee1394"));
+  }
 }
 
 void TDeviceEnumerator::DeviceAdded(const QString& identity) {

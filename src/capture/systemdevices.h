@@ -83,4 +83,5 @@ class TDeviceEnumerator : public QObject {
   QSet<QString> fireWireNodes_;
   bool simulated_ = false;
   bool failListing_ = false;
+  QSet<QString> fireWireIdentities_;  // the camcorders on the bus at the last look
 };

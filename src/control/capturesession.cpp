@@ -32,6 +32,8 @@ QString TCaptureFailure::Text() const {
       return QString::fromUtf8(texts::kCaptureDiskFull).arg(subject);
     case R::WriteFailed:
       return QString::fromUtf8(texts::kCaptureWriteFailed).arg(subject, detail);
+    case R::DeviceLost:
+      return QString::fromUtf8(texts::kCaptureDeviceLost).arg(subject);
   }
   return {};
 }
@@ -117,6 +119,14 @@ std::optional<TCaptureFailure> TCaptureSession::HandleEvent(const graph::GraphEv
   if (event.kind == Kind::Error) {
     lastError_ = QString::fromStdString(event.message);
     return std::nullopt;
+  }
+  if (event.kind == Kind::DeviceLost) {
+    // Whatever reached the writer is kept: the file is finished.
+    const QString file = files_.value(files_.size() - 1);
+    qCWarning(lcCaptureSession) << "source lost while recording" << file << event.message.c_str();
+    const TOutcome stopped = StopWithin(std::chrono::seconds(5));
+    if (!stopped) return stopped.failure();
+    return TCaptureFailure{TCaptureFailure::Reason::DeviceLost, file, QString::fromStdString(event.message)};
   }
   if (event.kind != Kind::Element) return std::nullopt;
   const bool diskFull = event.message == kDiskFullMessage;

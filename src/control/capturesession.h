@@ -26,7 +26,8 @@ struct TCaptureFailure {
     CutFailed,
     NotRecording,
     DiskFull,
-    WriteFailed
+    WriteFailed,
+    DeviceLost
   };
   Reason reason;
   QString subject;  // the file or format concerned
@@ -68,8 +69,9 @@ class TCaptureSession {
   TOutcome Stop();
 
   // Follows what the graph reports while recording: a folder running out of
-  // space or a failing writer stops the recording with the file finished as
-  // far as it can be, and the failure says why. Nothing for other events.
+  // space, a failing writer or a source that is lost stops the recording
+  // with the file finished as far as it can be, and the failure says why.
+  // Nothing for other events.
   std::optional<TCaptureFailure> HandleEvent(const graph::GraphEvent& event);
 
   bool recording() const;
