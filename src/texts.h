@@ -98,6 +98,7 @@ inline constexpr char kCaptureNoVideoSource[] = "Aucune source vidéo n'est acti
 inline constexpr char kCaptureNotBuilt[] = "Impossible de préparer la capture au format « %1 ».";
 inline constexpr char kCaptureDoesNotRun[] = "La capture ne démarre pas : %1";
 inline constexpr char kCaptureNotFinished[] = "Le fichier « %1 » n'a pas pu être terminé.";
+inline constexpr char kCaptureNotFinishedBecause[] = "Le fichier « %1 » n'a pas pu être terminé : %2.";
 inline constexpr char kCaptureCutFailed[] = "La coupure vers « %1 » a échoué.";
 inline constexpr char kCaptureNotRecording[] = "Aucune capture n'est en cours.";
 inline constexpr char kRepairQuestion[] =

@@ -195,3 +195,19 @@ TEST_F(Session, a_source_lost_while_recording_ends_with_its_file_finished) {
   EXPECT_TRUE(avi.hasLegacyIndex);
   EXPECT_GT(avi.video.size(), 10u);
 }
+
+TEST_F(Session, a_writer_that_fails_to_close_its_file_is_not_called_finished) {
+  Preview("DV Source - Video");
+  const QString file = File("ferme.avi");
+  ASSERT_TRUE(session_->Start(2, file, {}).ok());
+  Wait(500);
+  // The writer reports a failure at the end, as a close on a broken disk does.
+  GstElement* writer = CurrentCaptureBranch(*engine_)->sink.get();
+  const gst::ErrorPtr error(g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_CLOSE, "close failed"));
+  gst_element_post_message(writer, gst_message_new_error(GST_OBJECT(writer), error.get(), nullptr));
+  const TOutcome stopped = session_->Stop();
+  ASSERT_FALSE(stopped);
+  EXPECT_EQ(stopped.failure().reason, TCaptureFailure::Reason::NotFinished);
+  EXPECT_EQ(stopped.failure().Text(), QString("Le fichier « %1 » n'a pas pu être terminé : close failed.").arg(file));
+  EXPECT_TRUE(engine_->graph().Running());  // the preview goes on
+}

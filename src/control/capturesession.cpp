@@ -23,7 +23,8 @@ QString TCaptureFailure::Text() const {
     case R::DoesNotRun:
       return QString::fromUtf8(texts::kCaptureDoesNotRun).arg(detail);
     case R::NotFinished:
-      return QString::fromUtf8(texts::kCaptureNotFinished).arg(subject);
+      return detail.isEmpty() ? QString::fromUtf8(texts::kCaptureNotFinished).arg(subject)
+                              : QString::fromUtf8(texts::kCaptureNotFinishedBecause).arg(subject, detail);
     case R::CutFailed:
       return QString::fromUtf8(texts::kCaptureCutFailed).arg(subject);
     case R::NotRecording:
@@ -104,11 +105,18 @@ TOutcome TCaptureSession::StopWithin(std::chrono::milliseconds timeout) {
   if (!change.accepted()) return Busy();
   if (!recording()) return TCaptureFailure{TCaptureFailure::Reason::NotRecording, {}, {}};
   const bool finished = FinishCaptureFile(engine_, timeout);
-  framesOfFinishedParts_ += CurrentCaptureBranch(engine_)->videoFrames->load();
+  const TCaptureBranch& branch = *CurrentCaptureBranch(engine_);
+  framesOfFinishedParts_ += branch.videoFrames->load();
+  const gst::ElementPtr writer = branch.sink;
   ::Stop(engine_);
   KillCaptureGraph(engine_);
+  // The file is finished once its writer has closed it without error: an
+  // error while writing the end or closing is the writer's last word.
+  const std::optional<std::string> closeError = engine_.graph().TakeError(writer.get());
   Play(engine_);
-  if (!finished) return TCaptureFailure{TCaptureFailure::Reason::NotFinished, files_.value(files_.size() - 1), {}};
+  if (!finished || closeError)
+    return TCaptureFailure{TCaptureFailure::Reason::NotFinished, files_.value(files_.size() - 1),
+                           QString::fromStdString(closeError.value_or(""))};
   if (journal_) journal_->Remove(files_.value(files_.size() - 1));
   return TOutcome::Success();
 }

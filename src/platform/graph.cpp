@@ -331,6 +331,22 @@ bool TMediaGraph::Stop() {
   return gst_element_get_state(pipeline_.get(), nullptr, nullptr, 5 * GST_SECOND) != GST_STATE_CHANGE_FAILURE;
 }
 
+std::optional<std::string> TMediaGraph::TakeError(GstElement* from) {
+  if (!from) return std::nullopt;
+  const gst::BusPtr bus(gst_element_get_bus(pipeline_.get()));
+  std::vector<gst::MessagePtr> others;
+  std::optional<std::string> found;
+  while (gst::MessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
+    GstObject* source = GST_MESSAGE_SRC(message.get());
+    if (!found && source && (source == GST_OBJECT(from) || gst_object_has_as_ancestor(source, GST_OBJECT(from))))
+      found = ErrorText(message.get(), "error");
+    else
+      others.push_back(std::move(message));
+  }
+  for (gst::MessagePtr& message : others) gst_bus_post(bus.get(), message.release());
+  return found;
+}
+
 bool TMediaGraph::Running() const {
   GstState state = GST_STATE_NULL;
   gst_element_get_state(pipeline_.get(), &state, nullptr, 0);

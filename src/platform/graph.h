@@ -102,6 +102,9 @@ class TMediaGraph : NonCopyable {
   // READY: streaming stops, devices stay open.
   bool Stop();
   bool Running() const;
+  // The first error posted by the element (or one inside it) and not yet
+  // dispatched; the other errors stay on the bus for the watch.
+  std::optional<std::string> TakeError(GstElement* from);
 
   // The multiplexer ("avimux" or "asfmux") and its file sink, added and
   // linked; nothing is left in the graph on failure.
