@@ -357,6 +357,26 @@ TEST(DvType1, parts_indexes_and_headers_of_a_small_file_split_in_parts) {
   EXPECT_FALSE(TDvAviWriter().Open("/nonexistent/folder/file.avi"));
 }
 
+TEST(DvType1, a_file_still_being_written_is_readable_as_far_as_its_last_refresh) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("ouvert.avi");
+  TDvAviWriter writer;
+  ASSERT_TRUE(writer.Open(path.toStdString()));
+  WriteFrames(writer, 120);
+  // What a crash would leave now: the file as it is on disk, writer open.
+  const QString copy = dir.filePath("copie.avi");
+  ASSERT_TRUE(QFile::copy(path, copy));
+  const AviContents avi = ReadAvi(copy, false);
+  EXPECT_TRUE(avi.valid);
+  EXPECT_EQ(avi.riffCount, 1);
+  EXPECT_EQ(avi.totalFrames, 100u);  // the last refresh, two seconds of PAL
+  EXPECT_GE(avi.video.size(), 100u);
+  // A demuxer that scans plays them without an index.
+  EXPECT_GE(DemuxedFrames(copy), 100);
+  ASSERT_TRUE(writer.Close());
+  EXPECT_EQ(ReadAvi(path, false).totalFrames, 120u);
+}
+
 TEST(DvType1, a_file_past_one_gibibyte_is_read_back_whole) {
   QTemporaryDir dir;
   const QString path = dir.filePath("big.avi");

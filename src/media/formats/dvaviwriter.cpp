@@ -146,10 +146,21 @@ bool TDvAviWriter::WriteFrame(const std::uint8_t* frame, std::size_t size) {
   if (!PutId("00dc") || !Put32(static_cast<std::uint32_t>(size)) || !Put(frame, size)) return false;
   part->frames.emplace_back(data, static_cast<std::uint32_t>(size));
   ++totalFrames_;
-  return true;
+  return totalFrames_ % kRefreshFrames != 0 || Refresh();
 }
 
-bool TDvAviWriter::WriteHeaders() {
+bool TDvAviWriter::Refresh() {
+  // Headers with the frames so far, and the sizes of the part being written:
+  // a crash leaves a file that readers which scan its chunks can play.
+  const std::uint64_t end = Tell();
+  const Part& part = parts_.back();
+  bool ok = WriteHeaders(false) && Seek(part.moviStart + 4) &&
+            Put32(static_cast<std::uint32_t>(end - part.moviStart - 8)) && Seek(part.riffStart + 4) &&
+            Put32(static_cast<std::uint32_t>(end - part.riffStart - 8)) && Seek(end);
+  return ok && (std::fflush(file_) == 0 || Fail("flush"));
+}
+
+bool TDvAviWriter::WriteHeaders(bool final) {
   const std::uint32_t frameSize = pal_ ? dv::kFrameBytes625 : dv::kFrameBytes525;
   const std::uint32_t height = pal_ ? 576 : 480;
   const auto firstFrames = static_cast<std::uint32_t>(parts_.front().frames.size());
@@ -157,9 +168,9 @@ bool TDvAviWriter::WriteHeaders() {
   bool ok = Seek(0) && PutId("RIFF") && Seek(8) && PutId("AVI ");
   ok = ok && PutId("LIST") && Put32(static_cast<std::uint32_t>(kFirstMovi - kHdrlList - 8)) && PutId("hdrl");
   ok = ok && PutId("avih") && Put32(kMainHeaderBytes) && Put32(pal_ ? 40000 : 33367) &&
-       Put32(frameSize * (pal_ ? 25 : 30)) && Put32(0) && Put32(kHasIndex | kIsInterleaved | kTrustChunkType) &&
-       Put32(firstFrames) && Put32(0) && Put32(1) && Put32(frameSize) && Put32(720) && Put32(height) && Put32(0) &&
-       Put32(0) && Put32(0) && Put32(0);
+       Put32(frameSize * (pal_ ? 25 : 30)) && Put32(0) &&
+       Put32((final ? kHasIndex : 0) | kIsInterleaved | kTrustChunkType) && Put32(firstFrames) && Put32(0) &&
+       Put32(1) && Put32(frameSize) && Put32(720) && Put32(height) && Put32(0) && Put32(0) && Put32(0) && Put32(0);
   ok = ok && PutId("LIST") && Put32(static_cast<std::uint32_t>(kOdmlList - kStrlList - 8)) && PutId("strl");
   ok = ok && PutId("strh") && Put32(kStreamHeaderBytes) && PutId("iavs") && PutId("dvsd") && Put32(0) && Put16(0) &&
        Put16(0) && Put32(0) && Put32(pal_ ? 1 : 1001) && Put32(pal_ ? 25 : 30000) && Put32(0) && Put32(total) &&
@@ -182,7 +193,7 @@ bool TDvAviWriter::WriteHeaders() {
 
 bool TDvAviWriter::Close() {
   if (!file_) return !failed_;
-  bool ok = !failed_ && EndPart() && WriteHeaders();
+  bool ok = !failed_ && EndPart() && WriteHeaders(true);
   ok = std::fflush(file_) == 0 && ok;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;

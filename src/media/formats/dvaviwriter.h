@@ -16,9 +16,13 @@ class TDvAviWriter {
   // Parts end before this size (a little under 1 GiB).
   static constexpr std::uint64_t kDefaultPartLimit = 1000ull * 1000 * 1000;
   static constexpr int kMaxParts = 256;
+  // The headers and sizes on disk are brought up to date this often (two
+  // seconds of PAL): a crash loses no more than that of what readers see.
+  static constexpr std::uint64_t kRefreshFrames = 50;
   // Where the frames of the first part begin: the headers before them are
   // written when the file is closed (zeros until then).
-  static constexpr std::uint64_t kFirstMoviOffset = 12 + 12 + 8 + 56 + 12 + 8 + 56 + 8 + 32 + 8 + (24 + 16 * 256) + 12 + 8 + 248;
+  static constexpr std::uint64_t kFirstMoviOffset =
+      12 + 12 + 8 + 56 + 12 + 8 + 56 + 8 + 32 + 8 + (24 + 16 * 256) + 12 + 8 + 248;
 
   TDvAviWriter() = default;
   ~TDvAviWriter();
@@ -49,7 +53,9 @@ class TDvAviWriter {
   };
   bool StartPart();
   bool EndPart();
-  bool WriteHeaders();
+  // `final`: with the index flag, once the indexes are written.
+  bool WriteHeaders(bool final);
+  bool Refresh();
   bool Put(const void* data, std::size_t size);
   bool Put32(std::uint32_t value);
   bool Put16(std::uint16_t value);
