@@ -186,7 +186,7 @@ TEST_F(Capture, avi_native_and_recompressed_dv_from_the_webcam_then_a_clean_grap
   EXPECT_EQ(Graph().ElementCount(), previewElements);
   for (const char* name : {"DVenc", "DV Header", "dv_convert", "acmcap", "infdumvideo"})
     EXPECT_FALSE(Graph().FindByName(name)) << name;
-  EXPECT_GE(Record(5, File("again.avi"), 800), 5u);
+  EXPECT_GE(Record(5, File("again.avi"), 1500), 5u);  // the next capture works
 }
 
 TEST_F(Capture, mpeg2_native_writes_the_program_stream) {
