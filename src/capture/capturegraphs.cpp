@@ -35,6 +35,24 @@ struct BuildError : std::runtime_error {
 // the picture half a second behind the sound).
 constexpr guint64 kEntryQueueTime = 5 * GST_SECOND;
 
+// The running time a buffer starts at, and its duration (0 when unknown).
+std::pair<GstClockTime, GstClockTime> RunningTime(GstPad* pad, GstBuffer* buffer) {
+  const GstClockTime pts = GST_BUFFER_PTS(buffer);
+  const gst::MiniObjectPtr<GstEvent> event(gst_pad_get_sticky_event(pad, GST_EVENT_SEGMENT, 0));
+  if (!GST_CLOCK_TIME_IS_VALID(pts) || !event) return {GST_CLOCK_TIME_NONE, 0};
+  const GstSegment* segment = nullptr;
+  gst_event_parse_segment(event.get(), &segment);
+  const GstClockTime duration = GST_BUFFER_DURATION(buffer);
+  return {gst_segment_to_running_time(segment, GST_FORMAT_TIME, pts), GST_CLOCK_TIME_IS_VALID(duration) ? duration : 0};
+}
+
+gst::PadProbe CountBuffers(GstPad* pad, std::shared_ptr<std::atomic<std::uint64_t>> counter) {
+  return gst::PadProbe(pad, GST_PAD_PROBE_TYPE_BUFFER, [counter = std::move(counter)](GstPad*, GstPadProbeInfo*) {
+    counter->fetch_add(1);
+    return GST_PAD_PROBE_OK;
+  });
+}
+
 // Puts a builder's steps together, checking each one.
 class BranchBuilder {
  public:
@@ -111,10 +129,8 @@ class BranchBuilder {
 
   // Counts what reaches the file's video input.
   void CountVideo(const PadPtr& input) {
-    Probe(input.get(), GST_PAD_PROBE_TYPE_BUFFER, [counter = branch_.videoFrames](GstPad*, GstPadProbeInfo*) {
-      counter->fetch_add(1);
-      return GST_PAD_PROBE_OK;
-    });
+    branch_.probes.push_back(CountBuffers(input.get(), branch_.videoFrames));
+    branch_.countedInput = input;
   }
 
   // A probe that goes with the branch.
@@ -171,6 +187,27 @@ bool RecordPal(const TCaptureEngine& engine, const TCaptureSettings& settings) {
   return settings.dvStandard == 0;
 }
 
+// What feeds the writer, for a cut to link to the next one.
+void RecordTail(TCaptureBranch& branch) {
+  GstElement* writer = branch.muxer ? branch.muxer.get() : branch.sink.get();
+  if (!writer) throw BuildError("the branch has no writer");
+  for (const gst::PadObjectPtr& input : gst::Pads(writer, GST_PAD_SINK)) {
+    PadPtr from(gst_pad_get_peer(input.get()));
+    const GstPadTemplate* padTemplate = GST_PAD_PAD_TEMPLATE(input.get());
+    if (!from || !padTemplate) throw BuildError("an input of the writer is not linked");
+    TCaptureBranch::TailInput tail{from, GST_PAD_TEMPLATE_NAME_TEMPLATE(padTemplate),
+                                   input.get() == branch.countedInput.get()};
+    branch.probes.emplace_back(from.get(), GST_PAD_PROBE_TYPE_BUFFER,
+                               [reached = tail.reached](GstPad* pad, GstPadProbeInfo* info) {
+                                 const auto [start, duration] = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info));
+                                 if (GST_CLOCK_TIME_IS_VALID(start)) reached->store(start + duration);
+                                 return GST_PAD_PROBE_OK;
+                               });
+    branch.tail.push_back(std::move(tail));
+  }
+  if (branch.tail.empty()) throw BuildError("nothing goes into the writer");
+}
+
 template <typename Build>
 bool Guarded(TCaptureEngine& engine, const char* name, int format, const std::string& fileName, Build build) {
   if (!engine.context.dm) return false;
@@ -181,6 +218,7 @@ bool Guarded(TCaptureEngine& engine, const char* name, int format, const std::st
   try {
     BranchBuilder builder(engine, *engine.branch);
     build(builder);
+    RecordTail(*engine.branch);
     qCInfo(lcCapture) << name << "ready:" << fileName.c_str();
     return true;
   } catch (const std::exception& error) {
@@ -330,6 +368,7 @@ bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const 
     for (const std::string& name : candidates) {
       if (!dm.muxer.Load(name)) continue;
       GstElement* muxer = b.Add(dm.muxer);
+      engine.branch->muxer = gst::ElementPtr::Ref(muxer);
       const PadPtr videoIn = engine.graph().FindPin(muxer, Direction::Input, "video/", true, 0);
       if (videoIn && engine.graph().ConnectDirect(from.get(), videoIn.get()) &&
           engine.graph().ConnectDirect(b.Out(muxer).get(), b.In(writer).get())) {
@@ -346,6 +385,7 @@ bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const 
         return;
       }
       engine.graph().RemoveFilter(muxer);
+      engine.branch->muxer.reset();
     }
     throw BuildError("no multiplexer takes the stream");
   });
@@ -456,10 +496,6 @@ class EndWatch {
   gst::PadProbe probe_;
 };
 
-// Holds the branch's inputs at their next gap between buffers (at once when
-// nothing flows), and ends the branch's stream there: each end of stream
-// leaves on the thread that feeds that input, so no thread waits for
-// another, and the next buffers wait for whatever comes after.
 // Names the writer's inputs that have not had their end of stream, for the
 // log of a file not finished in time.
 std::string InputsWithoutEnd(const TCaptureBranch& branch) {
@@ -478,34 +514,74 @@ std::string InputsWithoutEnd(const TCaptureBranch& branch) {
   return names;
 }
 
-// Holds the branch's inputs at their next gap between buffers (at once when
-// nothing flows); once every one is held, the end of the stream is sent from
-// here into each: no thread is inside the branch's inputs then, so nothing
-// waits for anything. The next buffers wait for whatever comes after.
-class EntryHold {
+// Holds streams where the file is to end; once a stream is held, the end of
+// the stream is sent from here into what it fed: no thread is inside that
+// input then, so nothing waits for anything. The next buffers wait for
+// whatever comes after.
+//
+// Without a time, each stream is held at its next gap between buffers (at
+// once when nothing flows). With one, each is held at its first buffer from
+// that time on, the buffers before it going on into the file: the parts meet
+// at the same moment in every stream, so the sound stays with its pictures.
+class StreamHold {
  public:
-  explicit EntryHold(const std::vector<PadPtr>& entries)
-      : pads_(entries), ended_(entries.size(), 0), shared_(std::make_shared<Shared>()) {
-    shared_->held.assign(entries.size(), 0);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      // What comes next waits at the block; the idle call says that nothing
-      // is on its way through the input any more.
-      blocks_.emplace_back(entries[i].get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
-                           [](GstPad*, GstPadProbeInfo*) { return GST_PAD_PROBE_OK; });
-      idles_.emplace_back(entries[i].get(), GST_PAD_PROBE_TYPE_IDLE, [shared = shared_, i](GstPad*, GstPadProbeInfo*) {
-        const std::lock_guard lock(shared->mutex);
-        if (!std::exchange(shared->held[i], char{1})) ++shared->count;
-        shared->changed.notify_all();
-        return GST_PAD_PROBE_REMOVE;
-      });
-    }
+  explicit StreamHold(const std::vector<PadPtr>& pads, GstClockTime cutTime = GST_CLOCK_TIME_NONE)
+      : pads_(pads), ended_(pads.size(), 0), shared_(std::make_shared<Shared>()) {
+    shared_->held.assign(pads.size(), 0);
+    shared_->cutTime = cutTime;
+    for (std::size_t i = 0; i < pads.size(); ++i)
+      blocks_.emplace_back(pads[i].get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
+                           [shared = shared_, i](GstPad* pad, GstPadProbeInfo* info) {
+                             return shared->Decide(i, pad, info);
+                           });
+    if (!GST_CLOCK_TIME_IS_VALID(cutTime)) HoldWhenIdle();
   }
-  ~EntryHold() { Release(); }
+  ~StreamHold() { Release(); }
+  StreamHold(const StreamHold&) = delete;
+  StreamHold& operator=(const StreamHold&) = delete;
+
   bool WaitAllHeld(std::chrono::milliseconds timeout) {
     std::unique_lock lock(shared_->mutex);
     return shared_->changed.wait_for(lock, timeout, [this] { return shared_->count == pads_.size(); });
   }
-  // Ends the stream of every input held so far that has not had its end.
+  // Ends the held streams until all are held and ended; false when some
+  // stream was not held in time.
+  bool EndAll(std::chrono::milliseconds timeout) {
+    const auto start = std::chrono::steady_clock::now();
+    // A stream may be waiting inside the writer for another one: the ones
+    // held first are ended first, which lets the others go and be held.
+    while (!WaitAllHeld(std::chrono::milliseconds(20))) {
+      EndHeldStreams();
+      const auto waited = std::chrono::steady_clock::now() - start;
+      if (waited >= timeout) return false;
+      // A stream that does not come (a paused gate, a stalled source) does
+      // not hold the others back.
+      if (waited >= std::chrono::milliseconds(500) && idles_.empty()) HoldWhenIdle();
+    }
+    EndHeldStreams();
+    return true;
+  }
+  // Lets the streams go; one not held yet keeps no probe.
+  void Release() {
+    idles_.clear();
+    blocks_.clear();
+  }
+
+ private:
+  // Holds every stream not held yet at its next gap, whatever its time.
+  void HoldWhenIdle() {
+    {
+      const std::lock_guard lock(shared_->mutex);
+      shared_->cutTime = GST_CLOCK_TIME_NONE;
+    }
+    for (std::size_t i = 0; i < pads_.size(); ++i)
+      idles_.emplace_back(pads_[i].get(), GST_PAD_PROBE_TYPE_IDLE, [shared = shared_, i](GstPad*, GstPadProbeInfo*) {
+        const std::lock_guard lock(shared->mutex);
+        shared->Hold(i);
+        return GST_PAD_PROBE_REMOVE;
+      });
+  }
+  // Ends the stream of every one held so far that has not had its end.
   void EndHeldStreams() {
     std::vector<std::size_t> ready;
     {
@@ -516,18 +592,30 @@ class EntryHold {
     for (std::size_t i : ready)
       if (const PadPtr peer{gst_pad_get_peer(pads_[i].get())}) gst_pad_send_event(peer.get(), gst_event_new_eos());
   }
-  // Lets the inputs go; an input not held yet keeps no probe.
-  void Release() {
-    idles_.clear();
-    blocks_.clear();
-  }
 
- private:
   struct Shared {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<char> held;
     std::size_t count = 0;
+    GstClockTime cutTime = GST_CLOCK_TIME_NONE;
+
+    void Hold(std::size_t i) {
+      if (!std::exchange(held[i], char{1})) ++count;
+      changed.notify_all();
+    }
+    // Whether what comes through stream i waits (GST_PAD_PROBE_OK) or goes
+    // on into the file ending now.
+    GstPadProbeReturn Decide(std::size_t i, GstPad* pad, GstPadProbeInfo* info) {
+      const std::lock_guard lock(mutex);
+      if (held[i] || !GST_CLOCK_TIME_IS_VALID(cutTime)) return GST_PAD_PROBE_OK;  // untimed: held when idle
+      if (!(GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)) return GST_PAD_PROBE_PASS;  // events go on
+      const auto [start, duration] = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info));
+      // A buffer goes to the part holding more of it.
+      if (GST_CLOCK_TIME_IS_VALID(start) && start + duration / 2 < cutTime) return GST_PAD_PROBE_PASS;
+      Hold(i);
+      return GST_PAD_PROBE_OK;
+    }
   };
   std::vector<PadPtr> pads_;
   std::vector<char> ended_;  // GUI thread
@@ -535,23 +623,69 @@ class EntryHold {
   std::vector<gst::PadProbe> blocks_, idles_;
 };
 
-// Holds the branch's inputs and ends its file; false (logged) when the file
-// sink has not had the end in time.
-bool EndFile(TCaptureBranch& branch, EntryHold& hold, std::chrono::milliseconds timeout) {
-  EndWatch watch(branch.sink.get());
-  // An input may be waiting inside the writer for another one: the inputs
-  // held first are ended first, which lets the others go and be held.
-  if (!hold.WaitAllHeld(std::chrono::milliseconds(500))) hold.EndHeldStreams();
-  const bool allHeld = hold.WaitAllHeld(timeout);
-  hold.EndHeldStreams();
-  if (!allHeld) {
-    qCWarning(lcCapture) << "the recording's inputs could not be held:" << branch.fileName.c_str();
+// Ends the held streams and waits for the file sink to have the end; false
+// (logged) when it did not come in time.
+bool EndFile(const TCaptureBranch& branch, StreamHold& hold, EndWatch& watch, std::chrono::milliseconds timeout) {
+  if (!hold.EndAll(timeout)) {
+    qCWarning(lcCapture) << "the recording's streams could not be held:" << branch.fileName.c_str();
     return false;
   }
   if (watch.Wait(timeout)) return true;
   qCWarning(lcCapture) << "the file was not finished in time:" << branch.fileName.c_str()
                        << "inputs still waiting:" << InputsWithoutEnd(branch).c_str();
   return false;
+}
+
+// Puts a new writer and file sink, made like the old ones, in place of them;
+// the tail's inputs are held. False (logged) when the new tail cannot be
+// linked: the branch then has none.
+bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string& nextFileName) {
+  graph::TMediaGraph& graph = engine.graph();
+  const gst::ElementPtr oldMuxer = branch.muxer, oldSink = branch.sink;
+  const gst::ElementPtr muxer = oldMuxer ? gst::NewLike(oldMuxer.get()) : gst::ElementPtr();
+  const gst::ElementPtr sink = gst::NewLike(oldSink.get());
+  const std::string muxerName = oldMuxer ? GST_OBJECT_NAME(oldMuxer.get()) : "";
+  const std::string sinkName = GST_OBJECT_NAME(oldSink.get());
+  std::erase_if(branch.elements, [&](const gst::ElementPtr& e) { return e.get() == oldMuxer.get() || e.get() == oldSink.get(); });
+  branch.muxer.reset();
+  branch.sink.reset();
+  graph.RemoveFilter(oldSink.get());
+  if (oldMuxer) graph.RemoveFilter(oldMuxer.get());
+  if (!sink || (oldMuxer && !muxer)) {
+    qCWarning(lcCapture) << "no new writer for" << nextFileName.c_str();
+    return false;
+  }
+  g_object_set(sink.get(), "location", nextFileName.c_str(), nullptr);
+  if ((muxer && !graph.AddFilter(muxer.get(), muxerName)) || !graph.AddFilter(sink.get(), sinkName)) {
+    qCWarning(lcCapture) << "the new writer cannot be added for" << nextFileName.c_str();
+    graph.RemoveFilter(sink.get());
+    if (muxer) graph.RemoveFilter(muxer.get());
+    return false;
+  }
+  if (muxer) branch.elements.push_back(muxer);
+  branch.elements.push_back(sink);
+  branch.muxer = muxer;
+  branch.sink = sink;
+  GstElement* writer = muxer ? muxer.get() : sink.get();
+  bool linked = !muxer || gst_element_link(muxer.get(), sink.get());
+  branch.videoFrames = std::make_shared<std::atomic<std::uint64_t>>(0);
+  branch.countedInput.reset();
+  for (const TCaptureBranch::TailInput& input : branch.tail) {
+    GstPadTemplate* padTemplate = gst_element_get_pad_template(writer, input.padTemplate.c_str());
+    PadPtr pad(!padTemplate ? nullptr
+               : GST_PAD_TEMPLATE_PRESENCE(padTemplate) == GST_PAD_REQUEST
+                   ? gst_element_request_pad(writer, padTemplate, nullptr, nullptr)
+                   : gst_element_get_static_pad(writer, input.padTemplate.c_str()));
+    linked = linked && pad && GST_PAD_LINK_SUCCESSFUL(gst_pad_link(input.from.get(), pad.get()));
+    if (pad && input.counted) {
+      branch.probes.push_back(CountBuffers(pad.get(), branch.videoFrames));
+      branch.countedInput = pad;
+    }
+  }
+  for (GstElement* element : {sink.get(), muxer.get()})
+    if (element) linked = gst_element_sync_state_with_parent(element) && linked;
+  if (!linked) qCWarning(lcCapture) << "the new writer cannot be linked for" << nextFileName.c_str();
+  return linked;
 }
 
 }  // namespace
@@ -564,8 +698,9 @@ bool FinishCaptureFile(TCaptureEngine& engine, std::chrono::milliseconds timeout
     qCWarning(lcCapture) << "the graph is stopped: the file cannot be finished:" << branch->fileName.c_str();
     return false;
   }
-  EntryHold hold(branch->entries);
-  return EndFile(*branch, hold, timeout);
+  EndWatch watch(branch->sink.get());
+  StreamHold hold(branch->entries);
+  return EndFile(*branch, hold, watch, timeout);
 }
 
 bool KillCaptureGraph(TCaptureEngine& engine) {
@@ -578,22 +713,34 @@ bool KillCaptureGraph(TCaptureEngine& engine) {
   return true;
 }
 
-bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, const TCaptureSettings& settings,
+bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, const TCaptureSettings& /*settings*/,
                     std::chrono::milliseconds timeout) {
   TCaptureBranch* branch = engine.branch.get();
   if (!branch || !branch->sink || !engine.context.dm) return false;
-  const int format = branch->format;
-  EntryHold hold(branch->entries);
-  const bool finished = EndFile(*branch, hold, timeout);
-  // The tail goes; the held tee outputs stay and feed the new one.
-  for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) engine.graph().RemoveFilter(it->get());
-  branch->elements.clear();
-  engine.branch.reset();
-  const bool built = BuildCaptureGraph(engine, format, nextFileName, settings);
-  if (built)
-    for (const gst::ElementPtr& element : engine.branch->elements) gst_element_sync_state_with_parent(element.get());
-  hold.Release();
-  return finished && built;
+  // The parts meet where the stream furthest on has come to.
+  std::vector<PadPtr> streams;
+  GstClockTime cutTime = GST_CLOCK_TIME_NONE;
+  for (const TCaptureBranch::TailInput& input : branch->tail) {
+    streams.push_back(input.from);
+    const GstClockTime reached = input.reached->load();
+    if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime))
+      cutTime = reached;
+  }
+  const gst::ElementPtr finishedSink = branch->sink;
+  bool finished = false;
+  {
+    EndWatch watch(finishedSink.get());
+    StreamHold hold(streams, cutTime);
+    finished = EndFile(*branch, hold, watch, timeout);
+    branch->fileName = nextFileName;
+    if (!SwapTail(engine, *branch, nextFileName)) return false;
+  }
+  // The finished file's writer may have failed while closing it.
+  if (const std::optional<std::string> error = engine.graph().TakeError(finishedSink.get())) {
+    qCWarning(lcCapture) << "the finished part reported:" << error->c_str();
+    finished = false;
+  }
+  return finished;
 }
 
 const TCaptureBranch* CurrentCaptureBranch(const TCaptureEngine& engine) { return engine.branch.get(); }

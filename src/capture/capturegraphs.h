@@ -40,6 +40,19 @@ class TCaptureBranch {
   // The branch's probes (on its entries, its writer's inputs): they go with
   // the branch, also from pads that outlive it.
   std::vector<gst::PadProbe> probes;
+  // The tail, the writer (muxer, or the sink alone) and its file, is all a
+  // cut replaces: the outputs feeding it, each with the writer's pad
+  // template it took.
+  struct TailInput {
+    graph::PadPtr from;
+    std::string padTemplate;
+    bool counted = false;  // into the file's video input
+    // The running time the stream has come to: the end of its last buffer.
+    std::shared_ptr<std::atomic<std::uint64_t>> reached =
+        std::make_shared<std::atomic<std::uint64_t>>(GST_CLOCK_TIME_NONE);
+  };
+  std::vector<TailInput> tail;
+  graph::PadPtr countedInput;  // the writer's input whose buffers are counted
 };
 
 // The sample rate of recorded sound.
@@ -65,8 +78,9 @@ bool FinishCaptureFile(TCaptureEngine& engine, std::chrono::milliseconds timeout
 // Removes every element of the branch and gives the tees' outputs back.
 bool KillCaptureGraph(TCaptureEngine& engine);
 // Finishes the current file and goes on in the next one without stopping the
-// graph or losing a frame: the branch's inputs are held while its tail is
-// finished and built again.
+// graph or losing a frame. Only the tail is replaced: converters, encoders and
+// filters keep their state, and the parts meet at one picture's time, the
+// sound split there too.
 bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, const TCaptureSettings& settings,
                     std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // The branch being recorded, or none.

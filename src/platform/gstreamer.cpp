@@ -132,6 +132,29 @@ std::vector<PadObjectPtr> Pads(GstElement* element, GstPadDirection direction) {
   return pads;
 }
 
+ObjectPtr<GstElement> NewLike(GstElement* element) {
+  GstElementFactory* factory = element ? gst_element_get_factory(element) : nullptr;
+  if (!factory) return {};
+  auto copy = ObjectPtr<GstElement>::Sink(gst_element_factory_create(factory, nullptr));
+  if (!copy) return {};
+  guint count = 0;
+  GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
+  for (guint i = 0; i < count; ++i) {
+    const GParamSpec* spec = specs[i];
+    const bool settable = (spec->flags & G_PARAM_READWRITE) == G_PARAM_READWRITE &&
+                          !(spec->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED));
+    if (!settable || g_str_equal(spec->name, "name") || g_str_equal(spec->name, "parent")) continue;
+    GValue value = G_VALUE_INIT;
+    g_value_init(&value, spec->value_type);
+    g_object_get_property(G_OBJECT(element), spec->name, &value);
+    if (!g_param_value_defaults(const_cast<GParamSpec*>(spec), &value))
+      g_object_set_property(G_OBJECT(copy.get()), spec->name, &value);
+    g_value_unset(&value);
+  }
+  g_free(specs);
+  return copy;
+}
+
 struct PadProbe::State {
   Callback callback;
   gulong id = 0;

@@ -44,6 +44,8 @@ class ObjectPtr {
   T* operator->() const { return ptr_; }
   explicit operator bool() const { return ptr_ != nullptr; }
   T* release() { return std::exchange(ptr_, nullptr); }
+  void reset() { ObjectPtr().swap(*this); }
+  void swap(ObjectPtr& other) noexcept { std::swap(ptr_, other.ptr_); }
 
  private:
   T* ptr_ = nullptr;
@@ -165,6 +167,10 @@ class FactoryList {
 void ForEach(GstIterator* adopted, const std::function<bool(GObject*)>& visit);
 // The pads of an element in one direction (GST_PAD_UNKNOWN: all).
 std::vector<PadObjectPtr> Pads(GstElement* element, GstPadDirection direction);
+
+// A new element of the same factory with the same settings: every property
+// that can be written after construction and differs from its default.
+ObjectPtr<GstElement> NewLike(GstElement* element);
 
 // A pad probe with an owner: removed when the owner goes, unless it removed
 // itself (its callback answered GST_PAD_PROBE_REMOVE) before. The callback

@@ -14,6 +14,7 @@ struct AviContents {
   std::uint32_t totalFrames = 0;  // from the main header
   std::vector<QByteArray> video;  // stream 00 chunks ("00dc", "00db")
   std::int64_t audioBytes = 0;    // stream 01 chunks ("01wb")
+  QByteArray audio;               // their bytes, when the video is kept too
   int riffCount = 0;
   bool hasSuperIndex = false;   // an "indx" chunk
   bool hasLegacyIndex = false;  // an "idx1" chunk
@@ -48,6 +49,7 @@ inline void WalkChunks(QFile& file, qint64 from, qint64 to, AviContents& out, bo
       out.video.push_back(keepVideo ? (file.seek(body), file.read(size)) : QByteArray());
     } else if (id == "01wb") {
       out.audioBytes += size;
+      if (keepVideo) out.audio += (file.seek(body), file.read(size));
     }
     at = body + size + (size & 1);
   }

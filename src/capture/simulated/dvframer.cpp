@@ -19,14 +19,16 @@ constexpr int kSceneSeconds = 20;
 constexpr int kSamplesPerFrame = dv::kAudioRate / kFramesPerSecond;  // 1920
 
 // The camcorder's microphone: a 1 kHz tone on the left, 1.5 kHz on the right,
-// continuous from frame to frame.
+// continuous from frame to frame. The right one pauses during the first frame
+// of each second, a beat to line the sound up with the pictures by.
 void Sound(std::vector<std::uint8_t>& frame, guint64 index) {
   std::array<std::int16_t, 2 * kSamplesPerFrame> samples;
   const double twoPi = 2 * M_PI;
+  const bool beat = index % kFramesPerSecond == 0;
   for (int n = 0; n < kSamplesPerFrame; ++n) {
     const double t = static_cast<double>(index * kSamplesPerFrame + n) / dv::kAudioRate;
     samples[2 * n] = static_cast<std::int16_t>(6000 * std::sin(twoPi * 1000 * t));
-    samples[2 * n + 1] = static_cast<std::int16_t>(6000 * std::sin(twoPi * 1500 * t));
+    samples[2 * n + 1] = beat ? 0 : static_cast<std::int16_t>(6000 * std::sin(twoPi * 1500 * t));
   }
   dv::WriteAudio(frame.data(), frame.size(), dv::kSystem625, samples.data(), kSamplesPerFrame);
 }
