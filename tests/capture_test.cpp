@@ -18,6 +18,7 @@
 #include "media/formats/dvcodes.h"
 #include "support/aviwalk.h"
 #include "support/dvframes.h"
+#include "support/readers.h"
 
 namespace {
 
@@ -99,12 +100,7 @@ class Capture : public ::testing::Test {
 };
 
 // What the system's own discoverer says of a file.
-QString Discover(const std::string& file) {
-  QProcess discoverer;
-  discoverer.start("gst-discoverer-1.0", {QString::fromStdString(file)});
-  discoverer.waitForFinished(30000);
-  return QString::fromUtf8(discoverer.readAllStandardOutput());
-}
+QString Discover(const std::string& file) { return ::Discover(QString::fromStdString(file)); }
 
 dv::TimeCode TimeCodeOf(const QByteArray& frame) {
   return dv::ReadTimeCode(reinterpret_cast<const std::uint8_t*>(frame.constData()),
@@ -246,16 +242,16 @@ long BeatNear(const QByteArray& audio, long around) {
   return -1;
 }
 
-// How far the sound of a part is from its pictures, in sample pairs: the
-// beat against the picture it belongs with.
+// How far the sound of a part is from its pictures, in sample pairs: where
+// the first beat is against where the time codes put it. Pictures a loaded
+// machine dropped do not count against the sound.
 long SoundOffset(const AviContents& avi) {
-  for (std::size_t k = 1; k < avi.video.size(); ++k) {
-    if (TimeCodeOf(avi.video[k]).frames != 0) continue;
-    const long expected = static_cast<long>(k) * 1920;
-    const long beat = BeatNear(avi.audio, expected);
-    return beat < 0 ? std::numeric_limits<long>::max() : beat - expected;
-  }
-  return std::numeric_limits<long>::max();
+  if (avi.video.empty()) return std::numeric_limits<long>::max();
+  const int first = FrameNumber(TimeCodeOf(avi.video.front()));
+  const int beatFrame = (first / 25 + 1) * 25;
+  const long expected = static_cast<long>(beatFrame - first) * 1920;
+  const long beat = BeatNear(avi.audio, expected);
+  return beat < 0 ? std::numeric_limits<long>::max() : beat - expected;
 }
 
 }  // namespace
@@ -316,7 +312,7 @@ TEST_F(Capture, a_recompressed_cut_goes_on_at_the_next_picture_with_its_sound) {
   for (const std::string& file : files) parts.push_back(ReadAvi(QString::fromStdString(file)));
   for (std::size_t part = 0; part < parts.size(); ++part) {
     const AviContents& avi = parts[part];
-    ASSERT_GE(avi.video.size(), part == 0 ? 15u : 30u) << part;
+    ASSERT_GE(avi.video.size(), part == 0 ? 10u : 20u) << part;
     if (part > 0) {
       EXPECT_EQ(FrameNumber(TimeCodeOf(avi.video.front())), FrameNumber(TimeCodeOf(parts[part - 1].video.back())) + 1)
           << part;
@@ -342,11 +338,10 @@ TEST_F(Capture, mpeg_captures_follow_one_another_and_cut_in_one_engine) {
   EXPECT_TRUE(FinishCaptureFile(*engine_));
   Stop(*engine_);
   EXPECT_TRUE(KillCaptureGraph(*engine_));
-  // The simulated encoder restarts with a damaged stream after the graph
-  // stopped: only the first file is read back here; the others must exist.
-  const QString found = Discover(File("first.mpg"));
-  EXPECT_TRUE(found.contains("MPEG-2 Video")) << found.toStdString();
-  for (const char* name : {"second.mpg", "cut.mpg", "cut-2.mpg"}) EXPECT_TRUE(QFileInfo::exists(dir_.filePath(name)));
+  for (const char* name : {"first.mpg", "second.mpg", "cut.mpg", "cut-2.mpg"}) {
+    const QString found = Discover(File(name));
+    EXPECT_TRUE(found.contains("MPEG-2 Video")) << name << found.toStdString();
+  }
 }
 
 TEST_F(Capture, a_branch_that_cannot_be_built_leaves_nothing) {
@@ -387,13 +382,7 @@ void WriteFrames(TDvAviWriter& writer, int count) {
 }
 
 // Buffers the system's AVI reader gets out of the file.
-int DemuxedFrames(const QString& path) {
-  QProcess launch;
-  launch.start("gst-launch-1.0",
-               {"filesrc", "location=" + path, "!", "avidemux", "!", "fakesink", "silent=false", "-v"});
-  launch.waitForFinished(300000);
-  return static_cast<int>(QString::fromUtf8(launch.readAllStandardOutput()).count("chain"));
-}
+int DemuxedFrames(const QString& path) { return DemuxedBuffers(path, {"avidemux"}); }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
@@ -514,6 +515,33 @@ std::string InputsWithoutEnd(const TCaptureBranch& branch) {
   return names;
 }
 
+// Where a stream may start a new file. An MPEG video stream starts where a
+// decoder can: at a sequence header, and in a program stream at a pack
+// holding one.
+enum class CutPoint { AnyBuffer, SequenceHeader, PackWithSequenceHeader };
+
+CutPoint CutPointOf(GstPad* pad) {
+  const gst::CapsPtr caps(gst_pad_get_current_caps(pad));
+  if (!caps || gst_caps_is_empty(caps.get())) return CutPoint::AnyBuffer;
+  const GstStructure* structure = gst_caps_get_structure(caps.get(), 0);
+  if (!gst_structure_has_name(structure, "video/mpeg")) return CutPoint::AnyBuffer;
+  gboolean system = FALSE;
+  gst_structure_get_boolean(structure, "systemstream", &system);
+  return system ? CutPoint::PackWithSequenceHeader : CutPoint::SequenceHeader;
+}
+
+bool IsCutPoint(CutPoint point, GstBuffer* buffer) {
+  if (point == CutPoint::AnyBuffer) return true;
+  GstMapInfo map;
+  if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return false;
+  const std::basic_string_view<guint8> bytes(map.data, map.size);
+  static constexpr guint8 kPack[] = {0, 0, 1, 0xBA}, kSequence[] = {0, 0, 1, 0xB3};
+  const bool pack = bytes.substr(0, 4) == std::basic_string_view<guint8>(kPack, 4);
+  const bool sequence = bytes.find(std::basic_string_view<guint8>(kSequence, 4)) != bytes.npos;
+  gst_buffer_unmap(buffer, &map);
+  return sequence && (pack || point == CutPoint::SequenceHeader);
+}
+
 // Holds streams where the file is to end; once a stream is held, the end of
 // the stream is sent from here into what it fed: no thread is inside that
 // input then, so nothing waits for anything. The next buffers wait for
@@ -525,10 +553,13 @@ std::string InputsWithoutEnd(const TCaptureBranch& branch) {
 // at the same moment in every stream, so the sound stays with its pictures.
 class StreamHold {
  public:
-  explicit StreamHold(const std::vector<PadPtr>& pads, GstClockTime cutTime = GST_CLOCK_TIME_NONE)
+  explicit StreamHold(const std::vector<PadPtr>& pads, GstClockTime cutTime = GST_CLOCK_TIME_NONE,
+                      std::vector<CutPoint> cutPoints = {})
       : pads_(pads), ended_(pads.size(), 0), shared_(std::make_shared<Shared>()) {
     shared_->held.assign(pads.size(), 0);
     shared_->cutTime = cutTime;
+    shared_->cutPoints = std::move(cutPoints);
+    shared_->cutPoints.resize(pads.size(), CutPoint::AnyBuffer);
     for (std::size_t i = 0; i < pads.size(); ++i)
       blocks_.emplace_back(pads[i].get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
                            [shared = shared_, i](GstPad* pad, GstPadProbeInfo* info) {
@@ -556,7 +587,7 @@ class StreamHold {
       if (waited >= timeout) return false;
       // A stream that does not come (a paused gate, a stalled source) does
       // not hold the others back.
-      if (waited >= std::chrono::milliseconds(500) && idles_.empty()) HoldWhenIdle();
+      if (waited >= std::chrono::milliseconds(1500) && idles_.empty()) HoldWhenIdle();
     }
     EndHeldStreams();
     return true;
@@ -599,6 +630,7 @@ class StreamHold {
     std::vector<char> held;
     std::size_t count = 0;
     GstClockTime cutTime = GST_CLOCK_TIME_NONE;
+    std::vector<CutPoint> cutPoints;
 
     void Hold(std::size_t i) {
       if (!std::exchange(held[i], char{1})) ++count;
@@ -613,6 +645,7 @@ class StreamHold {
       const auto [start, duration] = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info));
       // A buffer goes to the part holding more of it.
       if (GST_CLOCK_TIME_IS_VALID(start) && start + duration / 2 < cutTime) return GST_PAD_PROBE_PASS;
+      if (!IsCutPoint(cutPoints[i], GST_PAD_PROBE_INFO_BUFFER(info))) return GST_PAD_PROBE_PASS;
       Hold(i);
       return GST_PAD_PROBE_OK;
     }
@@ -719,9 +752,11 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
   if (!branch || !branch->sink || !engine.context.dm) return false;
   // The parts meet where the stream furthest on has come to.
   std::vector<PadPtr> streams;
+  std::vector<CutPoint> cutPoints;
   GstClockTime cutTime = GST_CLOCK_TIME_NONE;
   for (const TCaptureBranch::TailInput& input : branch->tail) {
     streams.push_back(input.from);
+    cutPoints.push_back(CutPointOf(input.from.get()));
     const GstClockTime reached = input.reached->load();
     if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime))
       cutTime = reached;
@@ -730,7 +765,7 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
   bool finished = false;
   {
     EndWatch watch(finishedSink.get());
-    StreamHold hold(streams, cutTime);
+    StreamHold hold(streams, cutTime, cutPoints);
     finished = EndFile(*branch, hold, watch, timeout);
     branch->fileName = nextFileName;
     if (!SwapTail(engine, *branch, nextFileName)) return false;

@@ -12,6 +12,7 @@
 struct AviContents {
   bool valid = false;
   std::uint32_t totalFrames = 0;  // from the main header
+  std::uint32_t microSecPerFrame = 0;
   std::vector<QByteArray> video;  // stream 00 chunks ("00dc", "00db")
   std::int64_t audioBytes = 0;    // stream 01 chunks ("01wb")
   QByteArray audio;               // their bytes, when the video is kept too
@@ -39,8 +40,10 @@ inline void WalkChunks(QFile& file, qint64 from, qint64 to, AviContents& out, bo
       if (id == "RIFF") ++out.riffCount;
       if (depth < 4) WalkChunks(file, body + 4, body + size, out, keepVideo, depth + 1);
     } else if (id == "avih" && size >= 20) {
-      file.seek(body + 16);
-      out.totalFrames = Le32(file.read(4).constData());
+      file.seek(body);
+      const QByteArray header = file.read(20);
+      out.microSecPerFrame = Le32(header.constData());
+      out.totalFrames = Le32(header.constData() + 16);
     } else if (id == "indx") {
       out.hasSuperIndex = true;
     } else if (id == "idx1") {

@@ -86,8 +86,10 @@ std::vector<TDeviceMoniker> TSimulatedDeviceProvider::Devices() {
       [] {
         return MakeBin(
             "videotestsrc is-live=true pattern=smpte ! video/x-raw,format=I420,width=352,height=288,framerate=25/1 "
-            "! mpeg2enc format=3 ! mpegvideoparse ! avmux_mpeg "
-            // The muxer sends no caps of its own; a device does.
+            // A DVD-style encoder, as capture cards have: a sequence header
+            // before each group of pictures.
+            "! mpeg2enc format=8 ! mpegvideoparse ! mpegpsmux "
+            // What the device announces.
             "! capsfilter caps=video/mpeg,mpegversion=2,systemstream=true");
       },
       1, 0));

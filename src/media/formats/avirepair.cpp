@@ -188,6 +188,7 @@ bool WriteOther(QFile& file, const Scan& scan, const QString& to, TAviRepair& re
        write(field(static_cast<std::uint32_t>(moviSize)));
   ok = ok && out.flush();
   if (!ok) result.error = out.errorString();
+  else if (result.videoFrames == 0) result.error = QStringLiteral("aucune image entière");
   return ok && result.videoFrames > 0;
 }
 

@@ -1,0 +1,258 @@
+// Every capture format through what may happen to a recording: a stop, a
+// cut, a disk that stops taking data, a source that goes away. Each part is
+// read back by readers that are not the program's own, and counted against
+// what its writer took.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "capture/captureengine.h"
+#include "capture/capturegraphs.h"
+#include "capture/mediamodule.h"
+#include "capture/preview.h"
+#include "capture/simulated/simulateddevices.h"
+#include "capture/videorenderer.h"
+#include "control/capturesession.h"
+#include "media/filters/vx_controlunit.h"
+#include "media/formats/avirepair.h"
+#include "settings/conversions.h"
+#include "support/aviwalk.h"
+#include "support/readers.h"
+
+namespace {
+
+struct Format {
+  const char* name;
+  int code;
+  const char* video;
+  const char* audio;  // none: ""
+};
+
+const Format kFormats[] = {
+    {"dv type 1 natif", fcDvType1Native, "DV Source - Video", "DV Source - Audio"},
+    {"dv type 2 natif", fcDvType2Native, "DV Source - Video", "DV Source - Audio"},
+    {"dv type 2 (recomp)", fcDvType2Recompressed, "DV Source - Video", "DV Source - Audio"},
+    {"avi natif", fcAviNative, "Webcam simulée", "Carte son simulée"},
+    {"flux mpeg2 natif", fcMpeg2Native, "Encodeur MPEG-2 simulé", ""},
+    {"Image/Image", fcImageByImage, "DV Source - Video", ""},
+};
+
+bool IsMpeg(const Format& format) { return format.code == fcMpeg2Native; }
+
+// A part as other readers see it.
+struct Part {
+  bool readable = false;
+  std::uint64_t frames = 0;
+  double seconds = -1;       // as the discoverer gives it
+  double frameSeconds = 0;   // one frame's duration
+  double soundSeconds = 0;   // of the sound stream, 48 kHz 16-bit stereo
+};
+
+Part Read(const Format& format, const QString& file) {
+  Part part;
+  const QString report = Discover(file);
+  part.seconds = DiscoveredSeconds(report);
+  if (IsMpeg(format)) {
+    part.readable = report.contains("MPEG-2 Video");
+    part.frames = DemuxedBuffers(file, {"mpegpsdemux", "!", "mpegvideoparse"});
+    part.frameSeconds = 0.04;
+    return part;
+  }
+  const AviContents avi = ReadAvi(file, false);
+  part.readable = avi.valid && avi.totalFrames > 0 && report.contains("Digital Video (DV)") ==
+                                                         (format.code != fcAviNative);
+  part.frames = avi.video.size();
+  part.frameSeconds = avi.microSecPerFrame / 1e6;
+  part.soundSeconds = static_cast<double>(avi.audioBytes) / (48000 * 4);
+  EXPECT_EQ(DemuxedBuffers(file, {"avidemux", "name=d", "d.video_0"}), static_cast<int>(part.frames)) << file.toStdString();
+  return part;
+}
+
+// The disk under the writer stops taking data after some bytes: what comes
+// next fails as a write does, and the writer says so.
+class FailingDisk {
+ public:
+  FailingDisk(GstElement* writer, std::size_t bytes) {
+    const gst::PadObjectPtr pad(gst_element_get_static_pad(writer, "sink"));
+    probe_ = gst::PadProbe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER,
+                           [writer, bytes, taken = std::size_t{0}, said = false](GstPad*, GstPadProbeInfo* info) mutable {
+                             taken += gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info));
+                             if (taken <= bytes) return GST_PAD_PROBE_OK;
+                             if (!std::exchange(said, true)) {
+                               const gst::ErrorPtr error(g_error_new_literal(
+                                   GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT, "No space left on device"));
+                               gst_element_post_message(
+                                   writer, gst_message_new_error(GST_OBJECT(writer), error.get(), nullptr));
+                             }
+                             gst_mini_object_unref(GST_MINI_OBJECT(GST_PAD_PROBE_INFO_DATA(info)));
+                             GST_PAD_PROBE_INFO_DATA(info) = nullptr;
+                             GST_PAD_PROBE_INFO_FLOW_RETURN(info) = GST_FLOW_ERROR;
+                             return GST_PAD_PROBE_HANDLED;
+                           });
+  }
+
+ private:
+  gst::PadProbe probe_;
+};
+
+class FaultMatrix : public ::testing::TestWithParam<Format> {
+ protected:
+  void SetUp() override {
+    const std::vector<TDeviceMoniker> devices = TSimulatedDeviceProvider(1).Devices();
+    video_.Refresh(devices, [](TDeviceKind k) { return k == dkDV || k == dkVideo; });
+    audio_.Refresh(devices, [](TDeviceKind k) { return k == dkAudio; });
+    videoSources_ = VideoSourcesOf(video_);
+    audioSources_ = AudioSourcesOf(video_);
+    for (auto& source : AudioSourcesOf(audio_)) audioSources_.push_back(std::move(source));
+    engine_ = std::make_unique<TCaptureEngine>();
+    session_ = std::make_unique<TCaptureSession>(*engine_);
+    for (auto& source : videoSources_)
+      if (source->Name == GetParam().video) ASSERT_TRUE(ActivateVideoSource(*engine_, *source));
+    for (auto& source : audioSources_)
+      if (source->Name == GetParam().audio) ASSERT_TRUE(ActivateAudioSource(*engine_, *source));
+    ASSERT_TRUE(Play(*engine_));
+    engine_->graph().onEvent = [this](const graph::GraphEvent& event) {
+      if (auto reported = session_->HandleEvent(event)) failure_ = reported;
+    };
+    // Image/Image: a frame let through five times a second.
+    QObject::connect(&gate_, &QTimer::timeout, [this] { engine_->dm().ControlFilter().pass = true; });
+    if (GetParam().code == fcImageByImage) gate_.start(200);
+  }
+  void TearDown() override {
+    gate_.stop();
+    engine_->graph().onEvent = nullptr;
+    session_.reset();
+    engine_.reset();
+  }
+
+  static void Wait(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  void WaitForFailure(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!failure_ && clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  QString File(const QString& name) const {
+    return dir_.filePath(name + (IsMpeg(GetParam()) ? ".mpg" : ".avi"));
+  }
+  // The frames the current part's writer has taken so far.
+  std::shared_ptr<std::atomic<std::uint64_t>> Taken() const { return CurrentCaptureBranch(*engine_)->videoFrames; }
+
+  void Start(const QString& file) { ASSERT_TRUE(session_->Start(GetParam().code, file, {}).ok()) << file.toStdString(); }
+
+  // The part read back: readable, its frames those its writer took, its
+  // duration that of its frames.
+  void ExpectWhole(const QString& file, std::uint64_t taken) const {
+    const Part part = Read(GetParam(), file);
+    EXPECT_TRUE(part.readable) << file.toStdString();
+    EXPECT_GE(part.frames, 3u) << file.toStdString();
+    if (!IsMpeg(GetParam()))  // the MPEG writer takes the stream's packets, not its frames
+      EXPECT_NEAR(static_cast<double>(part.frames), static_cast<double>(taken), 1.0) << file.toStdString();
+    // The longer stream's duration (a source too slow for its frame rate
+    // gives fewer pictures than its sound lasts). A program stream's
+    // duration is only estimated from its clock, which the discoverer may not
+    // read at all.
+    const double frames = IsMpeg(GetParam()) ? 8 : 2.5;
+    if (!IsMpeg(GetParam()) || part.seconds > 0)
+      EXPECT_NEAR(part.seconds, std::max(part.frames * part.frameSeconds, part.soundSeconds),
+                  frames * part.frameSeconds)
+          << file.toStdString();
+  }
+  // The preview still shows pictures (the MPEG ones decoded slowly here).
+  void ExpectPreview() const {
+    EXPECT_TRUE(engine_->graph().Running());
+    const std::uint64_t before = engine_->renderer().framesReceived();
+    QElapsedTimer clock;
+    clock.start();
+    while (engine_->renderer().framesReceived() < before + 3 && clock.elapsed() < 4000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(engine_->renderer().framesReceived(), before + 3);
+  }
+
+  QTemporaryDir dir_;
+  TCaptureDeviceList video_, audio_;
+  std::vector<std::unique_ptr<TVideoSource>> videoSources_;
+  std::vector<std::unique_ptr<TAudioSource>> audioSources_;
+  std::unique_ptr<TCaptureEngine> engine_;
+  std::unique_ptr<TCaptureSession> session_;
+  std::optional<TCaptureFailure> failure_;
+  QTimer gate_;
+};
+
+}  // namespace
+
+TEST_P(FaultMatrix, a_stop_finishes_the_file) {
+  const QString file = File("stop");
+  Start(file);
+  Wait(1500);
+  const auto taken = Taken();
+  ASSERT_TRUE(session_->Stop().ok());
+  ExpectWhole(file, taken->load());
+  ExpectPreview();
+}
+
+TEST_P(FaultMatrix, a_cut_finishes_one_part_and_goes_on_in_the_next) {
+  const QString first = File("cut"), second = File("cut-2");
+  Start(first);
+  Wait(1500);
+  const auto firstTaken = Taken();
+  ASSERT_TRUE(session_->Cut(second).ok());
+  Wait(1500);
+  const auto secondTaken = Taken();
+  ASSERT_TRUE(session_->Stop().ok());
+  EXPECT_EQ(session_->framesWritten(), firstTaken->load() + secondTaken->load());
+  ExpectWhole(first, firstTaken->load());
+  ExpectWhole(second, secondTaken->load());
+  ExpectPreview();
+}
+
+TEST_P(FaultMatrix, a_disk_that_stops_taking_data_is_said_and_the_file_can_be_read_or_repaired) {
+  const QString file = File("erreur");
+  Start(file);
+  const FailingDisk disk(CurrentCaptureBranch(*engine_)->sink.get(), IsMpeg(GetParam()) ? 200'000 : 3'000'000);
+  WaitForFailure(20000);
+  ASSERT_TRUE(failure_);
+  EXPECT_EQ(failure_->reason, TCaptureFailure::Reason::WriteFailed);
+  EXPECT_TRUE(failure_->Text().startsWith(QString("Écriture impossible dans « %1 »").arg(file)))
+      << failure_->Text().toStdString();
+  EXPECT_FALSE(session_->recording());
+  ExpectPreview();
+  // What reached the disk is kept: an AVI cut short is repaired to its last
+  // whole frame, a program stream reads as far as it goes.
+  if (!IsMpeg(GetParam()) && !ReadAvi(file, false).hasLegacyIndex) {
+    const TAviRepair repaired = RepairAvi(file);
+    ASSERT_TRUE(repaired.repaired) << repaired.error.toStdString();
+  }
+  const Part part = Read(GetParam(), file);
+  EXPECT_TRUE(part.readable);
+  EXPECT_GE(part.frames, 1u);
+}
+
+TEST_P(FaultMatrix, a_source_that_goes_away_ends_with_its_file_finished) {
+  const QString file = File("perdu");
+  Start(file);
+  Wait(1500);
+  const auto taken = Taken();
+  const gst::ElementPtr source = engine_->graph().FindByName(engine_->graph().currentSource);
+  ASSERT_TRUE(source);
+  const gst::ErrorPtr error(g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "device gone"));
+  gst_element_post_message(source.get(), gst_message_new_error(GST_OBJECT(source.get()), error.get(), nullptr));
+  WaitForFailure(10000);
+  ASSERT_TRUE(failure_);
+  EXPECT_EQ(failure_->reason, TCaptureFailure::Reason::DeviceLost);
+  EXPECT_EQ(failure_->Text(), QString("La source ne répond plus : « %1 » est terminé et la capture s'arrête.").arg(file));
+  ExpectWhole(file, taken->load());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FaultMatrix, ::testing::ValuesIn(kFormats),
+                         [](const ::testing::TestParamInfo<Format>& info) {
+                           std::string name;
+                           for (const char c : std::string(info.param.name)) name += std::isalnum(c) ? c : '_';
+                           return name;
+                         });
