@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "support/aviwalk.h"
+#include "support/readers.h"
 
 namespace {
 
@@ -62,22 +63,51 @@ TEST(CaptureTool, bad_arguments_are_refused_with_the_argument_named_and_nothing_
   }
 }
 
-TEST(CaptureTool, a_signal_ends_the_recording_with_its_file_finished) {
+TEST(CaptureTool, a_signal_ends_the_recording_of_every_format_with_its_file_finished) {
   QTemporaryDir dir;
-  for (const char* format : {"dv type 2 natif", "dv type 1 natif"}) {
-    const QString file = dir.filePath(QString("signal-%1.avi").arg(format[8]));
+  const struct {
+    const char* format;
+    QStringList sources;
+    const char* file;
+    qint64 bytes;  // written before the signal
+    Part::Kind kind;
+  } cases[] = {
+      {"dv type 1 natif", {"--video", "DV Source - Video", "--audio", "DV Source - Audio"}, "type1.avi", 2'000'000,
+       Part::Kind::DvAvi},
+      {"dv type 2 natif", {"--video", "DV Source - Video", "--audio", "DV Source - Audio"}, "type2.avi", 2'000'000,
+       Part::Kind::DvAvi},
+      {"dv type 2 (recomp)", {"--video", "DV Source - Video", "--audio", "DV Source - Audio"}, "recomp.avi",
+       2'000'000, Part::Kind::DvAvi},
+      {"avi natif", {"--video", "Webcam simulée", "--audio", "Carte son simulée"}, "natif.avi", 4'000'000,
+       Part::Kind::Avi},
+      {"flux mpeg2 natif", {"--video", "Encodeur MPEG-2 simulé"}, "natif.mpg", 100'000, Part::Kind::Mpeg},
+      {"Image/Image", {"--video", "DV Source - Video", "--interval", "0.2"}, "lapse.avi", 600'000, Part::Kind::DvAvi},
+  };
+  for (const auto& c : cases) {
+    const QString file = dir.filePath(c.file);
     QProcess tool;
-    StartRecording(tool, format, file, 2'000'000);
+    tool.start(TESSIVO_CAPTURE, c.sources + QStringList{"--format", c.format, "--seconds", "60", file});
+    ASSERT_TRUE(tool.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (QFileInfo(file).size() < c.bytes && clock.elapsed() < 60000) tool.waitForFinished(100);
     ::kill(static_cast<pid_t>(tool.processId()), SIGTERM);
-    ASSERT_TRUE(tool.waitForFinished(30000));
-    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << format;
-    EXPECT_EQ(tool.exitCode(), 0) << format;
-    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError()).contains("Signal 15 reçu")) << format;
-    const AviContents avi = ReadAvi(file, false);
-    EXPECT_TRUE(avi.valid) << format;
-    EXPECT_TRUE(avi.hasLegacyIndex) << format;  // finished: the index is written
-    EXPECT_GE(avi.video.size(), 10u) << format;
-    EXPECT_EQ(avi.totalFrames, avi.video.size()) << format;
+    ASSERT_TRUE(tool.waitForFinished(30000)) << c.format;
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit) << c.format;
+    EXPECT_EQ(tool.exitCode(), 0) << c.format;
+    const QString said = QString::fromUtf8(tool.readAllStandardError());
+    EXPECT_TRUE(said.contains("Signal 15 reçu")) << c.format << said.toStdString();
+    const QString output = QString::fromUtf8(tool.readAllStandardOutput());
+    const QRegularExpressionMatch written = QRegularExpression(R"(images écrites : (\d+))").match(output);
+    ASSERT_TRUE(written.hasMatch()) << output.toStdString();
+    const Part part = ReadPart(file, c.kind);
+    EXPECT_TRUE(part.readable) << c.format;
+    EXPECT_GE(part.frames, 3u) << c.format;
+    if (c.kind != Part::Kind::Mpeg) {
+      EXPECT_TRUE(ReadAvi(file, false).hasLegacyIndex) << c.format;  // finished: the index is written
+      EXPECT_NEAR(static_cast<double>(part.frames), written.captured(1).toDouble(), 1.0) << c.format;
+    }
+    EXPECT_NEAR(part.seconds, part.longerStream(), part.tolerance()) << c.format;
   }
 }
 

@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+
+#include "support/aviwalk.h"
 
 // What the system's discoverer says of a file.
 inline QString Discover(const QString& file) {
@@ -24,12 +27,76 @@ inline double DiscoveredSeconds(const QString& report) {
          QString("0." + m.captured(4)).toDouble();
 }
 
-// Buffers that come out of a pipeline of the system's elements fed with the
-// file, e.g. {"avidemux"} or {"mpegpsdemux", "!", "mpegvideoparse"}.
-inline int DemuxedBuffers(const QString& path, const QStringList& elements) {
+// What comes out of a pipeline of the system's elements fed with the file,
+// e.g. {"avidemux"} or {"mpegpsdemux", "!", "mpegvideoparse"}: the buffers,
+// and the span of their presentation times (from the earliest to the end of
+// the latest, taken to last `frameSeconds`).
+struct Demuxed {
+  int buffers = 0;
+  double seconds = -1;
+};
+
+inline Demuxed Demux(const QString& path, const QStringList& elements, double frameSeconds = 0) {
   QProcess launch;
   launch.start("gst-launch-1.0",
                QStringList{"-v", "filesrc", "location=" + path, "!"} + elements + QStringList{"!", "fakesink", "silent=false"});
   launch.waitForFinished(300000);
-  return static_cast<int>(QString::fromUtf8(launch.readAllStandardOutput()).count("chain"));
+  const QString output = QString::fromUtf8(launch.readAllStandardOutput());
+  Demuxed out;
+  out.buffers = static_cast<int>(output.count("chain"));
+  double first = 1e9, last = -1;
+  const QRegularExpression pts(R"(chain.*pts: (\d+):(\d\d):(\d\d)\.(\d+))");
+  for (auto it = pts.globalMatch(output); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    const double t = m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt() +
+                     QString("0." + m.captured(4)).toDouble();
+    first = std::min(first, t);
+    last = std::max(last, t);
+  }
+  if (last >= 0) out.seconds = last - first + frameSeconds;
+  return out;
+}
+
+inline int DemuxedBuffers(const QString& path, const QStringList& elements) { return Demux(path, elements).buffers; }
+
+// A recorded part as those readers see it.
+struct Part {
+  enum class Kind { DvAvi, Avi, Mpeg };
+  Kind kind = Kind::DvAvi;
+  bool readable = false;
+  std::uint64_t frames = 0;
+  double seconds = -1;      // as the discoverer gives it
+  double frameSeconds = 0;  // one frame's duration
+  double soundSeconds = 0;  // of the sound stream, 48 kHz 16-bit stereo
+
+  // What the file should last: its longer stream (a source too slow for its
+  // frame rate gives fewer pictures than its sound lasts).
+  double longerStream() const { return std::max(frames * frameSeconds, soundSeconds); }
+  double tolerance() const { return 2.5 * frameSeconds; }
+};
+
+inline Part ReadPart(const QString& file, Part::Kind kind) {
+  Part part;
+  part.kind = kind;
+  const QString report = Discover(file);
+  part.seconds = DiscoveredSeconds(report);
+  if (kind == Part::Kind::Mpeg) {
+    // The discoverer only estimates a program stream's duration from its
+    // clock: the span of the pictures' own times is taken.
+    part.readable = report.contains("MPEG-2 Video");
+    part.frameSeconds = 0.04;
+    const Demuxed pictures = Demux(file, {"mpegpsdemux", "!", "mpegvideoparse"}, part.frameSeconds);
+    part.frames = pictures.buffers;
+    part.seconds = pictures.seconds;
+    return part;
+  }
+  const AviContents avi = ReadAvi(file, false);
+  // The RIFF walker and the system's demultiplexer find the same frames.
+  part.readable = avi.valid && avi.totalFrames > 0 &&
+                  report.contains("Digital Video (DV)") == (kind == Part::Kind::DvAvi) &&
+                  DemuxedBuffers(file, {"avidemux", "name=d", "d.video_0"}) == static_cast<int>(avi.video.size());
+  part.frames = avi.video.size();
+  part.frameSeconds = avi.microSecPerFrame / 1e6;
+  part.soundSeconds = static_cast<double>(avi.audioBytes) / (48000 * 4);
+  return part;
 }
