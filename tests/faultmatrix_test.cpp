@@ -116,6 +116,14 @@ class FaultMatrix : public ::testing::TestWithParam<Format> {
   QString File(const QString& name) const {
     return dir_.filePath(name + (IsMpeg(GetParam()) ? ".mpg" : ".avi"));
   }
+  // Records for a second and a half, and until the writer has taken a few
+  // buffers (the MPEG encoder starts slowly on a loaded machine).
+  void Record() {
+    Wait(1500);
+    QElapsedTimer clock;
+    clock.start();
+    while (Taken()->load() < 10 && clock.elapsed() < 15000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
   // The frames the current part's writer has taken so far.
   std::shared_ptr<std::atomic<std::uint64_t>> Taken() const { return CurrentCaptureBranch(*engine_)->videoFrames; }
 
@@ -157,7 +165,7 @@ class FaultMatrix : public ::testing::TestWithParam<Format> {
 TEST_P(FaultMatrix, a_stop_finishes_the_file) {
   const QString file = File("stop");
   Start(file);
-  Wait(1500);
+  Record();
   const auto taken = Taken();
   ASSERT_TRUE(session_->Stop().ok());
   ExpectWhole(file, taken->load());
@@ -167,10 +175,10 @@ TEST_P(FaultMatrix, a_stop_finishes_the_file) {
 TEST_P(FaultMatrix, a_cut_finishes_one_part_and_goes_on_in_the_next) {
   const QString first = File("cut"), second = File("cut-2");
   Start(first);
-  Wait(1500);
+  Record();
   const auto firstTaken = Taken();
   ASSERT_TRUE(session_->Cut(second).ok());
-  Wait(1500);
+  Record();
   const auto secondTaken = Taken();
   ASSERT_TRUE(session_->Stop().ok());
   EXPECT_EQ(session_->framesWritten(), firstTaken->load() + secondTaken->load());
@@ -204,7 +212,7 @@ TEST_P(FaultMatrix, a_disk_that_stops_taking_data_is_said_and_the_file_can_be_re
 TEST_P(FaultMatrix, a_source_that_goes_away_ends_with_its_file_finished) {
   const QString file = File("perdu");
   Start(file);
-  Wait(1500);
+  Record();
   const auto taken = Taken();
   const gst::ElementPtr source = engine_->graph().FindByName(engine_->graph().currentSource);
   ASSERT_TRUE(source);
