@@ -129,3 +129,28 @@ TEST(CommandLine, tessivo_quit_starts_and_ends_with_status_zero) {
   EXPECT_EQ(lines[header + 3], "ExeName=" + program);
   EXPECT_EQ(lines.last(), "Freeze Capture=0");
 }
+
+TEST(CommandLine, a_signal_on_a_first_run_closes_without_a_question_and_writes_nothing) {
+  // No preferences chosen yet: an ordinary close would ask where to save.
+  Installation installation;
+  const QString program = installation.folder().file("tessivo-copie");
+  ASSERT_TRUE(QFile::copy(TESSIVO_BINARY, program));
+  QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  environment.insert("TESSIVO_SIMULATED_DEVICES", "1");
+  process.setProcessEnvironment(environment);
+  process.start(program, {});
+  ASSERT_TRUE(process.waitForStarted());
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 3000) process.waitForFinished(100);
+  ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+  process.terminate();  // SIGTERM
+  ASSERT_TRUE(process.waitForFinished(30000));
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 0);
+  EXPECT_FALSE(QFile::exists(installation.iniPath()));
+  EXPECT_FALSE(Installation::registryExists());
+}

@@ -145,6 +145,11 @@ TEST(PreferencesComponent, first_run_asks_at_close_and_an_unanswered_question_ke
   EXPECT_EQ(asked.caption, "Enregistrement des préférences de Tessivo");
   EXPECT_FALSE(preferences.CloseQueryHook({}));  // asked again at the next close
   EXPECT_EQ(asked.times, 2);
+  // A close nobody watches (a signal) is not held up by the question.
+  bool ownerClosed = false;
+  EXPECT_TRUE(preferences.CloseQueryHook([&] { ownerClosed = true; }, true));
+  EXPECT_TRUE(ownerClosed);
+  EXPECT_EQ(asked.times, 2);
   EXPECT_EQ(saved, 0);
   EXPECT_FALSE(QFile::exists(installation.iniPath()));
   EXPECT_FALSE(Installation::registryExists());

@@ -349,12 +349,17 @@ void TCaptureForm::RunCommandLine() {
 
 // --- Close ----------------------------------------------------------------
 
+void TCaptureForm::CloseUnattended() {
+  unattendedClose_ = true;
+  close();
+}
+
 void TCaptureForm::closeEvent(QCloseEvent* event) {
   if (!closeHooked_) {
     event->accept();
     return;
   }
-  if (!preferences_->CloseQueryHook([this] { FormCloseQuery(); })) {
+  if (!preferences_->CloseQueryHook([this] { FormCloseQuery(); }, unattendedClose_)) {
     // The save question was closed unanswered: the program goes on with
     // its preview rebuilt.
     event->ignore();

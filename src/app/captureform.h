@@ -59,6 +59,10 @@ class TCaptureForm : public QMainWindow {
   explicit TCaptureForm(FormEnvironment environment, QWidget* parent = nullptr);
   ~TCaptureForm() override;
 
+  // Closes as the user would, without a question nobody is there to answer
+  // (a signal): files finished, preferences saved where the user chose.
+  void CloseUnattended();
+
   // While true, device-change notifications are ignored.
   bool startingUp() const { return startupFlag_; }
   bool idleChainDone() const { return idleDone_; }
@@ -143,6 +147,7 @@ class TCaptureForm : public QMainWindow {
   bool shown_ = false;
   bool idleDone_ = false;
   bool closeHooked_ = true;
+  bool unattendedClose_ = false;  // closing for a signal: nothing is asked
   bool commandLineDone_ = false;
 
   TActionContext actionContext_;

@@ -60,10 +60,10 @@ int RunTessivo(int argc, char** argv) {
   environment.commandLine = commands;
   environment.engine = &engine;
   TCaptureForm mainWindow(environment);
-  // A signal closes the window as the user would: files finished,
-  // preferences saved.
+  // A signal closes the window as the user would, asking nothing: files
+  // finished, preferences saved.
   TSignalWatcher watcher;
-  QObject::connect(&watcher, &TSignalWatcher::received, &mainWindow, [&mainWindow] { mainWindow.close(); });
+  QObject::connect(&watcher, &TSignalWatcher::received, &mainWindow, [&mainWindow] { mainWindow.CloseUnattended(); });
   mainWindow.show();
   return application.exec();
 }

@@ -104,9 +104,10 @@ void TOrbelinPreferences::WriteSaveStamp() {
   }
 }
 
-bool TOrbelinPreferences::CloseQueryHook(const std::function<void()>& ownerCloseQuery) {
+bool TOrbelinPreferences::CloseQueryHook(const std::function<void()>& ownerCloseQuery, bool unattended) {
   if (ownerCloseQuery) ownerCloseQuery();
   const QString caption = QString::fromUtf8(texts::kSavePrefsCaption).arg(titre);
+  if (mode_ == TSavePreferences::spNone && unattended) return true;
   if (mode_ == TSavePreferences::spNone) {
     const std::optional<TSavePreferences> chosen = chooser_ ? chooser_(caption) : std::nullopt;
     if (!chosen) return false;

@@ -44,9 +44,11 @@ class TOrbelinPreferences {
 
   // Run around the owner's own show and close steps. The close hook answers
   // whether the window may close: false when the save question was closed
-  // without a choice (nothing is then written or deleted).
+  // without a choice (nothing is then written or deleted). A close nobody
+  // watches (a signal, the session ending) asks nothing: the preferences are
+  // saved where the user chose, and nowhere while no choice was made.
   void ShowHook(const std::function<void()>& ownerShow);
-  bool CloseQueryHook(const std::function<void()>& ownerCloseQuery);
+  bool CloseQueryHook(const std::function<void()>& ownerCloseQuery, bool unattended = false);
 
   // Values of components (actions) stored under their own name. In mode
   // "none" reads give the default and writes answer false at once.
