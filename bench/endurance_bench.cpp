@@ -151,9 +151,10 @@ int main(int argc, char** argv) {
       Pump(1000);
       longestCutGap = std::max(longestCutGap, gaps.sinceMark());
       longestCutLatency = std::max(longestCutLatency, latency);
-      std::printf("cut %d: %.1f ms in the call, %.1f ms to the first frame of the next file, longest preview gap "
-                  "%.1f ms (frames before: %llu)\n",
-                  parts, cutCall, latency, gaps.sinceMark(), static_cast<unsigned long long>(before));
+      std::printf(
+          "cut %d: %.1f ms in the call, %.1f ms to the first frame of the next file, longest preview gap "
+          "%.1f ms (frames before: %llu)\n",
+          parts, cutCall, latency, gaps.sinceMark(), static_cast<unsigned long long>(before));
       std::fflush(stdout);
       ++parts;
     }
@@ -179,8 +180,8 @@ int main(int argc, char** argv) {
   std::printf("\nframes written: %llu (in the files: %llu; expected about %d)\nframes lost: %llu\n",
               static_cast<unsigned long long>(session.framesWritten()), static_cast<unsigned long long>(inFiles),
               totalSeconds * 25, static_cast<unsigned long long>(lost));
-  std::printf("resident memory after one minute %.1f MiB, lowest %.1f, highest %.1f\n", memoryAfterOneMinute,
-              memoryLow, memoryHigh);
+  std::printf("resident memory after one minute %.1f MiB, lowest %.1f, highest %.1f\n", memoryAfterOneMinute, memoryLow,
+              memoryHigh);
   std::printf("longest from a cut request to the next file's first frame: %.1f ms\n", longestCutLatency);
   std::printf("longest preview gap during a cut: %.1f ms, overall: %.1f ms\n", longestCutGap, gaps.longest());
   return whole && lost == 0 ? 0 : 1;

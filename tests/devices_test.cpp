@@ -244,7 +244,8 @@ TEST(SimulatedDevices, the_camcorder_frames_carry_its_sound) {
     const double t = static_cast<double>(n) / 48000;
     wrong += std::abs(heard.samples[2 * n] - static_cast<int>(6000 * std::sin(2 * M_PI * 1000 * t))) > 1;
     const bool beat = n / 1920 % 25 == 0;  // the right tone pauses for a frame each second
-    wrong += std::abs(heard.samples[2 * n + 1] - (beat ? 0 : static_cast<int>(6000 * std::sin(2 * M_PI * 1500 * t)))) > 1;
+    wrong +=
+        std::abs(heard.samples[2 * n + 1] - (beat ? 0 : static_cast<int>(6000 * std::sin(2 * M_PI * 1500 * t)))) > 1;
   }
   EXPECT_EQ(wrong, 0);
 }

@@ -43,7 +43,9 @@ const Format kFormats[] = {
 bool IsMpeg(const Format& format) { return format.code == fcMpeg2Native; }
 
 Part Read(const Format& format, const QString& file) {
-  return ReadPart(file, IsMpeg(format) ? Part::Kind::Mpeg : format.code == fcAviNative ? Part::Kind::Avi : Part::Kind::DvAvi);
+  return ReadPart(file, IsMpeg(format)               ? Part::Kind::Mpeg
+                        : format.code == fcAviNative ? Part::Kind::Avi
+                                                     : Part::Kind::DvAvi);
 }
 
 // The disk under the writer stops taking data after some bytes: what comes
@@ -52,21 +54,21 @@ class FailingDisk {
  public:
   FailingDisk(GstElement* writer, std::size_t bytes) {
     const gst::PadObjectPtr pad(gst_element_get_static_pad(writer, "sink"));
-    probe_ = gst::PadProbe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER,
-                           [writer, bytes, taken = std::size_t{0}, said = false](GstPad*, GstPadProbeInfo* info) mutable {
-                             taken += gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info));
-                             if (taken <= bytes) return GST_PAD_PROBE_OK;
-                             if (!std::exchange(said, true)) {
-                               const gst::ErrorPtr error(g_error_new_literal(
-                                   GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT, "No space left on device"));
-                               gst_element_post_message(
-                                   writer, gst_message_new_error(GST_OBJECT(writer), error.get(), nullptr));
-                             }
-                             gst_mini_object_unref(GST_MINI_OBJECT(GST_PAD_PROBE_INFO_DATA(info)));
-                             GST_PAD_PROBE_INFO_DATA(info) = nullptr;
-                             GST_PAD_PROBE_INFO_FLOW_RETURN(info) = GST_FLOW_ERROR;
-                             return GST_PAD_PROBE_HANDLED;
-                           });
+    probe_ = gst::PadProbe(
+        pad.get(), GST_PAD_PROBE_TYPE_BUFFER,
+        [writer, bytes, taken = std::size_t{0}, said = false](GstPad*, GstPadProbeInfo* info) mutable {
+          taken += gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info));
+          if (taken <= bytes) return GST_PAD_PROBE_OK;
+          if (!std::exchange(said, true)) {
+            const gst::ErrorPtr error(
+                g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT, "No space left on device"));
+            gst_element_post_message(writer, gst_message_new_error(GST_OBJECT(writer), error.get(), nullptr));
+          }
+          gst_mini_object_unref(GST_MINI_OBJECT(GST_PAD_PROBE_INFO_DATA(info)));
+          GST_PAD_PROBE_INFO_DATA(info) = nullptr;
+          GST_PAD_PROBE_INFO_FLOW_RETURN(info) = GST_FLOW_ERROR;
+          return GST_PAD_PROBE_HANDLED;
+        });
   }
 
  private:
@@ -113,9 +115,7 @@ class FaultMatrix : public ::testing::TestWithParam<Format> {
     clock.start();
     while (!failure_ && clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
-  QString File(const QString& name) const {
-    return dir_.filePath(name + (IsMpeg(GetParam()) ? ".mpg" : ".avi"));
-  }
+  QString File(const QString& name) const { return dir_.filePath(name + (IsMpeg(GetParam()) ? ".mpg" : ".avi")); }
   // Records for a second and a half, and until the writer has taken a few
   // buffers (the MPEG encoder starts slowly on a loaded machine).
   void Record() {
@@ -127,7 +127,9 @@ class FaultMatrix : public ::testing::TestWithParam<Format> {
   // The frames the current part's writer has taken so far.
   std::shared_ptr<std::atomic<std::uint64_t>> Taken() const { return CurrentCaptureBranch(*engine_)->videoFrames; }
 
-  void Start(const QString& file) { ASSERT_TRUE(session_->Start(GetParam().code, file, {}).ok()) << file.toStdString(); }
+  void Start(const QString& file) {
+    ASSERT_TRUE(session_->Start(GetParam().code, file, {}).ok()) << file.toStdString();
+  }
 
   // The part read back: readable, its frames those its writer took, its
   // duration that of its frames.
@@ -221,7 +223,8 @@ TEST_P(FaultMatrix, a_source_that_goes_away_ends_with_its_file_finished) {
   WaitForFailure(10000);
   ASSERT_TRUE(failure_);
   EXPECT_EQ(failure_->reason, TCaptureFailure::Reason::DeviceLost);
-  EXPECT_EQ(failure_->Text(), QString("La source ne répond plus : « %1 » est terminé et la capture s'arrête.").arg(file));
+  EXPECT_EQ(failure_->Text(),
+            QString("La source ne répond plus : « %1 » est terminé et la capture s'arrête.").arg(file));
   ExpectWhole(file, taken->load());
 }
 

@@ -561,10 +561,9 @@ class StreamHold {
     shared_->cutPoints = std::move(cutPoints);
     shared_->cutPoints.resize(pads.size(), CutPoint::AnyBuffer);
     for (std::size_t i = 0; i < pads.size(); ++i)
-      blocks_.emplace_back(pads[i].get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
-                           [shared = shared_, i](GstPad* pad, GstPadProbeInfo* info) {
-                             return shared->Decide(i, pad, info);
-                           });
+      blocks_.emplace_back(
+          pads[i].get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
+          [shared = shared_, i](GstPad* pad, GstPadProbeInfo* info) { return shared->Decide(i, pad, info); });
     if (!GST_CLOCK_TIME_IS_VALID(cutTime)) HoldWhenIdle();
   }
   ~StreamHold() { Release(); }
@@ -679,7 +678,8 @@ bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string&
   const gst::ElementPtr sink = gst::NewLike(oldSink.get());
   const std::string muxerName = oldMuxer ? GST_OBJECT_NAME(oldMuxer.get()) : "";
   const std::string sinkName = GST_OBJECT_NAME(oldSink.get());
-  std::erase_if(branch.elements, [&](const gst::ElementPtr& e) { return e.get() == oldMuxer.get() || e.get() == oldSink.get(); });
+  std::erase_if(branch.elements,
+                [&](const gst::ElementPtr& e) { return e.get() == oldMuxer.get() || e.get() == oldSink.get(); });
   branch.muxer.reset();
   branch.sink.reset();
   graph.RemoveFilter(oldSink.get());
@@ -758,8 +758,7 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
     streams.push_back(input.from);
     cutPoints.push_back(CutPointOf(input.from.get()));
     const GstClockTime reached = input.reached->load();
-    if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime))
-      cutTime = reached;
+    if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime)) cutTime = reached;
   }
   const gst::ElementPtr finishedSink = branch->sink;
   bool finished = false;

@@ -61,14 +61,16 @@ int CaptureAudioRate(const TCaptureEngine& engine, const TCaptureSettings& setti
 // Builds the branch of the capture format into the file; the graph is
 // stopped. False, with nothing of the branch left in the graph, when it
 // cannot be built.
-bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName,
+                       const TCaptureSettings& settings);
 // The camcorder's interleaved stream into a type-1 DV AVI.
 bool BuildDvNativeType1(TCaptureEngine& engine, const std::string& fileName);
 bool BuildDvNativeType2(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
 bool BuildAviNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
 bool BuildDvRecompressed(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
 bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
-bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings, std::function<void()> onFrame);
+bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings,
+                       std::function<void()> onFrame);
 bool SetAudioPcmFormat(TCaptureEngine& engine, const TCaptureSettings& settings);
 
 // Sends the end of the stream into the branch and waits until the file sink

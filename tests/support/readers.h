@@ -20,8 +20,7 @@ inline QString Discover(const QString& file) {
 
 // The duration the discoverer gives, in seconds; -1 when it gives none.
 inline double DiscoveredSeconds(const QString& report) {
-  const QRegularExpressionMatch m =
-      QRegularExpression(R"(Duration: (\d+):(\d\d):(\d\d)\.(\d+))").match(report);
+  const QRegularExpressionMatch m = QRegularExpression(R"(Duration: (\d+):(\d\d):(\d\d)\.(\d+))").match(report);
   if (!m.hasMatch()) return -1;
   return m.captured(1).toInt() * 3600 + m.captured(2).toInt() * 60 + m.captured(3).toInt() +
          QString("0." + m.captured(4)).toDouble();
@@ -38,8 +37,8 @@ struct Demuxed {
 
 inline Demuxed Demux(const QString& path, const QStringList& elements, double frameSeconds = 0) {
   QProcess launch;
-  launch.start("gst-launch-1.0",
-               QStringList{"-v", "filesrc", "location=" + path, "!"} + elements + QStringList{"!", "fakesink", "silent=false"});
+  launch.start("gst-launch-1.0", QStringList{"-v", "filesrc", "location=" + path, "!"} + elements +
+                                     QStringList{"!", "fakesink", "silent=false"});
   launch.waitForFinished(300000);
   const QString output = QString::fromUtf8(launch.readAllStandardOutput());
   Demuxed out;

@@ -87,7 +87,8 @@ bool WriteTypeOne(QFile& file, const Scan& scan, const QString& to, TAviRepair& 
     ++result.videoFrames;
   }
   if (writer.Close() && result.videoFrames > 0) return true;
-  result.error = writer.error().empty() ? QStringLiteral("aucune image entière") : QString::fromStdString(writer.error());
+  result.error =
+      writer.error().empty() ? QStringLiteral("aucune image entière") : QString::fromStdString(writer.error());
   return false;
 }
 
@@ -107,7 +108,8 @@ QByteArray PatchedHeaders(QFile& file, const riff::Chunk& hdrl, const std::vecto
   for (std::optional<riff::Chunk> chunk = riff::ReadChunk(buffer, riff::kFormHeaderBytes, end); chunk;
        chunk = riff::ReadChunk(buffer, chunk->position + chunk->total, end)) {
     if (chunk->id == "avih") {
-      put32(chunk->data() + kTotalFramesInAvih, static_cast<std::uint32_t>(chunksPerStream.empty() ? 0 : chunksPerStream[0]));
+      put32(chunk->data() + kTotalFramesInAvih,
+            static_cast<std::uint32_t>(chunksPerStream.empty() ? 0 : chunksPerStream[0]));
     } else if (chunk->id == "LIST" && bytes.mid(chunk->data(), 4) == "strl") {
       const qint64 listEnd = chunk->position + chunk->total;
       std::optional<riff::Chunk> strh, strf;
@@ -187,8 +189,10 @@ bool WriteOther(QFile& file, const Scan& scan, const QString& to, TAviRepair& re
   ok = ok && out.seek(4) && write(field(static_cast<std::uint32_t>(total - 8))) && out.seek(movi + 4) &&
        write(field(static_cast<std::uint32_t>(moviSize)));
   ok = ok && out.flush();
-  if (!ok) result.error = out.errorString();
-  else if (result.videoFrames == 0) result.error = QStringLiteral("aucune image entière");
+  if (!ok)
+    result.error = out.errorString();
+  else if (result.videoFrames == 0)
+    result.error = QStringLiteral("aucune image entière");
   return ok && result.videoFrames > 0;
 }
 
@@ -224,7 +228,8 @@ TAviRepair RepairAvi(const QString& path) {
   }
   result.typeOne = interleavedDv;
   const QString repaired = path + QStringLiteral(".reparation");
-  const bool written = interleavedDv ? WriteTypeOne(file, scan, repaired, result) : WriteOther(file, scan, repaired, result);
+  const bool written =
+      interleavedDv ? WriteTypeOne(file, scan, repaired, result) : WriteOther(file, scan, repaired, result);
   file.close();
   if (!written) {
     QFile::remove(repaired);
