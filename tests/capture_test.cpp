@@ -265,6 +265,26 @@ long SoundOffset(const AviContents& avi) {
 
 }  // namespace
 
+TEST_F(Capture, an_image_by_image_cut_keeps_the_gate_and_says_when_each_part_is_complete) {
+  Activate("DV Source - Video");
+  Stop(*engine_);
+  std::atomic<int> notified{0};
+  ASSERT_TRUE(BuildImageByImage(*engine_, File("lapse.avi"), settings_, [&notified] { ++notified; }));
+  ASSERT_TRUE(Play(*engine_));
+  OpenOnce();
+  OpenOnce();
+  ASSERT_TRUE(CutCaptureFile(*engine_, File("lapse-2.avi"), settings_));
+  OpenOnce();
+  OpenOnce();
+  OpenOnce();
+  ASSERT_TRUE(FinishCaptureFile(*engine_));
+  Stop(*engine_);
+  KillCaptureGraph(*engine_);
+  EXPECT_EQ(notified.load(), 2);  // the first part at the cut, the second at the end
+  EXPECT_EQ(ReadAvi(dir_.filePath("lapse.avi"), false).video.size(), 2u);
+  EXPECT_EQ(ReadAvi(dir_.filePath("lapse-2.avi"), false).video.size(), 3u);
+}
+
 TEST_F(Capture, a_cut_goes_on_in_the_next_file_without_a_gap) {
   Activate("DV Source - Video", "DV Source - Audio");
   Stop(*engine_);

@@ -158,3 +158,4 @@ TEST(CaptureTool, a_file_cut_short_by_a_kill_is_repaired_to_its_last_whole_frame
   ASSERT_TRUE(check.open(QIODevice::ReadOnly));
   EXPECT_EQ(check.readAll(), QByteArray("ceci n'est pas une vidéo"));
 }
+

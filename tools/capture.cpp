@@ -250,7 +250,11 @@ int main(int argc, char** argv) {
   if (!stopped) Say(stopped.failure().Text());
   const std::uint64_t written = session.framesWritten();
   allFinished = allFinished && stopped.ok() && !graphError;
-  if (formatCode == fcImageByImage && stopped.ok()) SetAviFrameRate(file, 25);
+  // Every finished part of a time-lapse plays at 25 frames a second (those
+  // before the last were finished by their cut).
+  if (formatCode == fcImageByImage)
+    for (qsizetype n = 0; n < session.files().size(); ++n)
+      if (n + 1 < session.files().size() || stopped.ok()) SetAviFrameRate(session.files()[n], 25);
   DeactivateVideoSource(engine, *videoSource, true);
   if (audioSource) DeactivateAudioSource(engine, *audioSource, true);
   std::printf("images écrites : %llu\nimages perdues : %llu\nfichiers : %d\n", static_cast<unsigned long long>(written),

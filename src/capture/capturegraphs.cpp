@@ -774,6 +774,10 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
     qCWarning(lcCapture) << "the finished part reported:" << error->c_str();
     finished = false;
   }
+  // The time-lapse gate tells when a file is complete; its end of stream
+  // does not go through the gate at a cut, so it is told here.
+  if (finished && branch->format == fcImageByImage && engine.dm().ControlFilter().onStopped)
+    engine.dm().ControlFilter().onStopped();
   return finished;
 }
 

@@ -26,7 +26,9 @@ class Tvx_ControlFilter : public TTransInPlaceFilter {
   std::atomic<ReferenceTime> frameStep{1};
   std::atomic<bool> forceSyncPoint{false};
   std::atomic<bool> forceDiscontinuity{false};
-  // Set before the graph runs; called on the streaming thread.
+  // A file behind the gate is complete. Set before the graph runs; called on
+  // the streaming thread when the end of the stream passes, and by a cut on
+  // the thread that cuts.
   std::function<void()> onStopped;
 
   ReferenceTime nextStart() const { return nextStart_; }
