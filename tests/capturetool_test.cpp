@@ -65,6 +65,7 @@ TEST(CaptureTool, bad_arguments_are_refused_with_the_argument_named_and_nothing_
 
 TEST(CaptureTool, a_signal_ends_the_recording_of_every_format_with_its_file_finished) {
   QTemporaryDir dir;
+  const QStringList camcorder = {"--video", "DV Source - Video", "--audio", "DV Source - Audio"};
   const struct {
     const char* format;
     QStringList sources;
@@ -72,21 +73,9 @@ TEST(CaptureTool, a_signal_ends_the_recording_of_every_format_with_its_file_fini
     qint64 bytes;  // written before the signal
     Part::Kind kind;
   } cases[] = {
-      {"dv type 1 natif",
-       {"--video", "DV Source - Video", "--audio", "DV Source - Audio"},
-       "type1.avi",
-       2'000'000,
-       Part::Kind::DvAvi},
-      {"dv type 2 natif",
-       {"--video", "DV Source - Video", "--audio", "DV Source - Audio"},
-       "type2.avi",
-       2'000'000,
-       Part::Kind::DvAvi},
-      {"dv type 2 (recomp)",
-       {"--video", "DV Source - Video", "--audio", "DV Source - Audio"},
-       "recomp.avi",
-       2'000'000,
-       Part::Kind::DvAvi},
+      {"dv type 1 natif", camcorder, "type1.avi", 2'000'000, Part::Kind::DvAvi},
+      {"dv type 2 natif", camcorder, "type2.avi", 2'000'000, Part::Kind::DvAvi},
+      {"dv type 2 (recomp)", camcorder, "recomp.avi", 2'000'000, Part::Kind::DvAvi},
       {"avi natif",
        {"--video", "Webcam simulée", "--audio", "Carte son simulée"},
        "natif.avi",
@@ -158,4 +147,3 @@ TEST(CaptureTool, a_file_cut_short_by_a_kill_is_repaired_to_its_last_whole_frame
   ASSERT_TRUE(check.open(QIODevice::ReadOnly));
   EXPECT_EQ(check.readAll(), QByteArray("ceci n'est pas une vidéo"));
 }
-

@@ -19,29 +19,30 @@ int Control(int fd, unsigned long request, void* argument) {
   return result;
 }
 
+// Every item the driver lists under `request`, from index 0 until it refuses.
+template <typename Raw, typename Make>
+auto Enumerate(int fd, unsigned long request, Make make) {
+  std::vector<decltype(make(Raw{}))> items;
+  for (std::uint32_t index = 0;; ++index) {
+    Raw raw{};
+    raw.index = index;
+    if (Control(fd, request, &raw) < 0) return items;
+    items.push_back(make(raw));
+  }
+}
+
 class TDeviceInputs : public IV4l2Inputs {
  public:
   explicit TDeviceInputs(int fd) : fd_(fd) {}
   std::vector<TV4l2Input> VideoInputs() const override {
-    std::vector<TV4l2Input> inputs;
-    for (std::uint32_t index = 0;; ++index) {
-      v4l2_input input{};
-      input.index = index;
-      if (Control(fd_, VIDIOC_ENUMINPUT, &input) < 0) break;
-      inputs.push_back(
-          {reinterpret_cast<const char*>(input.name), input.type == V4L2_INPUT_TYPE_TUNER, input.audioset});
-    }
-    return inputs;
+    return Enumerate<v4l2_input>(fd_, VIDIOC_ENUMINPUT, [](const v4l2_input& input) {
+      return TV4l2Input{reinterpret_cast<const char*>(input.name), input.type == V4L2_INPUT_TYPE_TUNER, input.audioset};
+    });
   }
   std::vector<TV4l2Audio> AudioInputs() const override {
-    std::vector<TV4l2Audio> inputs;
-    for (std::uint32_t index = 0;; ++index) {
-      v4l2_audio audio{};
-      audio.index = index;
-      if (Control(fd_, VIDIOC_ENUMAUDIO, &audio) < 0) break;
-      inputs.push_back({reinterpret_cast<const char*>(audio.name)});
-    }
-    return inputs;
+    return Enumerate<v4l2_audio>(fd_, VIDIOC_ENUMAUDIO, [](const v4l2_audio& audio) {
+      return TV4l2Audio{reinterpret_cast<const char*>(audio.name)};
+    });
   }
   bool SelectVideo(int index) override { return Control(fd_, VIDIOC_S_INPUT, &index) == 0; }
   bool SelectAudio(int index) override {
