@@ -6,7 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <string_view>
+#include <algorithm>
 
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
@@ -534,10 +534,11 @@ bool IsCutPoint(CutPoint point, GstBuffer* buffer) {
   if (point == CutPoint::AnyBuffer) return true;
   GstMapInfo map;
   if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return false;
-  const std::basic_string_view<guint8> bytes(map.data, map.size);
   static constexpr guint8 kPack[] = {0, 0, 1, 0xBA}, kSequence[] = {0, 0, 1, 0xB3};
-  const bool pack = bytes.substr(0, 4) == std::basic_string_view<guint8>(kPack, 4);
-  const bool sequence = bytes.find(std::basic_string_view<guint8>(kSequence, 4)) != bytes.npos;
+  const guint8* begin = map.data;
+  const guint8* end = begin + map.size;
+  const bool pack = map.size >= sizeof kPack && std::equal(std::begin(kPack), std::end(kPack), begin);
+  const bool sequence = std::search(begin, end, std::begin(kSequence), std::end(kSequence)) != end;
   gst_buffer_unmap(buffer, &map);
   return sequence && (pack || point == CutPoint::SequenceHeader);
 }

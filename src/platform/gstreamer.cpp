@@ -138,20 +138,20 @@ ObjectPtr<GstElement> NewLike(GstElement* element) {
   auto copy = ObjectPtr<GstElement>::Sink(gst_element_factory_create(factory, nullptr));
   if (!copy) return {};
   guint count = 0;
-  GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
+  GParamSpec** properties = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
   for (guint i = 0; i < count; ++i) {
-    const GParamSpec* spec = specs[i];
-    const bool settable = (spec->flags & G_PARAM_READWRITE) == G_PARAM_READWRITE &&
-                          !(spec->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED));
-    if (!settable || g_str_equal(spec->name, "name") || g_str_equal(spec->name, "parent")) continue;
+    const GParamSpec* property = properties[i];
+    const bool settable = (property->flags & G_PARAM_READWRITE) == G_PARAM_READWRITE &&
+                          !(property->flags & (G_PARAM_CONSTRUCT_ONLY | G_PARAM_DEPRECATED));
+    if (!settable || g_str_equal(property->name, "name") || g_str_equal(property->name, "parent")) continue;
     GValue value = G_VALUE_INIT;
-    g_value_init(&value, spec->value_type);
-    g_object_get_property(G_OBJECT(element), spec->name, &value);
-    if (!g_param_value_defaults(const_cast<GParamSpec*>(spec), &value))
-      g_object_set_property(G_OBJECT(copy.get()), spec->name, &value);
+    g_value_init(&value, property->value_type);
+    g_object_get_property(G_OBJECT(element), property->name, &value);
+    if (!g_param_value_defaults(const_cast<GParamSpec*>(property), &value))
+      g_object_set_property(G_OBJECT(copy.get()), property->name, &value);
     g_value_unset(&value);
   }
-  g_free(specs);
+  g_free(properties);
   return copy;
 }
 
