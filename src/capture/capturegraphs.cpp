@@ -2,11 +2,11 @@
 
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <algorithm>
 
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
