@@ -74,6 +74,9 @@ namespace texts {
 inline constexpr char kCommandQuit[] = "Quitter";
 inline constexpr char kCommandScript[] = "Lancer script";
 inline constexpr char kScriptFileFilter[] = "*.txt";
+inline constexpr char kCommandSourceVideo[] = "Source Vidéo";
+inline constexpr char kCommandSourceAudio[] = "Source Audio";
+inline constexpr char kCommandFormatCapture[] = "Format Capture";
 
 }  // namespace texts
 
@@ -109,5 +112,78 @@ inline constexpr char kCaptureDeviceLost[] = "La source ne répond plus : « %1 
 inline constexpr char kCaptureDiskFull[] = "Disque plein : « %1 » est terminé et la capture s'arrête.";
 inline constexpr char kCaptureWriteFailed[] =
     "Écriture impossible dans « %1 » (%2) : la capture s'arrête, la prévisualisation continue.";
+
+}  // namespace texts
+
+namespace texts {
+
+// Sources panel.
+inline constexpr char kSourcesTitle[] = "Sources (F2)";
+inline constexpr char kSourcesRefreshHint[] =
+    "Actualiser la liste des sources vidéo.\r\nUtile si en cours de route une nouvelle source est devenue active.";
+inline constexpr char kSourcesVideoTitle[] = "Source Vidéo";
+inline constexpr char kSourcesVideoListHint[] = "Liste des sources  de capture vidéo";
+inline constexpr char kSourcesVideoSettingsHint[] = "Règlages de la source de capture vidéo.";
+inline constexpr char kSourcesAudioTitle[] = "Source Audio";
+inline constexpr char kSourcesAudioListHint[] = "Liste des sources de capture audio";
+inline constexpr char kSourcesEntriesHint[] = "Liste des entrées de la carte audio";
+inline constexpr char kSourcesAudioSettingsHint[] = "Règlages de la source de capture audio.";
+inline constexpr char kSourcesFormatTitle[] = "Format de capture";
+inline constexpr char kSourcesFormatHint[] =
+    "Liste des formats de capture disponibles.\r\nS'applique à la prochaine vidéo capturée.";
+inline constexpr char kSourcesFramerate[] = "Images/seconde";
+inline constexpr char kNoVideoStream[] = "aucun flux vidéo";
+inline constexpr char kNoAudioStream[] = "aucun flux audio";
+inline constexpr char kAudioFormatLabel[] = "%1 Hz %2 bits %3 canaux";
+
+// Settings menus.
+inline constexpr char kMenuVideoFormat[] = "Format Vidéo...";
+inline constexpr char kMenuVideoSource[] = "Source Vidéo...";
+inline constexpr char kMenuVideoFilter[] = "Filtre de Capture Vidéo...";
+inline constexpr char kMenuVideoCapturePin[] = "Broche de Capture Vidéo...";
+inline constexpr char kMenuCrossbar[] = "Crossbar Vidéo...";
+inline constexpr char kMenuSecondCrossbar[] = "Seconde Crossbar...";
+inline constexpr char kMenuTvTuner[] = "Tuner TV...";
+inline constexpr char kMenuAudioFilter[] = "Filtre de Capture Audio...";
+inline constexpr char kMenuAudioCapturePin[] = "Broche de Capture Audio...";
+inline constexpr char kMenuTvAudio[] = "TV Audio...";
+inline constexpr char kMenuVideoInputs[] = "Entrées Vidéo";
+inline constexpr char kMenuNoPages[] = "[aucune page de réglages]";
+
+// Settings dialogs (our own wording).
+inline constexpr char kDialogFormatTitle[] = "Format vidéo de « %1 »";
+inline constexpr char kDialogFormatKind[] = "Format";
+inline constexpr char kDialogFormatSize[] = "Taille";
+inline constexpr char kDialogFormatRate[] = "Images/seconde";
+inline constexpr char kDialogFormatDevice[] = "celui du périphérique";
+inline constexpr char kDialogControlsTitle[] = "Réglages de l'image de « %1 »";
+inline constexpr char kDialogControlsNone[] = "Ce périphérique n'a aucun réglage d'image.";
+inline constexpr char kDialogControlsReset[] = "Valeurs par défaut";
+inline constexpr char kDialogPropertiesTitle[] = "Propriétés de « %1 »";
+inline constexpr char kDialogCrossbarTitle[] = "Entrées vidéo de « %1 »";
+inline constexpr char kDialogCrossbarInput[] = "Entrée";
+inline constexpr char kDialogTunerTitle[] = "Tuner TV de « %1 »";
+inline constexpr char kDialogTunerStandard[] = "Standard";
+inline constexpr char kDialogTunerFrequency[] = "Fréquence (kHz)";
+inline constexpr char kDialogTunerSignal[] = "Signal";
+inline constexpr char kDialogTvAudioTitle[] = "Son TV de « %1 »";
+inline constexpr char kDialogTvAudioMode[] = "Mode";
+inline constexpr char kSettingsRefused[] = "Le réglage « %1 » a été refusé par le périphérique.";
+inline constexpr char kSourceExcluded[] = "La source « %1 » ne démarre pas : elle est écartée jusqu'au prochain lancement.";
+
+// Folders panel.
+inline constexpr char kFoldersTitle[] = "Dossiers (Alt+D)";
+inline constexpr char kFoldersVideoDirHint[] = "Choisir le dossier dans lequel seront capturées les vidéos.";
+inline constexpr char kFoldersRootHint[] = "Racine utilisée pour le nom du fichier enregistré.";
+inline constexpr char kFoldersDateCaption[] = "Inclure date";
+inline constexpr char kFoldersDateHint[] = "Ajouter ou enlever la date au nom du fichier.";
+inline constexpr char kFoldersVideoGroup[] = "Vidéos";
+inline constexpr char kFoldersImageGroup[] = "Images";
+inline constexpr char kFoldersScenologGroup[] = "Programme des scènes";
+inline constexpr char kFoldersPluginGroup[] = "Dossier des plug-ins";
+inline constexpr char kFoldersImageByImage[] = "Capture Image/Image dans Vidéo";
+inline constexpr char kFoldersRootRefused[] =
+    "Une racine de nom de fichier ne peut pas contenir « / » : la racine précédente est gardée.";
+inline constexpr char kFoldersChoose[] = "Choisir...";
 
 }  // namespace texts

@@ -160,7 +160,8 @@ TEST(SimulatedDevices, are_listed_and_named_like_real_ones) {
   ASSERT_TRUE(video.Refresh(devices, kVideoList));
   ASSERT_TRUE(audio.Refresh(devices, kAudioList));
   EXPECT_EQ(Names(VideoSourcesOf(video)),
-            (QStringList{"DV Source - Video", "DV Source #2 - Video", "Webcam simulée", "Encodeur MPEG-2 simulé"}));
+            (QStringList{"DV Source - Video", "DV Source #2 - Video", "Webcam simulée", "Encodeur MPEG-2 simulé",
+                         "Carte d'acquisition simulée"}));
   EXPECT_EQ(Names(AudioSourcesOf(video)), (QStringList{"DV Source - Audio", "DV Source #2 - Audio"}));
   EXPECT_EQ(Names(AudioSourcesOf(audio)), QStringList{"Carte son simulée"});
   qputenv("TESSIVO_SIMULATED_DEVICES", "3");
@@ -188,10 +189,11 @@ TEST(SimulatedDevices, the_camcorder_sends_whole_dated_dv_frames) {
 TEST(SimulatedDevices, webcam_mpeg_device_and_sound_card_deliver) {
   TSimulatedDeviceProvider provider(0);
   const std::vector<TDeviceMoniker> devices = provider.Devices();
-  ASSERT_EQ(devices.size(), 3u);
+  ASSERT_EQ(devices.size(), 4u);
   EXPECT_GE(BuffersWithin(devices[0].createSource(), "videoconvert ! fakesink name=end", 700), 5);
   EXPECT_GE(BuffersWithin(devices[1].createSource(), "fakesink name=end", 1500), 1);
-  EXPECT_GE(BuffersWithin(devices[2].createSource(), "fakesink name=end", 700), 5);
+  EXPECT_GE(BuffersWithin(devices[2].createSource(), "videoconvert ! fakesink name=end", 700), 5);
+  EXPECT_GE(BuffersWithin(devices[3].createSource(), "fakesink name=end", 700), 5);
 }
 
 TEST(SimulatedDevices, the_camcorder_frames_carry_its_sound) {
@@ -264,7 +266,7 @@ TEST(SystemDevices, a_machine_without_devices_offers_the_simulated_ones_and_says
                           [](const TDeviceMoniker& d) { return d.identity.startsWith("simulated:camcorder"); }),
             1);
   qputenv("TESSIVO_SIMULATED_DEVICES", "2");
-  const std::vector<TDeviceMoniker> two = enumerator.Devices().value();
+  const std::vector<TDeviceMoniker> two = TDeviceEnumerator().Devices().value();
   qunsetenv("TESSIVO_SIMULATED_DEVICES");
   TCaptureDeviceList video;
   ASSERT_TRUE(video.Refresh(two, kVideoList));

@@ -250,7 +250,7 @@ TEST_F(Preview, a_device_that_went_away_is_released_before_it_leaves_the_list) {
     if (device.identity != "simulated:webcam") left.push_back(device);
   ASSERT_TRUE(video_.Refresh(left, [](TDeviceKind k) { return k == dkDV || k == dkVideo; }));
   EXPECT_EQ(engine_->context.CurrentVideoSource, nullptr);
-  EXPECT_EQ(video_.Count(), 2);
+  EXPECT_EQ(video_.Count(), 3);
   EXPECT_EQ(Graph().ElementCount(), 0);
   videoSources_ = VideoSourcesOf(video_);
 }

@@ -1,6 +1,9 @@
 #include "app/captureform.h"
 
+#include <QComboBox>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <QApplication>
@@ -17,7 +20,9 @@
 
 #include "app/identity.h"
 #include "app/layout.h"
+#include "app/foldernaming.h"
 #include "app/previewsession.h"
+#include "app/sourceselection.h"
 #include "capture/captureengine.h"
 #include "capture/preview.h"
 #include "control/capturejournal.h"
@@ -27,7 +32,9 @@
 #include "platform/trace.h"
 #include "settings/conversions.h"
 #include "texts.h"
+#include "ui/dossiersframe.h"
 #include "ui/saveprefsform.h"
+#include "ui/sourcesframe.h"
 #include "ui/videowindow.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "tessivo.startup")
@@ -101,7 +108,7 @@ void TCaptureForm::BuildWidgets() {
   displayPalette.setColor(QPalette::Window, Qt::black);
   videoDisplay_->setPalette(displayPalette);
   if (environment_.engine) {
-    preview_ = std::make_unique<TPreviewSession>(*environment_.engine);
+    preview_ = std::make_unique<TPreviewSession>(*environment_.engine, environment_.simulatedDevices);
     connect(preview_.get(), &TPreviewSession::problem, this, &TCaptureForm::ShowProblem);
     videoWindow_ = new TVideoWindow(environment_.engine->renderer(), videoDisplay_);
     {
@@ -118,7 +125,12 @@ void TCaptureForm::BuildWidgets() {
   sidePanels_ = new QStackedWidget(central);
   sidePanels_->setObjectName("sidePanels");
   sidePanels_->setFrameShape(QFrame::StyledPanel);
-  for (int panel = 0; panel < kSidePanelCount; ++panel) sidePanels_->addWidget(new QWidget(sidePanels_));
+  sourcesFrame_ = new TSourcesFrame(sidePanels_);
+  dossiersFrame_ = new TDossiersFrame(sidePanels_);
+  sidePanels_->addWidget(sourcesFrame_);
+  sidePanels_->addWidget(dossiersFrame_);
+  for (int panel = pnFolders + 1; panel < kSidePanelCount; ++panel) sidePanels_->addWidget(new QWidget(sidePanels_));
+  BuildSourceSelection();
 
   for (int i = 0; i < kStatusPanelCount; ++i) {
     auto* panel = new QLabel(this);
@@ -128,6 +140,25 @@ void TCaptureForm::BuildWidgets() {
   }
   statusBar()->setSizeGripEnabled(false);
   resize(kMinimumWindowWidth, kMinimumWindowHeight);
+}
+
+void TCaptureForm::BuildSourceSelection() {
+  const auto showPanel = [this](int panel) {
+    if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
+  };
+  TFolderHooks folderHooks;
+  folderHooks.showPanel = showPanel;
+  folderHooks.openFolder = [](const QString& folder) { shell::OpenDocument(folder); };
+  folderHooks.tell = [this](const QString& text) { ShowProblem(text); };
+  folderNaming_ = std::make_unique<TFolderNaming>(*dossiersFrame_, *sourcesFrame_, parameters_, folderHooks);
+  if (!preview_) return;
+  TSelectionHooks hooks;
+  hooks.tell = [this](const QString& text) { ShowProblem(text); };
+  hooks.formatChanged = [this](int code) { folderNaming_->SetCaptureFormat(code); };
+  hooks.showOptionsPage = [showPanel](int) { showPanel(pnOptions); };
+  hooks.runDialog = environment_.runDialog;
+  selection_ = std::make_unique<TSourceSelection>(*preview_, *sourcesFrame_, parameters_, std::move(hooks));
+  selection_->SetStartingUp([this] { return startupFlag_; });
 }
 
 bool TCaptureForm::RunGuarded(const char* chain, std::initializer_list<Step> steps) {
@@ -210,8 +241,18 @@ void TCaptureForm::ChargerPrefs1() {
                                   {"MuteOn", kNotBuiltYet},
                                   {"cam1", kNotBuiltYet},
                                   {"cam2", kNotBuiltYet},
-                                  {"DossiersFrame", kNotBuiltYet},
-                                  {"SourcesFrame", kNotBuiltYet},
+                                  {"DossiersFrame",
+                                   [this] {
+                                     folderNaming_->Start(QDateTime::currentDateTime());
+                                     TraceLine("DossiersFrame passed");
+                                   }},
+                                  {"SourcesFrame",
+                                   [this] {
+                                     if (parameters_.Framerate)
+                                       sourcesFrame_->leFramerate->setText(
+                                           shell::FloatToText(parameters_.Framerate->value));
+                                     TraceLine("SourcesFrame passed");
+                                   }},
                                   {"SetIncrust", kNotBuiltYet},
                                   {"Superposer.setincrust", kNotBuiltYet},
                                   {"Superposer.whenincrust", kNotBuiltYet},
@@ -235,6 +276,11 @@ void TCaptureForm::ChargerPrefs2() {
   TraceLine("Enter ChergerPrefs2");
   RunGuarded("ChargerPrefs2", {
                                   {"optionsframe.populate", kNotBuiltYet},
+                                  {"sourcesexclues",
+                                   [this] {
+                                     if (selection_ && parameters_.SourcesExclues)
+                                       selection_->checkList().Load(parameters_.SourcesExclues->value);
+                                   }},
                                   {"Exit ChargerPrefs2", [] { TraceLine("Exit ChargerPrefs2 OK"); }},
                               });
 }
@@ -251,36 +297,44 @@ void TCaptureForm::AppEventsIdle() {
                  {"pluginaddtolist", kNotBuiltYet},
                  {"ChargerDrivers",
                   [this] {
-                    if (!preview_) return;
-                    if (preview_->ChargerDrivers())
+                    if (!selection_) return;
+                    if (selection_->ChargerDrivers())
                       TraceLine("ChargerDrivers passed");
                     else
                       startupErrors_ += QString::fromUtf8(texts::kCannotLoadVideoSources) + '\n';
                   }},
-                 {"sourcesactivated", [this] { sourcesActivated_ = true; }},
+                 {"sourcesactivated",
+                  [this] {
+                    sourcesActivated_ = true;
+                    if (selection_) selection_->SetDeferredStart(true);
+                  }},
                  {"activervideo",
                   [this] {
-                    if (!preview_ || !parameters_.SourceVideo) return;
-                    preview_->ActivateVideoByName(parameters_.SourceVideo->value);
+                    if (!selection_ || !parameters_.SourceVideo) return;
+                    selection_->ActiverVideo(parameters_.SourceVideo->value);
                     TraceLine("activervideo passed");
                   }},
                  {"activeraudio",
                   [this] {
-                    if (!preview_ || !parameters_.SourceAudio) return;
-                    preview_->ActivateAudioByName(parameters_.SourceAudio->value);
+                    if (!selection_ || !parameters_.SourceAudio) return;
+                    selection_->ActiverAudio(parameters_.SourceAudio->value);
                     TraceLine("activeraudio passed");
                   }},
-                 {"activerformatcapture", kNotBuiltYet},
+                 {"activerformatcapture",
+                  [this] {
+                    if (!selection_ || !parameters_.CaptureFormat) return;
+                    selection_->ActiverFormatCapture(parameters_.CaptureFormat->value);
+                    TraceLine("activerformatcapture passed");
+                  }},
                  {"play",
                   [this] {
-                    if (!preview_) return;
-                    {
-                      TCaptureEngine& engine = preview_->engine();
-                      if (parameters_.Volume) SetMonitorVolume(engine, parameters_.Volume->value);
-                      if (parameters_.Mpeg2RatioNormal) engine.mpeg2RatioNormal = parameters_.Mpeg2RatioNormal->value;
-                      if (!engine.previewHasSound) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
-                      preview_->Play();
-                    }
+                    if (!selection_) return;
+                    selection_->SetDeferredStart(false);
+                    TCaptureEngine& engine = preview_->engine();
+                    if (parameters_.Volume) SetMonitorVolume(engine, parameters_.Volume->value);
+                    if (parameters_.Mpeg2RatioNormal) engine.mpeg2RatioNormal = parameters_.Mpeg2RatioNormal->value;
+                    if (!engine.previewHasSound) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
+                    selection_->Play();
                     TraceLine("play passed");
                   }},
                  {"flip", kNotBuiltYet},
@@ -291,10 +345,7 @@ void TCaptureForm::AppEventsIdle() {
                   [this] {
                     // "Notifier" off: the graph's device-lost event is
                     // followed; on: the device changes.
-                    if (!preview_) return;
-                    preview_->SetDeviceLostHandler(parameters_.Notifier && !parameters_.Notifier->value);
-                    preview_->SetFollowDeviceChanges(
-                        [this] { return !startupFlag_ && parameters_.Notifier && parameters_.Notifier->value; });
+                    if (selection_) selection_->SetDeviceLostHandler(parameters_.Notifier && !parameters_.Notifier->value);
                   }},
                  {"erreur",
                   [this] {
@@ -375,10 +426,7 @@ void TCaptureForm::FormCloseQuery() {
   // Not built yet, each with the work that brings it: leaving full screen
   // (F2), stopping a capture and finishing its files (F3), the camcorder
   // windows (F6) and the Windows Media profiles (F8).
-  if (preview_) {
-    preview_->ReleaseSources();  // F4 and F5: video, then audio, then the graph
-    preview_->ClearSources();    // F7
-  }
+  if (selection_) selection_->ClearSources();  // F4, F5 and F7: video, audio, the graph, the lists
   TraceLine("Exit FormCloseQuery");
 }
 
@@ -394,25 +442,24 @@ void TCaptureForm::gpSavePrefs() {
 }
 
 void TCaptureForm::RebuildPreview() {
-  if (!preview_) return;
-  const QString video = preview_->SelectedVideoName(), audio = preview_->SelectedAudioName();
-  if (!preview_->ChargerDrivers()) return;
-  preview_->ActivateVideoByName(video);
-  preview_->ActivateAudioByName(audio);
-  preview_->Play();
+  if (selection_) selection_->ActualiserVideoBtnClick();
 }
 
 void TCaptureForm::SauverPrefs() {
   if (!parameterList_ || parameterList_->mode() == TSavePreferences::spNone || !parameters_.FreezeCapture) return;
   try {
     parameters_.PanneauActif->value = static_cast<std::uint8_t>(sidePanels_->currentIndex());
-    if (preview_) {
-      // The sources chosen, also when the close has released them.
-      if (const QString video = preview_->SelectedVideoName(); !video.isEmpty() && parameters_.SourceVideo)
-        parameters_.SourceVideo->value = video;
-      if (const QString audio = preview_->SelectedAudioName(); !audio.isEmpty() && parameters_.SourceAudio)
-        parameters_.SourceAudio->value = audio;
+    // The sources shown, also when the close has released them.
+    if (const QString video = sourcesFrame_->cboxvideo->currentText(); !video.isEmpty() && parameters_.SourceVideo)
+      parameters_.SourceVideo->value = video;
+    if (const QString audio = sourcesFrame_->cboxAudio->currentText(); !audio.isEmpty() && parameters_.SourceAudio)
+      parameters_.SourceAudio->value = audio;
+    if (parameters_.Framerate) {
+      const std::optional<double> rate = shell::ParseReal(sourcesFrame_->leFramerate->text());
+      parameters_.Framerate->value = rate ? *rate : 18.0;
     }
+    folderNaming_->CopyToParameters();
+    if (selection_ && parameters_.SourcesExclues) parameters_.SourcesExclues->value = selection_->checkList().Excluded();
   } catch (...) {
     qCWarning(lcStartup) << "SauverPrefs: the window state was not all copied";
   }
@@ -430,6 +477,7 @@ void TCaptureForm::FormDestroy() {
   TraceLine("Enter FormDestroy");
   // The window goes before the renderer it shows.
   delete std::exchange(videoWindow_, nullptr);
+  selection_.reset();
   preview_.reset();
   if (screenSaver_) screenSaver_->Release();
   sharedList_.clear();

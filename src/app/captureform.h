@@ -19,8 +19,14 @@ class QFrame;
 class QLabel;
 class QStackedWidget;
 class QToolBar;
+class QDialog;
 class ScreenSaverInhibitor;
 class TCaptureEngine;
+class TDossiersFrame;
+class TFolderNaming;
+class TSimulatedDeviceProvider;
+class TSourceSelection;
+class TSourcesFrame;
 class TPreviewSession;
 class TVideoWindow;
 
@@ -48,6 +54,11 @@ struct FormEnvironment {
   // The capture engine the window previews and records with, created by the
   // program's entry; none: no sources and no preview.
   TCaptureEngine* engine = nullptr;
+  // The simulated machine offered beside the real devices; none: one of
+  // the window's own.
+  TSimulatedDeviceProvider* simulatedDevices = nullptr;
+  // Runs the devices' settings dialogs; empty: modal.
+  std::function<int(QDialog&)> runDialog;
 
   static FormEnvironment ForThisProgram();
 };
@@ -74,6 +85,10 @@ class TCaptureForm : public QMainWindow {
   bool commandLineDone() const { return commandLineDone_; }
   // The sources and their preview; none when the preview is not started.
   TPreviewSession* previewSession() const { return preview_.get(); }
+  TSourceSelection* sourceSelection() const { return selection_.get(); }
+  TFolderNaming* folderNaming() const { return folderNaming_.get(); }
+  TSourcesFrame* sourcesFrame() const { return sourcesFrame_; }
+  TDossiersFrame* dossiersFrame() const { return dossiersFrame_; }
   TVideoWindow* videoWindow() const { return videoWindow_; }
 
   // The main window's commands in list order, and the persistable commands
@@ -129,6 +144,13 @@ class TCaptureForm : public QMainWindow {
   void acQuitterExecute(QObject* sender);
   void saScriptPrepare(TCustomSuperAction& action);
   void saScriptExecute(QObject* sender);
+  void saSourceVideoPrepare(TCustomSuperAction& action);
+  void saSourceVideoExecute(QObject* sender);
+  void saSourceAudioPrepare(TCustomSuperAction& action);
+  void saSourceAudioExecute(QObject* sender);
+  void saFormatCapturePrepare(TCustomSuperAction& action);
+  void saFormatCaptureExecute(QObject* sender);
+  void BuildSourceSelection();
 
   FormEnvironment environment_;
   std::unique_ptr<TOrbelinPreferences> preferences_;
@@ -137,6 +159,10 @@ class TCaptureForm : public QMainWindow {
   QStringList sharedList_;
   std::unique_ptr<ScreenSaverInhibitor> screenSaver_;
   std::unique_ptr<TPreviewSession> preview_;
+  std::unique_ptr<TSourceSelection> selection_;
+  std::unique_ptr<TFolderNaming> folderNaming_;
+  TSourcesFrame* sourcesFrame_ = nullptr;
+  TDossiersFrame* dossiersFrame_ = nullptr;
   TVideoWindow* videoWindow_ = nullptr;
   QString startupErrors_;
 

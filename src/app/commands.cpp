@@ -2,9 +2,13 @@
 // manager. A command is one row: adding one is adding its row and handler.
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QScreen>
 
 #include "app/captureform.h"
+#include "app/sourceselection.h"
+#include "settings/conversions.h"
+#include "ui/sourcesframe.h"
 #include "capture/captureengine.h"
 #include "texts.h"
 
@@ -39,6 +43,12 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::acQuitterExecute, nullptr},
       {"saScript", Kind::Plain, texts::kCommandScript, nullptr, "", "", "", "", &TCaptureForm::saScriptPrepare,
        &TCaptureForm::saScriptExecute, nullptr},
+      {"saSourceVideo", Kind::Plain, texts::kCommandSourceVideo, nullptr, "", "", "sv", "source_video",
+       &TCaptureForm::saSourceVideoPrepare, &TCaptureForm::saSourceVideoExecute, nullptr},
+      {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio",
+       &TCaptureForm::saSourceAudioPrepare, &TCaptureForm::saSourceAudioExecute, nullptr},
+      {"saFormatCapture", Kind::Plain, texts::kCommandFormatCapture, nullptr, "", "", "fc", "format_capture",
+       &TCaptureForm::saFormatCapturePrepare, &TCaptureForm::saFormatCaptureExecute, nullptr},
   };
   for (const CommandRow& row : rows) {
     TCustomSuperAction* action = nullptr;
@@ -137,3 +147,29 @@ void TCaptureForm::saScriptPrepare(TCustomSuperAction&) {
 }
 
 void TCaptureForm::saScriptExecute(QObject*) { script_.RunFile(actionContext_.argument()); }
+
+// The selection commands take the text shown in their list; from the
+// command line or a script, the text given.
+void TCaptureForm::saSourceVideoPrepare(TCustomSuperAction&) {
+  actionContext_.arguments = QStringList{sourcesFrame_->cboxvideo->currentText()};
+}
+
+void TCaptureForm::saSourceVideoExecute(QObject*) {
+  if (selection_) selection_->ActiverVideo(actionContext_.argument());
+}
+
+void TCaptureForm::saSourceAudioPrepare(TCustomSuperAction&) {
+  actionContext_.arguments = QStringList{sourcesFrame_->cboxAudio->currentText()};
+}
+
+void TCaptureForm::saSourceAudioExecute(QObject*) {
+  if (selection_) selection_->ActiverAudio(actionContext_.argument());
+}
+
+void TCaptureForm::saFormatCapturePrepare(TCustomSuperAction&) {
+  actionContext_.arguments = QStringList{sourcesFrame_->cbFormatCapture->currentText()};
+}
+
+void TCaptureForm::saFormatCaptureExecute(QObject*) {
+  if (selection_) selection_->ActiverFormatCapture(FormatCaptureFromName(actionContext_.argument()));
+}

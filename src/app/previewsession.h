@@ -2,7 +2,6 @@
 // the machine, the sources they offer, and the preview of the current ones.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -14,6 +13,7 @@
 
 class TCaptureEngine;
 class TDeviceEnumerator;
+class TSimulatedDeviceProvider;
 namespace graph {
 struct GraphEvent;
 }
@@ -21,34 +21,39 @@ struct GraphEvent;
 class TPreviewSession : public QObject {
   Q_OBJECT
  public:
-  explicit TPreviewSession(TCaptureEngine& engine, QObject* parent = nullptr);
+  // `simulated`: the simulated machine offered beside the real devices
+  // (it outlives the session); none: one of the session's own.
+  explicit TPreviewSession(TCaptureEngine& engine, TSimulatedDeviceProvider* simulated = nullptr,
+                           QObject* parent = nullptr);
   ~TPreviewSession() override;
 
-  // Lists the devices again and rebuilds the sources; the current sources
-  // are released first and their names kept for ActivateByName. False when
-  // the devices could not be listed, or another graph change is under way.
-  bool ChargerDrivers();
-  // Activates the video source of that name, or the first one when none has
-  // it; false when none could be activated.
-  bool ActivateVideoByName(const QString& name);
-  bool ActivateAudioByName(const QString& name);
+  // Lists the devices again and makes the sources of those `admitted`
+  // accepts (all when empty); the current sources are released first.
+  // False when the devices could not be listed, or another graph change is
+  // under way.
+  bool ChargerDrivers(const std::function<bool(const TCaptureDevice&)>& admitted = {});
+  // The source of that name; none when no source has it.
+  TVideoSource* VideoSource(const QString& name) const;
+  TAudioSource* AudioSource(const QString& name) const;
+  TVideoSource* FirstVideoSource() const { return videoSources_.empty() ? nullptr : videoSources_.front().get(); }
+  TAudioSource* FirstAudioSource() const { return audioSources_.empty() ? nullptr : audioSources_.front().get(); }
+  // Activates the source (the current one of its kind is released first);
+  // false, said to the user, when it could not.
+  bool ActivateVideo(TVideoSource& source);
+  bool ActivateAudio(TAudioSource& source);
+  // Deactivates the current source of that kind, if any; with a full
+  // release its device leaves the graph too.
+  bool DeactivateVideo(bool fullRelease);
+  bool DeactivateAudio(bool fullRelease);
   // Runs the preview; false with the reason.
   bool Play(QString* error = nullptr);
+  void Stop();
 
   // Deactivates the current video source, then the audio source, and stops
-  // the graph; their names are kept for the next activation.
+  // the graph.
   void ReleaseSources();
   // Empties the source lists (the devices stay listed).
   void ClearSources();
-  // The sources the user chose: the current ones, else the last released.
-  QString SelectedVideoName() const;
-  QString SelectedAudioName() const;
-
-  // The graph's device-lost event is followed only while the handler is
-  // installed (the "Notifier" option off); device changes only while
-  // `followChanges` answers true (not starting up, "Notifier" on).
-  void SetDeviceLostHandler(bool installed) { deviceLostHandler_ = installed; }
-  void SetFollowDeviceChanges(std::function<bool()> followChanges) { followChanges_ = std::move(followChanges); }
 
   QStringList VideoSourceNames() const;
   QStringList AudioSourceNames() const;
@@ -60,27 +65,19 @@ class TPreviewSession : public QObject {
  signals:
   // Something the user must know, in French.
   void problem(const QString& text);
-  // The devices changed (after the burst settled) and the sources were
-  // rebuilt and the preview restarted.
-  void sourcesRebuilt();
+  // The devices changed (one notice after a burst of changes).
+  void devicesChanged();
+  // The graph lost the current source's device.
+  void deviceLost(const QString& source);
 
  private:
   void OnGraphEvent(const graph::GraphEvent& event);
-  void OnDevicesChanged();
   void ReleaseCurrent(TCaptureDevice& device);
   bool Refused(const char* operation) const;
-  template <typename Source>
-  bool ActivateByName(const std::vector<std::unique_ptr<Source>>& sources, const QString& name,
-                      bool (*activate)(TCaptureEngine&, Source&), const char* failure, const char* operation);
 
   TCaptureEngine& engine_;
   std::unique_ptr<TDeviceEnumerator> enumerator_;
   TCaptureDeviceList videoDevices_, audioDevices_;
   std::vector<std::unique_ptr<TVideoSource>> videoSources_;
   std::vector<std::unique_ptr<TAudioSource>> audioSources_;
-  QString lastVideo_, lastAudio_;
-  QElapsedTimer sinceRestart_;
-  bool deviceLostHandler_ = false;
-  std::function<bool()> followChanges_;
-  static constexpr int kRestartPauseMs = 3000;
 };

@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 
+#include "capture/devicesettings.h"
 #include "settings/conversions.h"
 
 Q_LOGGING_CATEGORY(lcDevices, "tessivo.devices")
@@ -44,6 +45,8 @@ TCaptureDevice::TCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, 
       Instance(instance),
       Kind(kind),
       identity_(moniker.identity),
+      caps_(moniker.caps ? gst_caps_ref(moniker.caps.get()) : nullptr),
+      settings_(moniker.settings),
       createSource_(moniker.createSource) {
   Name = instance == 1 ? baseName : baseName + " #" + QString::number(instance);
   switch (kind) {

@@ -14,6 +14,7 @@
 
 class Tvx_SceneDetect;
 class TCaptureEngine;
+class IDeviceSettings;
 
 enum TDeviceKind : std::uint8_t { dkUnknown = 0, dkDV = 1, dkPlugIn = 2, dkVideo = 3, dkAudio = 4, dkStream = 5 };
 
@@ -27,6 +28,8 @@ struct TDeviceMoniker {
   std::function<gst::ElementPtr()> createSource;
   int videoStreams = 0;  // when known from the provider
   int audioStreams = 0;
+  // Inputs, controls, tuner, sound ports; none when the device has none.
+  std::shared_ptr<IDeviceSettings> settings;
 };
 
 // Whatever lists devices: the system's device monitor, the 1394 bus, the
@@ -92,11 +95,18 @@ class TCaptureDevice {
   bool Present = false;
 
   const QString& identity() const { return identity_; }
+  // What the device offers (its caps) and what the user chose of it in the
+  // format dialog (kept for the run; none: the device's own choice).
+  const GstCaps* caps() const { return caps_.get(); }
+  gst::CapsPtr chosenFormat;
+  IDeviceSettings* settings() const { return settings_.get(); }
   // A new source element for the device.
   gst::ElementPtr CreateSource() const { return createSource_ ? createSource_() : gst::ElementPtr(); }
 
  private:
   QString identity_;
+  gst::CapsPtr caps_;
+  std::shared_ptr<IDeviceSettings> settings_;
   std::function<gst::ElementPtr()> createSource_;
   gst::ElementPtr source_;
 };

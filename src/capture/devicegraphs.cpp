@@ -234,23 +234,30 @@ class TVideoCaptureDevice : public TCaptureDevice {
     return false;
   }
 
+  // The source and, right after it, the picture format the user chose.
   GstElement* SetSourceGraph(TCaptureEngine& engine) override {
     GstElement* source = SourceFilter();
-    if (!source) return nullptr;
-    return AddNamed(engine, source, Name.toStdString()) ? source : nullptr;
+    if (!source || !format_) return nullptr;
+    if (!AddNamed(engine, source, Name.toStdString())) return nullptr;
+    g_object_set(format_.get(), "caps", chosenFormat ? chosenFormat.get() : gst::CapsPtr(gst_caps_new_any()).get(),
+                 nullptr);
+    if (!AddNamed(engine, format_.get(), Name.toStdString() + " vid_format")) return nullptr;
+    const PadPtr input = engine.graph().FindPin(format_.get(), Direction::Input, {}, true, 0);
+    if (input && gst_pad_is_linked(input.get())) return source;
+    const PadPtr output = engine.graph().FindPin(source, Direction::Output, {}, false, 0);
+    return output && input && engine.graph().ConnectDirect(output.get(), input.get()) ? source : nullptr;
   }
 
   void KillSourceGraph(TCaptureEngine& engine) override {
-    RemoveAll(engine, {ExistingSource()});
+    RemoveAll(engine, {ExistingSource(), format_.get()});
     ReleaseSource();
   }
 
   bool SetVideoGraph(TCaptureEngine& engine, int streamNumber) override {
     TCaptureContext& context = engine.context;
     if (streamNumber < 1 || streamNumber > VideoStreamCount || !videoTee_) return false;
-    PadPtr capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "video/", false, streamNumber - 1);
-    if (!capture)
-      capture = engine.graph().FindPin(SourceFilter(), Direction::Output, "image/", false, streamNumber - 1);
+    PadPtr capture = engine.graph().FindPin(format_.get(), Direction::Output, "video/", false, streamNumber - 1);
+    if (!capture) capture = engine.graph().FindPin(format_.get(), Direction::Output, "image/", false, streamNumber - 1);
     if (!ConnectToTee(engine, capture, videoTee_.get(), Name.toStdString() + " vid_nativevideoinfinite")) return false;
     const Tdm::OwnFilter& control = context.dm->previewVideoControl;
     if (!context.dm->Add(control)) return false;
@@ -317,6 +324,7 @@ class TVideoCaptureDevice : public TCaptureDevice {
  private:
   static constexpr char kElementaryMpeg[] = "video/mpeg,mpegversion=[1,2],systemstream=false";
   gst::ElementPtr videoTee_ = MakeTee(), audioTee_ = MakeTee();
+  gst::ElementPtr format_ = Make("capsfilter");
   gst::ElementPtr demuxer_;
   TFilterSlot decoder_{"vid_decoder"};
 };

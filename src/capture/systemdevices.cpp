@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "capture/devicesettings.h"
 #include "capture/simulated/simulateddevices.h"
 
 #ifdef TESSIVO_HAVE_1394
@@ -57,6 +58,30 @@ QString TSystemDeviceProvider::IdentityOf(GstDevice* device) {
   return identity;
 }
 
+namespace {
+
+// A camera's or card's node answers for its inputs and controls; a sound
+// server's source for its ports.
+std::shared_ptr<IDeviceSettings> SettingsOf(GstDevice* device) {
+  const gst::StructurePtr properties{gst_device_get_properties(device)};
+  if (!properties) return {};
+  if (gst_device_has_classes(device, "Video/Source")) {
+    for (const char* key : {"api.v4l2.path", "device.path"})
+      if (const char* path = gst_structure_get_string(properties.get(), key); path && std::strncmp(path, "/dev/", 5) == 0)
+        return V4l2DeviceSettings(path);
+    return {};
+  }
+  if (gst_device_has_classes(device, "Audio/Source") && g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name")) {
+    gchar* name = nullptr;
+    g_object_get(device, "internal-name", &name, nullptr);
+    const gst::StringPtr held(name);
+    if (held) return PulseSourceSettings(held.get());
+  }
+  return {};
+}
+
+}  // namespace
+
 std::vector<TDeviceMoniker> TSystemDeviceProvider::Devices() {
   std::vector<TDeviceMoniker> devices;
   if (!monitor_) return devices;
@@ -73,6 +98,7 @@ std::vector<TDeviceMoniker> TSystemDeviceProvider::Devices() {
     moniker.friendlyName = QString::fromUtf8(gst::StringPtr(gst_device_get_display_name(device)).get());
     moniker.caps = gst::CapsPtr(gst_device_get_caps(device));
     moniker.createSource = [held] { return gst::ElementPtr::Sink(gst_device_create_element(held.get(), nullptr)); };
+    moniker.settings = SettingsOf(device);
     devices.push_back(std::move(moniker));
   }
   return devices;
@@ -139,8 +165,21 @@ std::vector<TDeviceMoniker> TFireWireProvider::Devices() {
 
 // --- Everything together ---------------------------------------------------------
 
-TDeviceEnumerator::TDeviceEnumerator(QObject* parent) : QObject(parent) {
+TDeviceEnumerator::TDeviceEnumerator(TSimulatedDeviceProvider* simulated, QObject* parent) : QObject(parent) {
   system_ = std::make_unique<TSystemDeviceProvider>();
+  if (!simulated) {
+    const bool asked = qEnvironmentVariableIsSet("TESSIVO_SIMULATED_DEVICES");
+    ownSimulated_ = std::make_unique<TSimulatedDeviceProvider>(asked ? TSimulatedDeviceProvider::RequestedCamcorders() : 1);
+    simulated = ownSimulated_.get();
+  }
+  simulatedDevices_ = simulated;
+  simulatedDevices_->onChange = [this](const QString& identity, bool added) {
+    if (!simulated_) return;
+    if (added)
+      DeviceAdded(identity);
+    else
+      DeviceRemoved(identity);
+  };
   settle_.setSingleShot(true);
   settle_.setInterval(kSettleMilliseconds);
   connect(&settle_, &QTimer::timeout, this, &TDeviceEnumerator::devicesChanged);
@@ -159,6 +198,7 @@ TDeviceEnumerator::TDeviceEnumerator(QObject* parent) : QObject(parent) {
 }
 
 TDeviceEnumerator::~TDeviceEnumerator() {
+  simulatedDevices_->onChange = nullptr;
   if (watch_) g_source_remove(watch_);
 }
 
@@ -228,13 +268,10 @@ std::optional<std::vector<TDeviceMoniker>> TDeviceEnumerator::Devices() {
     const TDeviceKind kind = ClassifyDevice(device.caps.get());
     return kind == dkDV || kind == dkVideo;
   });
-  const int requested = TSimulatedDeviceProvider::RequestedCamcorders();
-  simulated_ = !anyVideo || qEnvironmentVariableIsSet("TESSIVO_SIMULATED_DEVICES");
+  simulated_ = !anyVideo || qEnvironmentVariableIsSet("TESSIVO_SIMULATED_DEVICES") || !ownSimulated_;
   if (simulated_) {
     if (!anyVideo) qCInfo(lcDevices) << "no camera, capture card or camcorder found: simulated devices offered";
-    for (TDeviceMoniker& device :
-         TSimulatedDeviceProvider(qEnvironmentVariableIsSet("TESSIVO_SIMULATED_DEVICES") ? requested : 1).Devices())
-      devices.push_back(std::move(device));
+    for (TDeviceMoniker& device : simulatedDevices_->Devices()) devices.push_back(std::move(device));
   }
   return devices;
 }

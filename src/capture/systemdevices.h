@@ -15,6 +15,7 @@
 #include "capture/capturesources.h"
 
 class QFileSystemWatcher;
+class TSimulatedDeviceProvider;
 
 // Video and audio sources seen by GStreamer's device monitor.
 class TSystemDeviceProvider : public TDeviceProvider {
@@ -50,8 +51,11 @@ class TFireWireProvider : public TDeviceProvider {
 class TDeviceEnumerator : public QObject {
   Q_OBJECT
  public:
-  explicit TDeviceEnumerator(QObject* parent = nullptr);
+  // `simulated`: the simulated machine to offer (it outlives the
+  // enumerator); none: one of its own.
+  explicit TDeviceEnumerator(TSimulatedDeviceProvider* simulated = nullptr, QObject* parent = nullptr);
   ~TDeviceEnumerator() override;
+  TSimulatedDeviceProvider& simulatedDevices() { return *simulatedDevices_; }
 
   // Every device; none when the machine's devices could not be listed.
   std::optional<std::vector<TDeviceMoniker>> Devices();
@@ -76,6 +80,8 @@ class TDeviceEnumerator : public QObject {
   void OnDevFolderChanged();
 
   std::unique_ptr<TSystemDeviceProvider> system_;
+  std::unique_ptr<TSimulatedDeviceProvider> ownSimulated_;
+  TSimulatedDeviceProvider* simulatedDevices_ = nullptr;
   TFireWireProvider fireWire_;
   QTimer settle_;
   guint watch_ = 0;

@@ -48,4 +48,11 @@ QString ImageFileName(const TNamePattern& pattern, std::int32_t counter, int ima
   return Stem(pattern) + Padded(counter, 5) + extension;
 }
 
+QString WithVideoExtension(const QString& path, int captureFormat) {
+  const qsizetype dot = path.lastIndexOf('.');
+  const qsizetype slash = path.lastIndexOf('/');
+  const QString stem = dot > slash ? path.left(dot) : path;
+  return stem + VideoExtension(captureFormat);
+}
+
 QString FileNamePart(const QString& path) { return path.mid(path.lastIndexOf('/') + 1); }

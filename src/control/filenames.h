@@ -24,6 +24,8 @@ struct TNamePattern {
 QString VideoFileName(const TNamePattern& pattern, std::int32_t counter, int captureFormat);
 // The name for that counter: ".bmp" for the image type 0, ".jpg" for 1.
 QString ImageFileName(const TNamePattern& pattern, std::int32_t counter, int imageExtension);
+// The same name with the extension of another capture format.
+QString WithVideoExtension(const QString& path, int captureFormat);
 // The file name part, for the labels.
 QString FileNamePart(const QString& path);
 

@@ -63,6 +63,9 @@ class Tvx_SceneDetect : public TTransInPlaceFilter {
   const DvFrameInfo& current() const { return current_; }
   const DvFrameInfo& previous() const { return previous_; }
   const DvFrameInfo& sceneStart() const { return sceneStart_; }
+  // The next frame announces its 16:9 state again. Called while the graph
+  // is stopped.
+  void ForgetWide() { previous_.isWide = false; }
 
  private:
   void Reset();
