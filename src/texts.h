@@ -74,6 +74,8 @@ namespace texts {
 inline constexpr char kCommandQuit[] = "Quitter";
 inline constexpr char kCommandScript[] = "Lancer script";
 inline constexpr char kScriptFileFilter[] = "*.txt";
+inline constexpr char kCommandSourcesFrame[] = "Panneau Sources";
+inline constexpr char kCommandDossiersFrame[] = "Panneau Dossiers";
 inline constexpr char kCommandSourceVideo[] = "Source Vidéo";
 inline constexpr char kCommandSourceAudio[] = "Source Audio";
 inline constexpr char kCommandFormatCapture[] = "Format Capture";

@@ -147,7 +147,13 @@ void TCaptureForm::BuildSourceSelection() {
     if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
   };
   TFolderHooks folderHooks;
-  folderHooks.showPanel = showPanel;
+  folderHooks.showPanel = [this, showPanel](int panel) {
+    if (TCustomSuperAction* action = al_.FindByObjectName(panel == pnSources ? "acSourcesFrame" : "acDossiersFrame");
+        action && (panel == pnSources || panel == pnFolders))
+      action->Execute();
+    else
+      showPanel(panel);
+  };
   folderHooks.openFolder = [](const QString& folder) { shell::OpenDocument(folder); };
   folderHooks.tell = [this](const QString& text) { ShowProblem(text); };
   folderNaming_ = std::make_unique<TFolderNaming>(*dossiersFrame_, *sourcesFrame_, parameters_, folderHooks);

@@ -144,6 +144,8 @@ class TCaptureForm : public QMainWindow {
   void acQuitterExecute(QObject* sender);
   void saScriptPrepare(TCustomSuperAction& action);
   void saScriptExecute(QObject* sender);
+  void acSourcesFrameExecute(QObject* sender);
+  void acDossiersFrameExecute(QObject* sender);
   void saSourceVideoPrepare(TCustomSuperAction& action);
   void saSourceVideoExecute(QObject* sender);
   void saSourceAudioPrepare(TCustomSuperAction& action);

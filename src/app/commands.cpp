@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QScreen>
+#include <QStackedWidget>
+#include <QToolBar>
 
 #include "app/captureform.h"
 #include "app/sourceselection.h"
@@ -43,6 +45,10 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::acQuitterExecute, nullptr},
       {"saScript", Kind::Plain, texts::kCommandScript, nullptr, "", "", "", "", &TCaptureForm::saScriptPrepare,
        &TCaptureForm::saScriptExecute, nullptr},
+      {"acSourcesFrame", Kind::Plain, texts::kCommandSourcesFrame, nullptr, "F2", "Alt+S", "sf", "sources_frame",
+       nullptr, &TCaptureForm::acSourcesFrameExecute, nullptr},
+      {"acDossiersFrame", Kind::Plain, texts::kCommandDossiersFrame, nullptr, "Alt+D", "", "df", "directories_frame",
+       nullptr, &TCaptureForm::acDossiersFrameExecute, nullptr},
       {"saSourceVideo", Kind::Plain, texts::kCommandSourceVideo, nullptr, "", "", "sv", "source_video",
        &TCaptureForm::saSourceVideoPrepare, &TCaptureForm::saSourceVideoExecute, nullptr},
       {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio",
@@ -79,6 +85,8 @@ void TCaptureForm::CreateCommands() {
     addAction(action);
     al_.Add(action);
   }
+  // The panels' tool bar.
+  for (const char* name : {"acSourcesFrame", "acDossiersFrame"}) panelsToolbar_->addAction(al_.FindByObjectName(name));
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;
   switch_.OnQuit = [this] { close(); };
@@ -173,3 +181,6 @@ void TCaptureForm::saFormatCapturePrepare(TCustomSuperAction&) {
 void TCaptureForm::saFormatCaptureExecute(QObject*) {
   if (selection_) selection_->ActiverFormatCapture(FormatCaptureFromName(actionContext_.argument()));
 }
+
+void TCaptureForm::acSourcesFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnSources); }
+void TCaptureForm::acDossiersFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnFolders); }

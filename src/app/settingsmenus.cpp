@@ -38,8 +38,15 @@ IDeviceSettings* SettingsOf(const TavFlux* source) {
   return source && source->Device ? source->Device->settings() : nullptr;
 }
 
-std::vector<TFormatChoice> ChoicesOf(const TCaptureDevice* device) {
+// What the device offers now (its standard may have changed it), else what
+// it was listed with.
+std::vector<TFormatChoice> ChoicesOf(TCaptureDevice* device) {
   if (!device || device->Kind != dkVideo) return {};
+  if (GstElement* source = device->SourceFilter())
+    if (const gst::PadObjectPtr output{gst_element_get_static_pad(source, "src")}) {
+      const gst::CapsPtr offered(gst_pad_query_caps(output.get(), nullptr));
+      if (std::vector<TFormatChoice> choices = FormatChoicesOf(offered.get()); !choices.empty()) return choices;
+    }
   return FormatChoicesOf(device->caps());
 }
 

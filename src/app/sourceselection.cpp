@@ -53,6 +53,8 @@ void UpdateInPlace(QComboBox& list, const QStringList& wanted, const QString& cl
   list.addItem(closing);
 }
 
+int NativeFormats(const TCaptureDevice& device) { return device.NativeFormat1 << 8 | device.NativeFormat2; }
+
 bool FactoryExists(const char* name) { return static_cast<bool>(gst::FactoryPtr(gst_element_factory_find(name))); }
 
 }  // namespace
@@ -92,6 +94,15 @@ TSourceSelection::TSourceSelection(TPreviewSession& preview, TSourcesFrame& fram
           &TSourceSelection::SourcesFramesbFormatCapturesettingsClick);
   connect(frame_.ActualiserVideoSpeedBtn, &QToolButton::clicked, this, &TSourceSelection::ActualiserVideoBtnClick);
   connect(&preview_, &TPreviewSession::devicesChanged, this, &TSourceSelection::DevicesChanged);
+  // The format is known for sure once the streams run: the labels follow it.
+  preview_.engine().formatKnown = [this] {
+    const TCaptureContext& context = preview_.engine().context;
+    if (context.CurrentVideoSource) ShowVideoFormat();
+    if (context.CurrentAudioSource) ShowAudioFormat();
+    // A device whose stream turns out to be MPEG offers its native format.
+    if (context.CurrentVideoSource && NativeFormats(*context.CurrentVideoSource->Device) != listedNative_)
+      ActiverFormatCapture(parameters_.CaptureFormat->value);
+  };
   connect(&preview_, &TPreviewSession::deviceLost, this, [this](const QString& source) {
     if (!deviceLostInstalled_) return;  // the device changes are followed instead
     if (hooks_.tell) hooks_.tell(QString::fromUtf8(texts::kDeviceLost).arg(source));
@@ -100,6 +111,7 @@ TSourceSelection::TSourceSelection(TPreviewSession& preview, TSourcesFrame& fram
 }
 
 TSourceSelection::~TSourceSelection() {
+  preview_.engine().formatKnown = nullptr;
   // The crossbar reads the card of a device that goes with the preview.
   crossbar_.reset();
   cardCrossbar_.reset();
@@ -172,10 +184,7 @@ bool TSourceSelection::ActiverVideo(const QString& name) {
       ActualiserVideoBtnClick();
       return false;
     }
-    const TCaptureContext& context = engine.context;
-    QString label = context.FourCC + " - " + QString::number(context.SrcWidth) + "x" + QString::number(context.SrcHeight);
-    if (context.AvgTimePerFrame != 0) label += " - " + QString::number(context.Fps, 'f', 2) + " fps";
-    frame_.LabVideo->setText(label);
+    ShowVideoFormat();
     Call(hooks_.SourceVideoPresente);
     parameters_.SourceVideo->value = source->Name;
   }
@@ -193,11 +202,29 @@ bool TSourceSelection::ActiverVideo(const QString& name) {
   return true;
 }
 
+void TSourceSelection::ShowVideoFormat() {
+  const TCaptureContext& context = preview_.engine().context;
+  QString label = context.FourCC + " - " + QString::number(context.SrcWidth) + "x" + QString::number(context.SrcHeight);
+  if (context.AvgTimePerFrame != 0) label += " - " + QString::number(context.Fps, 'f', 2) + " fps";
+  frame_.LabVideo->setText(label);
+}
+
+void TSourceSelection::ShowAudioFormat() {
+  const TCaptureContext& context = preview_.engine().context;
+  frame_.LabAudio->setText(
+      QString::fromUtf8(texts::kAudioFormatLabel).arg(context.AudioRate).arg(context.AudioBits).arg(context.AudioChannels));
+}
+
 bool TSourceSelection::ActiverAudio(const QString& name) {
   TCaptureEngine& engine = preview_.engine();
   QComboBox& list = *frame_.cboxAudio;
-  preview_.Stop();
   const TAudioSource* current = engine.context.CurrentAudioSource;
+  // The source already active: nothing to do, not even a restart.
+  if (current && current->Name == name && list.findText(name) >= 0) {
+    SelectText(list, name);
+    return true;
+  }
+  preview_.Stop();
   QString target;
   bool process = true, activated = true;
   if (list.findText(name) < 0) {
@@ -217,11 +244,7 @@ bool TSourceSelection::ActiverAudio(const QString& name) {
     TAudioSource* source = preview_.AudioSource(target);
     if (!source) source = preview_.FirstAudioSource();
     if (!source || preview_.ActivateAudio(*source)) {
-      const TCaptureContext& context = engine.context;
-      frame_.LabAudio->setText(QString::fromUtf8(texts::kAudioFormatLabel)
-                                   .arg(context.AudioRate)
-                                   .arg(context.AudioBits)
-                                   .arg(context.AudioChannels));
+      ShowAudioFormat();
       Call(hooks_.SourceAudioPresente);
       FillEntries();
       frame_.gbFormatCapture->setVisible(engine.context.CurrentVideoSource || engine.context.CurrentAudioSource);
@@ -264,6 +287,7 @@ void TSourceSelection::FillEntries() {
 void TSourceSelection::ActiverFormatCapture(int wantedCode) {
   const TCaptureContext& context = preview_.engine().context;
   QStringList names;
+  listedNative_ = context.CurrentVideoSource ? NativeFormats(*context.CurrentVideoSource->Device) : 0;
   if (const TVideoSource* video = context.CurrentVideoSource) {
     for (const std::uint8_t native : {video->Device->NativeFormat1, video->Device->NativeFormat2})
       if (native) names << FormatCaptureName(native);

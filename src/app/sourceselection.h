@@ -137,6 +137,8 @@ class TSourceSelection : public QObject {
   TAudioSource* SettingsAudio() const;
   bool Admitted(const TCaptureDevice& device);
   void FillEntries();
+  void ShowVideoFormat();
+  void ShowAudioFormat();
   int RunDialog(QDialog& dialog);
   QString FormatNameShown() const;
   int ShownFormatCode() const;
@@ -151,6 +153,7 @@ class TSourceSelection : public QObject {
   bool deviceLostInstalled_ = false;
   std::function<bool()> startingUp_;
   int enumerations_ = 0;
+  int listedNative_ = 0;  // the native formats the format list was built with
   QPointer<QMenu> menu_;
   TVideoSource* settingsVideo_ = nullptr;
   TAudioSource* settingsAudio_ = nullptr;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "capture/capturecontext.h"
@@ -43,6 +44,10 @@ class TCaptureEngine : NonCopyable {
   // Free bytes kept on a recording's disk for finishing its file: below
   // them the recording is stopped.
   std::uint64_t diskReserveBytes = 8ull * 1024 * 1024;
+
+  // Called on the GUI thread when a current source's stream announces its
+  // format (its caps), once it runs.
+  std::function<void()> formatKnown;
 
   // The recording under way, or none.
   std::unique_ptr<TCaptureBranch> branch;

@@ -242,7 +242,7 @@ class TVideoCaptureDevice : public TCaptureDevice {
     g_object_set(format_.get(), "caps", chosenFormat ? chosenFormat.get() : gst::CapsPtr(gst_caps_new_any()).get(),
                  nullptr);
     if (!AddNamed(engine, format_.get(), Name.toStdString() + " vid_format")) return nullptr;
-    const PadPtr input = engine.graph().FindPin(format_.get(), Direction::Input, {}, true, 0);
+    const PadPtr input(gst_element_get_static_pad(format_.get(), "sink"));
     if (input && gst_pad_is_linked(input.get())) return source;
     const PadPtr output = engine.graph().FindPin(source, Direction::Output, {}, false, 0);
     return output && input && engine.graph().ConnectDirect(output.get(), input.get()) ? source : nullptr;

@@ -133,6 +133,7 @@ gst::PadProbe FollowCaps(TCaptureEngine& engine, GstPad* pad, bool video) {
             ApplyVideoFormat(engine, held.get());
           else
             ApplyAudioFormat(engine, held.get());
+          if (engine.formatKnown) engine.formatKnown();
         },
         Qt::QueuedConnection);
     return GST_PAD_PROBE_OK;

@@ -115,6 +115,16 @@ QString PropertyText(GObject* object, const QString& name) {
     g_type_class_unref(enumeration);
     return nick;
   }
+  if (G_TYPE_IS_FLAGS(type)) {
+    auto* flags = static_cast<GFlagsClass*>(g_type_class_ref(type));
+    QStringList set;
+    const guint bits = g_value_get_flags(value.get());
+    for (guint k = 0; k < flags->n_values; ++k)
+      if (flags->values[k].value != 0 && (bits & flags->values[k].value) == flags->values[k].value)
+        set << QString::fromUtf8(flags->values[k].value_nick);
+    g_type_class_unref(flags);
+    return set.join('+');
+  }
   gchar* text = gst_value_serialize(value.get());
   if (!text) return {};  // objects and boxed values without a text form
   QString result = QString::fromUtf8(text);

@@ -88,10 +88,13 @@ TDossiersFrame::TDossiersFrame(QWidget* parent) : QWidget(parent) {
     open->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     open->setAutoRaise(true);
     grid->addWidget(dir, 0, 0, 1, 2);
+    grid->addWidget(open, 0, 2);
     grid->addWidget(root, 1, 0);
-    grid->addWidget(date, 1, 1);
-    grid->addWidget(label, 2, 0);
-    grid->addWidget(open, 2, 1, Qt::AlignRight);
+    grid->addWidget(date, 1, 1, 1, 2);
+    // The whole width for the next name; the full path is its hint.
+    grid->addWidget(label, 2, 0, 1, 3);
+    label->setMinimumWidth(1);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     grid->setColumnStretch(0, 1);
     groups->addWidget(box);
   };

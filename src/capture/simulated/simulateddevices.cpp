@@ -128,17 +128,34 @@ struct TSimulatedCard : IDeviceSettings, IV4l2Inputs, IVideoControls, ITvTuner {
     const std::string rate = ntsc ? "30000/1001" : "25/1";
     std::string caps;
     for (const auto& [width, height] : {std::pair{720, ntsc ? 480 : 576}, {640, 480}, {320, 240}})
-      caps += "video/x-raw,format=YUY2,width=" + std::to_string(width) + ",height=" + std::to_string(height) +
-              ",framerate=" + rate + ",pixel-aspect-ratio=1/1;";
+      caps += std::string(caps.empty() ? "" : "; ") + "video/x-raw,format=YUY2,width=" + std::to_string(width) +
+              ",height=" + std::to_string(height) + ",framerate=" + rate + ",pixel-aspect-ratio=1/1";
     return caps;
   }
 
+  // Built by hand: only the picture leaves the bin (the overlay's text
+  // input stays unlinked, so that it draws its own text).
   gst::ElementPtr Make() {
-    const std::string description =
-        "videotestsrc name=picture is-live=true ! capsfilter name=shape ! videobalance name=balance ! "
-        "textoverlay name=label silent=true valignment=center halignment=center font-desc=\"Sans 28\"";
-    gst::ElementPtr bin = MakeBin(description.c_str());
-    if (!bin) return bin;
+    gst::ElementPtr bin = gst::ElementPtr::Sink(gst_bin_new(nullptr));
+    GstElement* chain[] = {gst_element_factory_make("videotestsrc", "picture"),
+                           gst_element_factory_make("capsfilter", "shape"),
+                           gst_element_factory_make("videobalance", "balance"),
+                           gst_element_factory_make("textoverlay", "label")};
+    for (GstElement* element : chain)
+      if (!element) {
+        qCWarning(lcDevices) << "simulated capture card unavailable: an element is missing";
+        for (GstElement* made : chain)
+          if (made) gst_object_unref(gst_object_ref_sink(made));
+        return {};
+      }
+    for (GstElement* element : chain) gst_bin_add(GST_BIN(bin.get()), element);
+    if (!gst_element_link_many(chain[0], chain[1], chain[2], chain[3], nullptr)) return {};
+    g_object_set(chain[0], "is-live", TRUE, nullptr);
+    gst_util_set_object_arg(G_OBJECT(chain[3]), "valignment", "bottom");
+    gst_util_set_object_arg(G_OBJECT(chain[3]), "halignment", "center");
+    g_object_set(chain[3], "font-desc", "Sans 28", nullptr);
+    const gst::PadObjectPtr output(gst_element_get_static_pad(chain[3], "src"));
+    gst_element_add_pad(bin.get(), gst_ghost_pad_new("src", output.get()));
     live.Add(bin.get());
     Apply(bin.get());
     return bin;

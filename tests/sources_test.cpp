@@ -1,0 +1,480 @@
+// The sources panel on the simulated machine: what the lists offer, what a
+// selection does to the preview, the settings menus and their dialogs seen
+// in the picture and the sound, and the devices coming and going.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <atomic>
+#include <memory>
+
+#include "app/captureform.h"
+#include "app/previewsession.h"
+#include "app/sourceselection.h"
+#include "capture/captureengine.h"
+#include "capture/capturesources.h"
+#include "capture/propertymodel.h"
+#include "capture/simulated/simulateddevices.h"
+#include "capture/systemdevices.h"
+#include "capture/videorenderer.h"
+#include "settings/inifile.h"
+#include "support/installation.h"
+#include "ui/settingsdialogs.h"
+#include "ui/sourcesframe.h"
+
+namespace {
+
+void Pump(int milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, int milliseconds = 8000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition() && clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  return condition();
+}
+
+QStringList Items(const QComboBox* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+  return items;
+}
+
+QStringList Captions(const QMenu* menu) {
+  QStringList captions;
+  for (const QAction* action : menu->actions())
+    if (!action->isSeparator()) captions << action->text();
+  return captions;
+}
+
+QAction* Entry(const QMenu* menu, const QString& caption) {
+  for (QAction* action : menu->actions())
+    if (action->text() == caption) return action;
+  return nullptr;
+}
+
+double MeanLuma(const QImage& image) {
+  double sum = 0;
+  int count = 0;
+  for (int y = 0; y < image.height(); y += 4)
+    for (int x = 0; x < image.width(); x += 4, ++count) sum += qGray(image.pixel(x, y));
+  return count ? sum / count : 0;
+}
+
+class Sources : public ::testing::Test {
+ protected:
+  // Starts the window on the simulated machine, with those parameters.
+  void Start(const QStringList& parameters = {}) {
+    QStringList lines{kParameterSection};
+    lines << parameters;
+    installation_.writeIni(IniFile::Encode(lines));
+    Restart();
+  }
+  // Starts again with the preferences saved last.
+  void Restart() {
+    FormEnvironment environment;
+    environment.locations = installation_.locations();
+    environment.defaults = installation_.defaults();
+    environment.inhibitScreenSaver = false;
+    environment.chooseSaveMode = [](const QString&) { return std::optional<TSavePreferences>(); };
+    environment.engine = &engine_;
+    environment.simulatedDevices = machine_.get();
+    environment.runDialog = [this](QDialog& dialog) { return dialog_ ? dialog_(dialog) : int(QDialog::Rejected); };
+    form_ = std::make_unique<TCaptureForm>(environment);
+    form_->show();
+    ASSERT_TRUE(WaitFor([this] { return form_->idleChainDone(); }));
+  }
+  void TearDown() override {
+    if (form_) form_->close();
+    form_.reset();
+  }
+
+  TSourcesFrame& panel() { return *form_->sourcesFrame(); }
+  TSourceSelection& selection() { return *form_->sourceSelection(); }
+  QString currentVideo() const { return form_->previewSession()->CurrentVideoName(); }
+  QString currentAudio() const { return form_->previewSession()->CurrentAudioName(); }
+
+  // As the user picks an entry of a list.
+  void Pick(QComboBox* list, const QString& text) {
+    const int index = list->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+  }
+
+  // A picture shown after the last change.
+  QImage FreshFrame() {
+    const std::uint64_t seen = engine_.renderer().framesReceived();
+    EXPECT_TRUE(WaitFor([&] { return engine_.renderer().framesReceived() >= seen + 3; }));
+    return engine_.renderer().LatestFrame();
+  }
+
+  // The tone of the sound previewed, from its zero crossings.
+  double ToneHertz() {
+    GstElement* tee = engine_.context.AudioTee.get();
+    if (!tee) return 0;
+    const graph::PadPtr input(gst_element_get_static_pad(tee, "sink"));
+    auto crossings = std::make_shared<std::atomic<long>>(0);
+    auto samples = std::make_shared<std::atomic<long>>(0);
+    gst::PadProbe probe(input.get(), GST_PAD_PROBE_TYPE_BUFFER, [crossings, samples](GstPad*, GstPadProbeInfo* info) {
+      GstMapInfo map;
+      GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+      if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return GST_PAD_PROBE_OK;
+      const auto* frames = reinterpret_cast<const std::int16_t*>(map.data);
+      const std::size_t count = map.size / 4;
+      for (std::size_t i = 1; i < count; ++i)
+        if ((frames[2 * (i - 1)] < 0) != (frames[2 * i] < 0)) ++*crossings;
+      *samples += long(count);
+      gst_buffer_unmap(buffer, &map);
+      return GST_PAD_PROBE_OK;
+    });
+    WaitFor([&] { return samples->load() >= 24000; });
+    probe.Remove();
+    return samples->load() ? crossings->load() / 2.0 / (samples->load() / 48000.0) : 0;
+  }
+
+  Installation installation_;
+  std::unique_ptr<TSimulatedDeviceProvider> machine_ = std::make_unique<TSimulatedDeviceProvider>(1);
+  TCaptureEngine engine_;
+  std::unique_ptr<TCaptureForm> form_;
+  std::function<int(QDialog&)> dialog_;
+};
+
+TEST_F(Sources, the_lists_offer_every_source_and_each_device_its_formats) {
+  Start();
+  EXPECT_EQ(Items(panel().cboxvideo), (QStringList{"DV Source - Video", "Webcam simulée", "Encodeur MPEG-2 simulé",
+                                                   "Carte d'acquisition simulée", "aucun flux vidéo"}));
+  EXPECT_EQ(Items(panel().cboxAudio), (QStringList{"DV Source - Audio", "Carte son simulée", "aucun flux audio"}));
+  // The native formats come first, by what each device delivers.
+  const auto formats = [&](const QString& source) {
+    Pick(panel().cboxvideo, source);
+    EXPECT_EQ(currentVideo(), source);
+    return Items(panel().cbFormatCapture);
+  };
+  EXPECT_EQ(formats("DV Source - Video").mid(0, 3),
+            (QStringList{"dv type 1 natif", "dv type 2 natif", "dv type 2 (recomp)"}));
+  EXPECT_EQ(formats("Webcam simulée").mid(0, 2), (QStringList{"avi natif", "dv type 2 (recomp)"}));
+  formats("Encodeur MPEG-2 simulé");
+  // Known for sure once its stream announces itself.
+  EXPECT_TRUE(WaitFor([&] { return Items(panel().cbFormatCapture).value(0) == "flux mpeg2 natif"; }));
+  const QStringList mpeg = Items(panel().cbFormatCapture);
+  EXPECT_TRUE(mpeg.contains("Wmv") && mpeg.contains("Image/Image") && mpeg.contains("Wav"));
+  // The capture format follows: its code, and the next file's extension.
+  Pick(panel().cbFormatCapture, "Wav");
+  EXPECT_EQ(form_->parameters().CaptureFormat->value, 11);
+  EXPECT_TRUE(panel().LabelVideo->text().endsWith(".wav")) << panel().LabelVideo->text().toStdString();
+  EXPECT_FALSE(panel().leFramerate->isVisible());
+  Pick(panel().cbFormatCapture, "Image/Image");
+  EXPECT_TRUE(panel().leFramerate->isVisible());
+  EXPECT_TRUE(panel().LabelVideo->text().endsWith("_0.avi"));
+  EXPECT_EQ(form_->parameters().WantFormatCapture->value, "Image/Image");
+}
+
+TEST_F(Sources, the_active_entry_chosen_again_leaves_the_graph_alone) {
+  Start();
+  ASSERT_EQ(currentVideo(), "DV Source - Video");
+  ASSERT_TRUE(engine_.graph().Running());
+  const GstClockTime base = gst_element_get_base_time(GST_ELEMENT(engine_.graph().pipeline()));
+  const int elements = engine_.graph().ElementCount();
+  Pick(panel().cboxvideo, "DV Source - Video");
+  Pick(panel().cboxAudio, "DV Source - Audio");
+  EXPECT_TRUE(selection().ActiverVideo("DV Source - Video"));
+  // Not stopped and run again: the running time did not start over.
+  EXPECT_EQ(gst_element_get_base_time(GST_ELEMENT(engine_.graph().pipeline())), base);
+  EXPECT_EQ(engine_.graph().ElementCount(), elements);
+  EXPECT_TRUE(engine_.graph().Running());
+}
+
+TEST_F(Sources, a_saved_source_that_is_gone_gives_the_first_one) {
+  Start({"Source video=Caméra débranchée", "Source Audio=Carte son simulée"});
+  EXPECT_EQ(currentVideo(), "DV Source - Video");
+  EXPECT_EQ(currentAudio(), "Carte son simulée");
+  EXPECT_EQ(form_->parameters().SourceVideo->value, "DV Source - Video");
+  // "No video" is a choice too, and is kept.
+  Pick(panel().cboxvideo, "aucun flux vidéo");
+  EXPECT_EQ(currentVideo(), "");
+  EXPECT_EQ(form_->parameters().SourceVideo->value, "aucun flux vidéo");
+  EXPECT_EQ(Items(panel().cbFormatCapture), (QStringList{"Wav", "mp3"}));
+}
+
+TEST_F(Sources, without_any_sound_device_there_is_no_sound_format) {
+  machine_ = std::make_unique<TSimulatedDeviceProvider>(0);
+  machine_->Unplug(TSimulatedDeviceProvider::kSoundCard);
+  Start();
+  EXPECT_EQ(Items(panel().cboxAudio), QStringList{"aucun flux audio"});
+  EXPECT_EQ(currentVideo(), "Webcam simulée");
+  const QStringList formats = Items(panel().cbFormatCapture);
+  EXPECT_FALSE(formats.contains("Wav"));
+  EXPECT_FALSE(formats.contains("mp3"));
+  EXPECT_EQ(formats.first(), "avi natif");
+}
+
+TEST_F(Sources, a_source_that_fails_is_left_out_for_the_run_and_the_next_one_previews) {
+  machine_->AddFailingDevice();
+  Start();
+  ASSERT_TRUE(Items(panel().cboxvideo).contains("Webcam défaillante"));
+  Pick(panel().cboxvideo, "Webcam défaillante");
+  EXPECT_EQ(selection().failedSources(), QStringList{"Webcam défaillante"});
+  EXPECT_FALSE(Items(panel().cboxvideo).contains("Webcam défaillante"));
+  EXPECT_EQ(currentVideo(), "DV Source - Video");
+  EXPECT_EQ(panel().cboxvideo->currentText(), "DV Source - Video");
+  EXPECT_TRUE(engine_.graph().Running());
+  EXPECT_TRUE(form_->statusBar()->currentMessage().contains("Webcam défaillante"));
+  // Still left out after a refresh.
+  selection().ActualiserVideoBtnClick();
+  EXPECT_FALSE(Items(panel().cboxvideo).contains("Webcam défaillante"));
+}
+
+TEST_F(Sources, after_a_refresh_the_lists_keep_their_order_and_new_devices_come_last) {
+  Start({"Notifier=0"});
+  machine_->Unplug(TSimulatedDeviceProvider::kWebcam);
+  selection().ActualiserVideoBtnClick();
+  EXPECT_EQ(Items(panel().cboxvideo), (QStringList{"DV Source - Video", "Encodeur MPEG-2 simulé",
+                                                   "Carte d'acquisition simulée", "aucun flux vidéo"}));
+  machine_->Replug(TSimulatedDeviceProvider::kWebcam);
+  selection().ActualiserVideoBtnClick();
+  EXPECT_EQ(Items(panel().cboxvideo), (QStringList{"DV Source - Video", "Encodeur MPEG-2 simulé",
+                                                   "Carte d'acquisition simulée", "Webcam simulée",
+                                                   "aucun flux vidéo"}));
+  EXPECT_EQ(currentVideo(), "DV Source - Video");
+}
+
+TEST_F(Sources, the_previewed_webcam_unplugged_gives_way_to_the_next_source) {
+  for (const bool notifier : {true, false}) {
+    SCOPED_TRACE(notifier ? "Notifier on" : "Notifier off");
+    machine_->Replug(TSimulatedDeviceProvider::kWebcam);
+    Start({"Source video=Webcam simulée", notifier ? "Notifier=1" : "Notifier=0"});
+    ASSERT_EQ(currentVideo(), "Webcam simulée");
+    ASSERT_TRUE(WaitFor([&] { return engine_.renderer().framesReceived() > 3; }));
+    int rebuilt = 0;
+    QObject::connect(&selection(), &TSourceSelection::sourcesRebuilt, [&rebuilt] { ++rebuilt; });
+    const int before = selection().enumerations();
+    machine_->Unplug(TSimulatedDeviceProvider::kWebcam);
+    ASSERT_TRUE(WaitFor([&] { return rebuilt > 0; }));
+    Pump(TDeviceEnumerator::kSettleMilliseconds + 300);
+    // One enumeration, whichever way the loss was heard.
+    EXPECT_EQ(rebuilt, 1);
+    EXPECT_EQ(selection().enumerations(), before + 1);
+    EXPECT_FALSE(Items(panel().cboxvideo).contains("Webcam simulée"));
+    EXPECT_EQ(currentVideo(), "DV Source - Video");
+    EXPECT_TRUE(engine_.graph().Running());
+    const std::uint64_t frames = engine_.renderer().framesReceived();
+    EXPECT_TRUE(WaitFor([&] { return engine_.renderer().framesReceived() > frames + 3; }));
+    if (notifier) {
+      // Plugged in again: it comes back at the end of the list.
+      machine_->Replug(TSimulatedDeviceProvider::kWebcam);
+      ASSERT_TRUE(WaitFor([&] { return rebuilt == 2; }));
+      EXPECT_EQ(Items(panel().cboxvideo).mid(3), (QStringList{"Webcam simulée", "aucun flux vidéo"}));
+    }
+    form_->close();
+    form_.reset();
+  }
+}
+
+TEST_F(Sources, the_card_settings_are_seen_in_the_picture) {
+  Start({"Source video=Carte d'acquisition simulée"});
+  ASSERT_EQ(currentVideo(), "Carte d'acquisition simulée");
+  EXPECT_EQ(panel().LabVideo->text(), "YUY2 - 720x576 - 25.00 fps");
+
+  // The inputs menu marks the tuner first; S-Video changes the picture.
+  selection().VideoPropBtnClick();
+  EXPECT_EQ(currentVideo(), "");  // the settings button takes the preview down
+  QMenu* menu = selection().settingsMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(Captions(menu), (QStringList{"Format Vidéo...", "Source Vidéo...", "Filtre de Capture Vidéo...",
+                                         "Crossbar Vidéo...", "Tuner TV...", "Entrées Vidéo"}));
+  QMenu* inputs = menu->findChild<QMenu*>("VideoInputs");
+  ASSERT_NE(inputs, nullptr);
+  ASSERT_EQ(Captions(inputs), (QStringList{"Video Composite", "Video SVideo", "Video Tuner"}));
+  EXPECT_TRUE(inputs->actions()[2]->isChecked());
+  inputs->actions()[0]->trigger();
+  EXPECT_EQ(currentVideo(), "Carte d'acquisition simulée");
+  const QImage composite = FreshFrame();
+  selection().VideoPropBtnClick();
+  selection().settingsMenu()->findChild<QMenu*>("VideoInputs")->actions()[1]->trigger();
+  EXPECT_EQ(form_->parameters().VideoInputSelect->value, 1);
+  const QImage sVideo = FreshFrame();
+  ASSERT_FALSE(composite.isNull());
+  EXPECT_NE(composite.convertToFormat(QImage::Format_RGB32), sVideo.convertToFormat(QImage::Format_RGB32));
+  // The chosen input is the one marked next time.
+  selection().VideoPropBtnClick();
+  EXPECT_TRUE(selection().settingsMenu()->findChild<QMenu*>("VideoInputs")->actions()[1]->isChecked());
+  selection().ActiverVideo("Carte d'acquisition simulée");
+
+  // More brightness, a brighter picture.
+  const double before = MeanLuma(FreshFrame());
+  dialog_ = [](QDialog& dialog) {
+    auto* brightness = dialog.findChild<QSpinBox*>("Brightness");
+    if (brightness) brightness->setValue(60);
+    return int(QDialog::Accepted);
+  };
+  selection().VideoPropBtnClick();
+  Entry(selection().settingsMenu(), "Source Vidéo...")->trigger();
+  EXPECT_GT(MeanLuma(FreshFrame()), before + 20);
+
+  // NTSC: 720x480 at 29.97 frames a second.
+  dialog_ = [](QDialog& dialog) {
+    auto* standard = dialog.findChild<QComboBox*>("standard");
+    if (standard) {
+      standard->setCurrentIndex(2);
+      emit standard->activated(2);
+    }
+    return int(QDialog::Accepted);
+  };
+  selection().VideoPropBtnClick();
+  Entry(selection().settingsMenu(), "Tuner TV...")->trigger();
+  EXPECT_EQ(FreshFrame().size(), QSize(720, 480));
+  EXPECT_EQ(panel().LabVideo->text(), "YUY2 - 720x480 - 29.97 fps");
+
+  // A smaller size from the format dialog.
+  dialog_ = [](QDialog& dialog) {
+    auto* formats = dialog.findChild<QComboBox*>("formats");
+    if (formats) formats->setCurrentIndex(formats->findText("YUY2 320x240 29.97 img/s"));
+    return int(QDialog::Accepted);
+  };
+  selection().VideoPropBtnClick();
+  Entry(selection().settingsMenu(), "Format Vidéo...")->trigger();
+  EXPECT_EQ(FreshFrame().size(), QSize(320, 240));
+  EXPECT_EQ(panel().LabVideo->text(), "YUY2 - 320x240 - 29.97 fps");
+}
+
+TEST_F(Sources, every_settings_entry_ends_with_the_preview_back_even_when_cancelled) {
+  Start();
+  // A cancelled dialog.
+  dialog_ = [](QDialog&) { return int(QDialog::Rejected); };
+  selection().VideoPropBtnClick();
+  Entry(selection().settingsMenu(), "Filtre de Capture Vidéo...")->trigger();
+  EXPECT_EQ(currentVideo(), "DV Source - Video");
+  EXPECT_TRUE(engine_.graph().Running());
+  // A menu left without a choice leaves the preview off until a source is
+  // chosen again.
+  selection().VideoPropBtnClick();
+  selection().settingsMenu()->close();
+  Pump(100);
+  EXPECT_EQ(currentVideo(), "");
+  Pick(panel().cboxvideo, "DV Source - Video");
+  EXPECT_EQ(currentVideo(), "DV Source - Video");
+  // A camcorder has no inputs: no crossbar entries at all.
+  selection().VideoPropBtnClick();
+  const QStringList captions = Captions(selection().settingsMenu());
+  EXPECT_FALSE(captions.contains("Seconde Crossbar..."));
+  EXPECT_FALSE(captions.contains("Crossbar Vidéo..."));
+  selection().ActiverVideo("DV Source - Video");
+  // Nothing to set up: the menu says so.
+  Pick(panel().cboxvideo, "aucun flux vidéo");
+  Pick(panel().cboxAudio, "aucun flux audio");
+  selection().AudiopropBtnClick();
+  EXPECT_EQ(Captions(selection().settingsMenu()), QStringList{"[aucune page de réglages]"});
+}
+
+TEST_F(Sources, the_sound_card_input_changes_the_tone_and_is_kept_for_the_next_start) {
+  Start({"Source Audio=Carte son simulée"});
+  ASSERT_EQ(currentAudio(), "Carte son simulée");
+  ASSERT_TRUE(panel().cbEntries->isVisible());
+  EXPECT_EQ(Items(panel().cbEntries), (QStringList{"Line In", "Mic"}));
+  EXPECT_EQ(panel().cbEntries->currentText(), "Line In");
+  EXPECT_NEAR(ToneHertz(), kSimulatedLineHertz, 15);
+  Pick(panel().cbEntries, "Mic");
+  EXPECT_EQ(form_->parameters().SoundCardEntry->value, "Mic");
+  EXPECT_NEAR(ToneHertz(), kSimulatedMicHertz, 15);
+  // The camcorder's sound has no inputs to choose.
+  Pick(panel().cboxAudio, "DV Source - Audio");
+  EXPECT_FALSE(panel().cbEntries->isVisible());
+  Pick(panel().cboxAudio, "Carte son simulée");
+  form_->close();
+  form_.reset();
+  Restart();
+  EXPECT_EQ(currentAudio(), "Carte son simulée");
+  EXPECT_EQ(panel().cbEntries->currentText(), "Mic");
+  EXPECT_EQ(form_->parameters().SoundCardEntry->value, "Mic");
+}
+
+TEST_F(Sources, the_selection_commands_take_their_argument_or_the_list_text) {
+  Start();
+  TActionList& commands = const_cast<TActionList&>(form_->al());
+  TCustomSuperAction* video = commands.FindByName("sv");
+  TCustomSuperAction* audio = commands.FindByName("source_audio");
+  TCustomSuperAction* format = commands.FindByName("format_capture");
+  ASSERT_TRUE(video && audio && format);
+  form_->actionContext().arguments = QStringList{"Webcam simulée"};
+  video->ExecuteHandler()(nullptr);
+  EXPECT_EQ(currentVideo(), "Webcam simulée");
+  form_->actionContext().arguments = QStringList{"Carte son simulée"};
+  audio->ExecuteHandler()(nullptr);
+  EXPECT_EQ(currentAudio(), "Carte son simulée");
+  form_->actionContext().arguments = QStringList{"Wmv"};
+  format->ExecuteHandler()(nullptr);
+  EXPECT_EQ(panel().cbFormatCapture->currentText(), "Wmv");
+  EXPECT_EQ(form_->parameters().CaptureFormat->value, 7);
+  // From the user interface, the text shown.
+  panel().cboxvideo->setCurrentIndex(panel().cboxvideo->findText("DV Source - Video"));
+  video->Execute();
+  EXPECT_EQ(currentVideo(), "DV Source - Video");
+}
+
+}  // namespace
+
+TEST(PropertyEditor, sets_and_reads_back_every_kind_of_property) {
+  gst::EnsureInitialised();
+  struct Case {
+    const char* factory;
+    const char* property;
+    const char* text;
+  };
+  // A boolean, integers of each width, a real, a text, an enumeration and a
+  // flag set, on three elements.
+  const Case cases[] = {
+      {"videotestsrc", "is-live", "true"},     {"videotestsrc", "pattern", "ball"},
+      {"videotestsrc", "kx", "7"},             {"videotestsrc", "timestamp-offset", "123456789"},
+      {"videotestsrc", "foreground-color", "4278190335"}, {"textoverlay", "text", "Mariage 2026"},
+      {"textoverlay", "xpos", "0.25"},         {"textoverlay", "halignment", "right"},
+      {"playbin", "flags", "video+audio"},     {"playbin", "volume", "0.5"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(std::string(test.factory) + "." + test.property);
+    const gst::ElementPtr element = gst::ElementPtr::Sink(gst_element_factory_make(test.factory, nullptr));
+    ASSERT_TRUE(element);
+    TPropertyEditor editor(test.factory, G_OBJECT(element.get()));
+    QWidget* field = editor.findChild<QWidget*>(test.property);
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(field->isEnabled());
+    // Set as the user would, in the field of its kind.
+    const QString text = QString::fromUtf8(test.text);
+    if (auto* box = qobject_cast<QCheckBox*>(field))
+      box->setChecked(text == "true");
+    else if (auto* spin = qobject_cast<QSpinBox*>(field))
+      spin->setValue(text.toInt());
+    else if (auto* real = qobject_cast<QDoubleSpinBox*>(field))
+      real->setValue(text.toDouble());
+    else if (auto* list = qobject_cast<QComboBox*>(field)) {
+      list->setCurrentIndex(list->findText(text));
+      emit list->activated(list->currentIndex());
+    } else if (auto* line = qobject_cast<QLineEdit*>(field)) {
+      line->setText(text);
+      emit line->editingFinished();
+    }
+    EXPECT_EQ(PropertyText(G_OBJECT(element.get()), test.property), text);
+  }
+  // Read-only properties are shown, not editable; refused text changes
+  // nothing.
+  const gst::ElementPtr playbin = gst::ElementPtr::Sink(gst_element_factory_make("playbin", nullptr));
+  TPropertyEditor editor("playbin", G_OBJECT(playbin.get()));
+  ASSERT_NE(editor.findChild<QWidget*>("n-video"), nullptr);
+  EXPECT_FALSE(editor.findChild<QWidget*>("n-video")->isEnabled());
+  EXPECT_FALSE(SetPropertyText(G_OBJECT(playbin.get()), "volume", "vingt"));
+  EXPECT_FALSE(SetPropertyText(G_OBJECT(playbin.get()), "n-video", "2"));
+}
