@@ -182,6 +182,31 @@ TEST_F(Sources, the_lists_offer_every_source_and_each_device_its_formats) {
   EXPECT_TRUE(panel().leFramerate->isVisible());
   EXPECT_TRUE(panel().LabelVideo->text().endsWith("_0.avi"));
   EXPECT_EQ(form_->parameters().WantFormatCapture->value, "Image/Image");
+  // The source that takes no part in the format is greyed.
+  const QColor shadow = QApplication::palette().color(QPalette::Dark);
+  EXPECT_EQ(panel().cboxAudio->palette().color(QPalette::ButtonText), shadow);
+  EXPECT_NE(panel().cboxvideo->palette().color(QPalette::ButtonText), shadow);
+  Pick(panel().cbFormatCapture, "Wav");
+  EXPECT_EQ(panel().cboxvideo->palette().color(QPalette::ButtonText), shadow);
+  EXPECT_NE(panel().cboxAudio->palette().color(QPalette::ButtonText), shadow);
+}
+
+TEST_F(Sources, devices_unticked_in_the_check_list_are_left_out_and_stay_so) {
+  Start({"Sources Exclues=Webcam simulée"});
+  EXPECT_FALSE(Items(panel().cboxvideo).contains("Webcam simulée"));
+  EXPECT_TRUE(Items(panel().cboxvideo).contains("Encodeur MPEG-2 simulé"));
+  // The devices seen are listed ticked; the unticked ones are kept.
+  EXPECT_TRUE(selection().checkList().items().at("Caméscope DV simulé"));
+  EXPECT_FALSE(selection().checkList().items().at("Webcam simulée"));
+  EXPECT_EQ(selection().checkList().Excluded(), "Webcam simulée\r\n");
+  form_->close();
+  form_.reset();
+  Restart();
+  EXPECT_FALSE(Items(panel().cboxvideo).contains("Webcam simulée"));
+  // Ticked again, it is offered at the next refresh.
+  selection().checkList().SetTicked("Webcam simulée", true);
+  selection().ActualiserVideoBtnClick();
+  EXPECT_TRUE(Items(panel().cboxvideo).contains("Webcam simulée"));
 }
 
 TEST_F(Sources, the_active_entry_chosen_again_leaves_the_graph_alone) {
@@ -310,10 +335,29 @@ TEST_F(Sources, the_card_settings_are_seen_in_the_picture) {
   const QImage sVideo = FreshFrame();
   ASSERT_FALSE(composite.isNull());
   EXPECT_NE(composite.convertToFormat(QImage::Format_RGB32), sVideo.convertToFormat(QImage::Format_RGB32));
-  // The chosen input is the one marked next time.
+  // The chosen input is the one marked next time; the inputs dialog
+  // routes another and it is kept.
   selection().VideoPropBtnClick();
   EXPECT_TRUE(selection().settingsMenu()->findChild<QMenu*>("VideoInputs")->actions()[1]->isChecked());
-  selection().ActiverVideo("Carte d'acquisition simulée");
+  dialog_ = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>("inputs")->setCurrentIndex(2);
+    return int(QDialog::Accepted);
+  };
+  Entry(selection().settingsMenu(), "Crossbar Vidéo...")->trigger();
+  EXPECT_EQ(form_->parameters().VideoInputSelect->value, 2);
+  EXPECT_EQ(currentVideo(), "Carte d'acquisition simulée");
+  // The TV sound is set from the audio menu.
+  dialog_ = [](QDialog& dialog) {
+    auto* mode = dialog.findChild<QComboBox*>("audmode");
+    mode->setCurrentIndex(0);
+    emit mode->activated(0);
+    return int(QDialog::Accepted);
+  };
+  selection().AudiopropBtnClick();
+  ASSERT_NE(Entry(selection().settingsMenu(), "TV Audio..."), nullptr);
+  EXPECT_NE(Entry(selection().settingsMenu(), "Source Vidéo..."), nullptr);
+  Entry(selection().settingsMenu(), "TV Audio...")->trigger();
+  EXPECT_EQ(currentAudio(), "DV Source - Audio");
 
   // More brightness, a brighter picture.
   const double before = MeanLuma(FreshFrame());
