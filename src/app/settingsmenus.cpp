@@ -56,20 +56,24 @@ int TSourceSelection::RunDialog(QDialog& dialog) {
   return hooks_.runDialog ? hooks_.runDialog(dialog) : dialog.exec();
 }
 
+// The settings buttons close the file being written, take the source down
+// (its device stays) and open its menu under the button.
 void TSourceSelection::VideoPropBtnClick() {
   Call(hooks_.CloreFichier);
   settingsVideo_ = preview_.engine().context.CurrentVideoSource;
   preview_.DeactivateVideo(false);
-  if (QMenu* menu = VideoSettingsMenuPopup())
-    menu->popup(frame_.sbVideoSettings->mapToGlobal(QPoint(0, frame_.sbVideoSettings->height())));
+  PopUp(VideoSettingsMenuPopup(), *frame_.sbVideoSettings);
 }
 
 void TSourceSelection::AudiopropBtnClick() {
   Call(hooks_.CloreFichier);
   settingsAudio_ = preview_.engine().context.CurrentAudioSource;
   preview_.DeactivateAudio(false);
-  if (QMenu* menu = AudioSettingsMenuPopup())
-    menu->popup(frame_.sbAudioSettings->mapToGlobal(QPoint(0, frame_.sbAudioSettings->height())));
+  PopUp(AudioSettingsMenuPopup(), *frame_.sbAudioSettings);
+}
+
+void TSourceSelection::PopUp(QMenu* menu, const QWidget& under) {
+  if (menu) menu->popup(under.mapToGlobal(QPoint(0, under.height())));
 }
 
 QMenu* TSourceSelection::VideoSettingsMenuPopup() { return BuildMenu(MenuSide::Video); }

@@ -124,6 +124,7 @@ class TSourceSelection : public QObject {
  private:
   enum class MenuSide { Video, Audio };
   QMenu* BuildMenu(MenuSide side);
+  static void PopUp(QMenu* menu, const QWidget& under);
   void AddEntry(QMenu& menu, MenuSide side, const char* caption, std::function<void()> action);
   void AddVideoEntries(QMenu& menu, bool fullSet);
   void AddAudioEntries(QMenu& menu);

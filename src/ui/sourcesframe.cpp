@@ -50,40 +50,50 @@ TSourcesFrame::TSourcesFrame(QWidget* parent) : QWidget(parent) {
       Button(gbSources, "ActualiserVideoSpeedBtn", QStyle::SP_BrowserReload, texts::kSourcesRefreshHint);
   sources->addWidget(ActualiserVideoSpeedBtn, 0, Qt::AlignRight);
 
-  gbVideo = new QGroupBox(Text(texts::kSourcesVideoTitle), gbSources);
-  gbVideo->setObjectName("gbVideo");
-  auto* video = new QGridLayout(gbVideo);
-  cboxvideo = List(gbVideo, "cboxvideo", texts::kSourcesVideoListHint);
-  sbVideoSettings = Button(gbVideo, "sbVideoSettings", QStyle::SP_FileDialogDetailedView, texts::kSourcesVideoSettingsHint);
-  sbVideoPilotVCR = Button(gbVideo, "sbVideoPilotVCR", QStyle::SP_MediaPlay, nullptr);
-  sbVideoPilotVCR->hide();
-  LabVideo = new QLabel(gbVideo);
-  LabVideo->setObjectName("LabVideo");
-  video->addWidget(cboxvideo, 0, 0);
-  video->addWidget(sbVideoSettings, 0, 1);
-  video->addWidget(sbVideoPilotVCR, 0, 2);
-  video->addWidget(LabVideo, 1, 0, 1, 3);
-  video->setColumnStretch(0, 1);
-  sources->addWidget(gbVideo);
-
-  gbAudio = new QGroupBox(Text(texts::kSourcesAudioTitle), gbSources);
-  gbAudio->setObjectName("gbAudio");
-  auto* audio = new QGridLayout(gbAudio);
-  cboxAudio = List(gbAudio, "cboxAudio", texts::kSourcesAudioListHint);
-  sbAudioSettings = Button(gbAudio, "sbAudioSettings", QStyle::SP_FileDialogDetailedView, texts::kSourcesAudioSettingsHint);
-  sbAudioPilotVCR = Button(gbAudio, "sbAudioPilotVCR", QStyle::SP_MediaPlay, nullptr);
-  sbAudioPilotVCR->hide();
-  cbEntries = List(gbAudio, "cbEntries", texts::kSourcesEntriesHint);
+  // A source's group: its list and settings button, the camcorder button,
+  // a row for more, and the format label.
+  struct Group {
+    QGroupBox* box;
+    QComboBox* list;
+    QToolButton* settings;
+    QToolButton* pilot;
+    QLabel* label;
+  };
+  const auto group = [&](const char* title, const char* side, const char* listName, const char* listHint,
+                         const char* settingsHint, QWidget* extra) {
+    auto* box = new QGroupBox(Text(title), gbSources);
+    box->setObjectName(QStringLiteral("gb%1").arg(QLatin1String(side)));
+    auto* grid = new QGridLayout(box);
+    Group made{box, List(box, listName, listHint),
+               Button(box, QStringLiteral("sb%1Settings").arg(QLatin1String(side)).toLatin1().constData(),
+                      QStyle::SP_FileDialogDetailedView, settingsHint),
+               Button(box, QStringLiteral("sb%1PilotVCR").arg(QLatin1String(side)).toLatin1().constData(),
+                      QStyle::SP_MediaPlay, nullptr),
+               new QLabel(box)};
+    made.pilot->hide();
+    made.label->setObjectName(QStringLiteral("Lab%1").arg(QLatin1String(side)));
+    grid->addWidget(made.list, 0, 0);
+    grid->addWidget(made.settings, 0, 1);
+    grid->addWidget(made.pilot, 0, 2);
+    if (extra) {
+      extra->setParent(box);
+      grid->addWidget(extra, 1, 0, 1, 3);
+    }
+    grid->addWidget(made.label, 2, 0, 1, 3);
+    grid->setColumnStretch(0, 1);
+    sources->addWidget(box);
+    return made;
+  };
+  const Group video = group(texts::kSourcesVideoTitle, "Video", "cboxvideo", texts::kSourcesVideoListHint,
+                            texts::kSourcesVideoSettingsHint, nullptr);
+  gbVideo = video.box, cboxvideo = video.list, sbVideoSettings = video.settings, sbVideoPilotVCR = video.pilot;
+  LabVideo = video.label;
+  cbEntries = List(this, "cbEntries", texts::kSourcesEntriesHint);
   cbEntries->hide();
-  LabAudio = new QLabel(gbAudio);
-  LabAudio->setObjectName("LabAudio");
-  audio->addWidget(cboxAudio, 0, 0);
-  audio->addWidget(sbAudioSettings, 0, 1);
-  audio->addWidget(sbAudioPilotVCR, 0, 2);
-  audio->addWidget(cbEntries, 1, 0, 1, 3);
-  audio->addWidget(LabAudio, 2, 0, 1, 3);
-  audio->setColumnStretch(0, 1);
-  sources->addWidget(gbAudio);
+  const Group audio = group(texts::kSourcesAudioTitle, "Audio", "cboxAudio", texts::kSourcesAudioListHint,
+                            texts::kSourcesAudioSettingsHint, cbEntries);
+  gbAudio = audio.box, cboxAudio = audio.list, sbAudioSettings = audio.settings, sbAudioPilotVCR = audio.pilot;
+  LabAudio = audio.label;
 
   gbFormatCapture = new QGroupBox(Text(texts::kSourcesFormatTitle), gbSources);
   gbFormatCapture->setObjectName("gbFormatCapture");
