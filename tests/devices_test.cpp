@@ -293,3 +293,44 @@ TEST(SystemDevices, a_burst_of_changes_gives_one_notice) {
     QApplication::processEvents(QEventLoop::AllEvents, 20);
   EXPECT_EQ(changed, 1);
 }
+
+#include "capture/devicesettings.h"
+#include "capture/formatchoices.h"
+
+TEST(DeviceSettings, a_device_that_cannot_be_reached_offers_nothing_to_set) {
+  // No node, no sound server, no such card: every answer is "none", at once.
+  const std::shared_ptr<IDeviceSettings> node = V4l2DeviceSettings("/dev/tessivo-absent");
+  EXPECT_EQ(node->Inputs(), nullptr);
+  EXPECT_EQ(node->PictureControls(), nullptr);
+  EXPECT_EQ(node->Tuner(), nullptr);
+  if (const std::shared_ptr<IDeviceSettings> server = PulseSourceSettings("tessivo.absent")) {
+    EXPECT_EQ(server->SoundPorts(), nullptr);
+  }
+  if (const std::shared_ptr<IDeviceSettings> card = AlsaCardSettings(97)) {
+    EXPECT_EQ(card->SoundPorts(), nullptr);
+  }
+}
+
+TEST(DeviceSettings, format_choices_spread_lists_and_ranges_in_the_device_order) {
+  gst::EnsureInitialised();
+  const gst::CapsPtr caps(gst_caps_from_string(
+      "video/x-raw,format={YUY2,NV12},width=640,height=480,framerate={30/1,15/1}; "
+      "image/jpeg,width=[160,1280],height=[120,720],framerate=[1/1,30/1]; "
+      "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1; audio/x-raw,rate=48000"));
+  const std::vector<TFormatChoice> choices = FormatChoicesOf(caps.get());
+  QStringList texts;
+  for (const TFormatChoice& choice : choices) texts << choice.Text();
+  EXPECT_EQ(texts.mid(0, 4), (QStringList{"YUY2 640x480 30 img/s", "YUY2 640x480 15 img/s", "NV12 640x480 30 img/s",
+                                          "NV12 640x480 15 img/s"}));
+  // A range gives its largest size first and the usual ones inside it; the
+  // repeated choice and the sound are left out.
+  EXPECT_EQ(texts.value(4), "jpeg 1280x720 30 img/s");
+  EXPECT_TRUE(texts.contains("jpeg 640x480 25 img/s"));
+  EXPECT_TRUE(texts.contains("jpeg 320x240 15 img/s"));
+  EXPECT_EQ(texts.count("YUY2 640x480 30 img/s"), 1);
+  // The caps of a choice ask for exactly it.
+  const gst::CapsPtr asked = CapsOfChoice(choices[1]);
+  EXPECT_TRUE(gst_caps_is_fixed(asked.get()));
+  EXPECT_TRUE(gst_caps_is_subset(asked.get(), caps.get()));
+  EXPECT_TRUE(FormatChoicesOf(gst::CapsPtr(gst_caps_new_any()).get()).empty());
+}

@@ -76,3 +76,5 @@ std::shared_ptr<IDeviceSettings> V4l2DeviceSettings(const std::string& devicePat
 // The ports of a sound server's source, by its name; none without a sound
 // server.
 std::shared_ptr<IDeviceSettings> PulseSourceSettings(const std::string& sourceName);
+// The capture switches of an ALSA card, by its number (no sound server).
+std::shared_ptr<IDeviceSettings> AlsaCardSettings(int card);

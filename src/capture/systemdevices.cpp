@@ -4,6 +4,7 @@
 #include <QFileSystemWatcher>
 #include <QLoggingCategory>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "capture/devicesettings.h"
@@ -71,7 +72,17 @@ std::shared_ptr<IDeviceSettings> SettingsOf(GstDevice* device) {
         return V4l2DeviceSettings(path);
     return {};
   }
-  if (gst_device_has_classes(device, "Audio/Source") && g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name")) {
+  if (!gst_device_has_classes(device, "Audio/Source")) return {};
+  // Without a sound server, ALSA's card: its capture switches.
+  if (const char* api = gst_structure_get_string(properties.get(), "device.api"); api && std::strcmp(api, "alsa") == 0) {
+    int card = -1;
+    if (const char* text = gst_structure_get_string(properties.get(), "alsa.card"))
+      card = std::atoi(text);
+    else
+      gst_structure_get_int(properties.get(), "alsa.card", &card);
+    return card >= 0 ? AlsaCardSettings(card) : nullptr;
+  }
+  if (g_object_class_find_property(G_OBJECT_GET_CLASS(device), "internal-name")) {
     gchar* name = nullptr;
     g_object_get(device, "internal-name", &name, nullptr);
     const gst::StringPtr held(name);
