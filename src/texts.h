@@ -189,3 +189,27 @@ inline constexpr char kFoldersRootRefused[] =
 inline constexpr char kFoldersChoose[] = "Choisir...";
 
 }  // namespace texts
+
+namespace texts {
+
+// Capture session and its presentation.
+inline constexpr char kCommandCapture[] = "Capturer";
+inline constexpr char kCommandStopCapture[] = "Stop Capture";
+inline constexpr char kCommandCaptureHint[] =
+    "Capturer le flux vidéo ou audio actuel sur le disque dur.\r\nLa barre d'Espace permet aussi de lancer  la capture.";
+inline constexpr char kCommandStopCaptureHint[] =
+    "Stopper la capture.\r\nLa barre d'Espace permer aussi de stopper la capture.";
+inline constexpr char kCommandCut[] = "Couper";
+inline constexpr char kStatusIntervalOff[] = "Intervallo OFF";
+inline constexpr char kStatusPreview[] = "Prévisualisation";
+inline constexpr char kStatusFreeSpace[] = "%1 mo libres sur %2";
+inline constexpr char kStatusLostFrames[] = "%1 frames perdues / %2";
+inline constexpr char kStatusImageByImage[] = "Image/Image: %1 frames";
+inline constexpr char kStatusAudioWav[] = "Audio Wav";
+inline constexpr char kStatusAudioMp3[] = "Audio Mp3";
+inline constexpr char kFramerateInvalid[] =
+    "La valeur de \"images/seconde\" n'est pas correcte\r\nEntrez une valeur décimale - avec virgule comme séparateur";
+inline constexpr char kFramerateDefault[] = "18,0";
+inline constexpr char kAnswerAll[] = "Tous";
+
+}  // namespace texts

@@ -23,6 +23,7 @@
 #include "app/foldernaming.h"
 #include "app/previewsession.h"
 #include "app/sourceselection.h"
+#include "control/sessioncontrol.h"
 #include "capture/captureengine.h"
 #include "capture/preview.h"
 #include "control/capturejournal.h"
@@ -75,6 +76,7 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   preferences_->OnSavePrefs = [this] { gpSavePrefs(); };
   CreateCommands();
   CreateApplicationManagerCommands();
+  BuildSessionControl();
   FormCreate();
 }
 
@@ -163,6 +165,20 @@ void TCaptureForm::BuildSourceSelection() {
   hooks.formatChanged = [this](int code) { folderNaming_->SetCaptureFormat(code); };
   hooks.showOptionsPage = [showPanel](int) { showPanel(pnOptions); };
   hooks.runDialog = environment_.runDialog;
+  hooks.capturing = [this] { return control_ && control_->capturing(); };
+  hooks.ArreterCapture = [this] {
+    if (control_ && control_->capturing()) {
+      control_->ArreterCapture();
+      AfficherPreview();
+    }
+  };
+  hooks.CloreFichier = [this] {
+    if (control_) control_->CloreFichier();
+  };
+  hooks.MajStatusTextes = [this] { MajStatusTextes(); };
+  hooks.AfficherPreview = [this] {
+    if (!control_ || !control_->capturing()) AfficherPreview();
+  };
   selection_ = std::make_unique<TSourceSelection>(*preview_, *sourcesFrame_, parameters_, std::move(hooks));
   selection_->SetStartingUp([this] { return startupFlag_; });
 }
@@ -217,6 +233,7 @@ void TCaptureForm::FormShow() {
   videoDisplay_->show();
   setWindowTitle(identity::MainWindowCaption());
   ChargerPrefs1();
+  AfficherPreview();
   TraceLine("Exit FormShow");
 }
 
@@ -351,7 +368,8 @@ void TCaptureForm::AppEventsIdle() {
                   [this] {
                     // "Notifier" off: the graph's device-lost event is
                     // followed; on: the device changes.
-                    if (selection_) selection_->SetDeviceLostHandler(parameters_.Notifier && !parameters_.Notifier->value);
+                    notifierChoice_ = !parameters_.Notifier || parameters_.Notifier->value;
+                    if (selection_) selection_->SetDeviceLostHandler(!notifierChoice_);
                   }},
                  {"erreur",
                   [this] {
@@ -430,8 +448,12 @@ void TCaptureForm::closeEvent(QCloseEvent* event) {
 void TCaptureForm::FormCloseQuery() {
   TraceLine("Enter FormCloseQuery");
   // Not built yet, each with the work that brings it: leaving full screen
-  // (F2), stopping a capture and finishing its files (F3), the camcorder
-  // windows (F6) and the Windows Media profiles (F8).
+  // (F2), the camcorder windows (F6) and the Windows Media profiles (F8).
+  // F3: a capture under way is stopped with its files finished.
+  if (control_ && control_->capturing()) {
+    control_->ArreterCapture();
+    AfficherPreview();
+  }
   if (selection_) selection_->ClearSources();  // F4, F5 and F7: video, audio, the graph, the lists
   TraceLine("Exit FormCloseQuery");
 }
@@ -483,6 +505,8 @@ void TCaptureForm::FormDestroy() {
   TraceLine("Enter FormDestroy");
   // The window goes before the renderer it shows.
   delete std::exchange(videoWindow_, nullptr);
+  if (preview_) preview_->beforeEvent = nullptr;
+  control_.reset();
   selection_.reset();
   preview_.reset();
   if (screenSaver_) screenSaver_->Release();

@@ -3,6 +3,7 @@
 // chain on the first turn of the event loop, close with saving, destruction.
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
@@ -20,6 +21,10 @@ class QLabel;
 class QStackedWidget;
 class QToolBar;
 class QDialog;
+class QTimer;
+class TCaptureJournal;
+class TSessionControl;
+enum class TAnswer;
 class ScreenSaverInhibitor;
 class TCaptureEngine;
 class TDossiersFrame;
@@ -59,6 +64,9 @@ struct FormEnvironment {
   TSimulatedDeviceProvider* simulatedDevices = nullptr;
   // Runs the devices' settings dialogs; empty: modal.
   std::function<int(QDialog&)> runDialog;
+  // Asks the capture's questions (overwrite, folder, lost frames); empty: a
+  // warning box.
+  std::function<TAnswer(const QString& text, bool withAll)> ask;
 
   static FormEnvironment ForThisProgram();
 };
@@ -89,6 +97,10 @@ class TCaptureForm : public QMainWindow {
   TFolderNaming* folderNaming() const { return folderNaming_.get(); }
   TSourcesFrame* sourcesFrame() const { return sourcesFrame_; }
   TDossiersFrame* dossiersFrame() const { return dossiersFrame_; }
+  TSessionControl* sessionControl() const { return control_.get(); }
+  // The four status panels' texts, as shown.
+  QStringList statusTexts() const;
+  QColor frameColour() const;
   TVideoWindow* videoWindow() const { return videoWindow_; }
 
   // The main window's commands in list order, and the persistable commands
@@ -153,6 +165,17 @@ class TCaptureForm : public QMainWindow {
   void saFormatCapturePrepare(TCustomSuperAction& action);
   void saFormatCaptureExecute(QObject* sender);
   void BuildSourceSelection();
+  void BuildSessionControl();
+  void saCapturerBasculeExecute(QObject* sender);
+  void acCouperExecute(QObject* sender);
+  // The presentation of the session states.
+  void AfficherPreview();
+  void AfficherCapture();
+  void MajStatusTextes();
+  void RepaintStatus();
+  void OnStatusTimer();
+  void leFramerateExit();
+  TAnswer Ask(const QString& text, bool withAll);
 
   FormEnvironment environment_;
   std::unique_ptr<TOrbelinPreferences> preferences_;
@@ -163,6 +186,11 @@ class TCaptureForm : public QMainWindow {
   std::unique_ptr<TPreviewSession> preview_;
   std::unique_ptr<TSourceSelection> selection_;
   std::unique_ptr<TFolderNaming> folderNaming_;
+  std::unique_ptr<TCaptureJournal> journal_;
+  std::unique_ptr<TSessionControl> control_;
+  QTimer* statusTimer_ = nullptr;
+  QString texteIntervallo_, texteEtat_, texteMiroirH_, texteSources_, texteInfo_;
+  bool notifierChoice_ = true;  // the user's "Notifier", kept while a capture turns it off
   TSourcesFrame* sourcesFrame_ = nullptr;
   TDossiersFrame* dossiersFrame_ = nullptr;
   TVideoWindow* videoWindow_ = nullptr;

@@ -45,6 +45,10 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::acQuitterExecute, nullptr},
       {"saScript", Kind::Plain, texts::kCommandScript, nullptr, "", "", "", "", &TCaptureForm::saScriptPrepare,
        &TCaptureForm::saScriptExecute, nullptr},
+      {"saCapturerBascule", Kind::Plain, texts::kCommandCapture, nullptr, "Ctrl+Space", "", "c", "capture", nullptr,
+       &TCaptureForm::saCapturerBasculeExecute, nullptr},
+      {"acCouper", Kind::Plain, texts::kCommandCut, nullptr, "F7", "Ctrl+X", "k", "cut", nullptr,
+       &TCaptureForm::acCouperExecute, nullptr},
       {"acSourcesFrame", Kind::Plain, texts::kCommandSourcesFrame, nullptr, "F2", "Alt+S", "sf", "sources_frame",
        nullptr, &TCaptureForm::acSourcesFrameExecute, nullptr},
       {"acDossiersFrame", Kind::Plain, texts::kCommandDossiersFrame, nullptr, "Alt+D", "", "df", "directories_frame",
@@ -87,6 +91,7 @@ void TCaptureForm::CreateCommands() {
   }
   // The panels' tool bar.
   for (const char* name : {"acSourcesFrame", "acDossiersFrame"}) panelsToolbar_->addAction(al_.FindByObjectName(name));
+  for (const char* name : {"saCapturerBascule", "acCouper"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;
   switch_.OnQuit = [this] { close(); };

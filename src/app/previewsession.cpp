@@ -155,6 +155,9 @@ QString TPreviewSession::CurrentAudioName() const {
 
 void TPreviewSession::OnGraphEvent(const graph::GraphEvent& event) {
   using Kind = graph::GraphEvent::Kind;
+  // A capture's failure is said by the capture; a lost device is still
+  // followed by the sources.
+  if (beforeEvent && beforeEvent(event) && event.kind != Kind::DeviceLost) return;
   if (event.kind == Kind::DeviceLost) {
     qCWarning(lcSession) << "device lost:" << QString::fromStdString(event.source) << event.message.c_str();
     emit deviceLost(QString::fromStdString(event.source));

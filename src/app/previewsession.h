@@ -60,6 +60,9 @@ class TPreviewSession : public QObject {
   QString CurrentVideoName() const;
   QString CurrentAudioName() const;
   TDeviceEnumerator& enumerator() { return *enumerator_; }
+  // Sees the graph's events first (the capture under way); true when it
+  // handled the event.
+  std::function<bool(const graph::GraphEvent& event)> beforeEvent;
   TCaptureEngine& engine() const { return engine_; }
 
  signals:

@@ -1,0 +1,254 @@
+// The main window's side of the capture session: its commands, the
+// presentation of each state, the status bar and its timer.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/captureform.h"
+#include "app/foldernaming.h"
+#include "app/identity.h"
+#include "app/previewsession.h"
+#include "app/sourceselection.h"
+#include "capture/captureengine.h"
+#include "capture/capturesources.h"
+#include "capture/preview.h"
+#include "control/capturejournal.h"
+#include "control/sessioncontrol.h"
+#include "media/formats/dsfunctions.h"
+#include "platform/shellutils.h"
+#include "settings/conversions.h"
+#include "texts.h"
+#include "ui/sourcesframe.h"
+
+namespace {
+
+QString Text(const char* text) { return QString::fromUtf8(text); }
+
+constexpr int kStatusTimerMs = 300;
+const QColor kPreviewFrame(0x20, 0x20, 0x20);
+
+}  // namespace
+
+void TCaptureForm::BuildSessionControl() {
+  if (!environment_.engine) return;
+  journal_ = std::make_unique<TCaptureJournal>(environment_.journalPath.isEmpty() ? TCaptureJournal::DefaultPath()
+                                                                                  : environment_.journalPath);
+  TSessionHooks hooks;
+  hooks.nomVideo = [this] { return folderNaming_->NomVideo(); };
+  hooks.nomVideoSuivant = [this] { return folderNaming_->NomVideoSuivant(); };
+  hooks.captureFormat = [this] { return parameters_.CaptureFormat ? int(parameters_.CaptureFormat->value) : 0; };
+  hooks.panelTexts = [this] {
+    return QStringList{sourcesFrame_->cboxvideo->currentText(), sourcesFrame_->cboxAudio->currentText(),
+                       sourcesFrame_->cbEntries->isVisible() ? sourcesFrame_->cbEntries->currentText() : QString(),
+                       sourcesFrame_->cbFormatCapture->currentText()};
+  };
+  hooks.settings = [this] {
+    TCaptureSettings settings;
+    if (parameters_.GarderFormatDV) settings.keepDvFormat = parameters_.GarderFormatDV->value;
+    if (parameters_.FrequenceDVNative) settings.nativeDvRate = parameters_.FrequenceDVNative->value;
+    if (parameters_.FrequenceDV) settings.dvRate = parameters_.FrequenceDV->value;
+    if (parameters_.StandardDV) settings.dvStandard = parameters_.StandardDV->value;
+    if (parameters_.RatioDV) settings.ratioDv = parameters_.RatioDV->value;
+    return settings;
+  };
+  // Until the options panel exists, "Tous" clears the parameter itself.
+  hooks.confirmVideo = [this] { return parameters_.ConfirmerVideo && parameters_.ConfirmerVideo->value; };
+  hooks.clearConfirmVideo = [this] {
+    if (parameters_.ConfirmerVideo) parameters_.ConfirmerVideo->value = false;
+  };
+  hooks.scn = [this] { return parameters_.Scn && parameters_.Scn->value; };
+  hooks.notifierChoice = [this] { return notifierChoice_; };
+  hooks.setNotifier = [this](bool on) {
+    if (parameters_.Notifier) parameters_.Notifier->value = on;
+    if (selection_) selection_->SetDeviceLostHandler(!on);
+  };
+  hooks.ask = [this](const QString& text, bool withAll) { return Ask(text, withAll); };
+  hooks.tell = [this](const QString& text) { ShowProblem(text); };
+  hooks.appliquerVolume = [this] {
+    const bool mute = parameters_.MuteOn && parameters_.MuteOn->value;
+    if (parameters_.Volume) SetMonitorVolume(*environment_.engine, mute ? 0 : parameters_.Volume->value);
+  };
+  hooks.modeImageImage = [this](bool on) {
+    imageByImage_ = on;
+    folderNaming_->SetImageByImage(on);
+  };
+  hooks.toTrash = [](const QString& file) { return shell::DeleteToRecycleBin(file); };
+  control_ = std::make_unique<TSessionControl>(*environment_.engine, journal_.get(), std::move(hooks));
+  if (preview_) {
+    preview_->beforeEvent = [this](const graph::GraphEvent& event) {
+      if (!control_->HandleEvent(event)) return false;
+      AfficherPreview();
+      return true;
+    };
+  }
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setInterval(kStatusTimerMs);
+  connect(statusTimer_, &QTimer::timeout, this, &TCaptureForm::OnStatusTimer);
+  statusTimer_->start();
+  connect(sourcesFrame_->leFramerate, &QLineEdit::editingFinished, this, &TCaptureForm::leFramerateExit);
+}
+
+TAnswer TCaptureForm::Ask(const QString& text, bool withAll) {
+  if (environment_.ask) return environment_.ask(text, withAll);
+  QMessageBox box(QMessageBox::Warning, identity::kProductName, text, QMessageBox::Yes | QMessageBox::No, this);
+  QPushButton* all = withAll ? box.addButton(Text(texts::kAnswerAll), QMessageBox::AcceptRole) : nullptr;
+  const int answer = box.exec();
+  if (all && box.clickedButton() == all) return TAnswer::All;
+  return answer == QMessageBox::Yes ? TAnswer::Yes : TAnswer::No;
+}
+
+// --- Commands -------------------------------------------------------------------------
+
+void TCaptureForm::saCapturerBasculeExecute(QObject*) {
+  if (!control_) return;
+  switch (control_->EtatSession) {
+    case esPreview:
+    case esProgramme:
+      if (control_->PreparerCapture()) AfficherCapture();
+      break;
+    case esCapture:
+    case esCaptureProgrammee:
+      if (control_->ArreterCapture()) {
+        AfficherPreview();
+      } else {
+        control_->AbandonnerCapture();
+        AfficherPreview();
+      }
+      break;
+  }
+}
+
+void TCaptureForm::acCouperExecute(QObject*) {
+  if (!control_ || !control_->capturing()) return;
+  if (!control_->Couper()) AfficherPreview();
+}
+
+// --- Presentation ---------------------------------------------------------------------
+
+namespace {
+
+void Colour(QWidget* area, const QColor& colour) {
+  QPalette palette = area->palette();
+  palette.setColor(QPalette::Window, colour);
+  area->setPalette(palette);
+}
+
+}  // namespace
+
+QColor TCaptureForm::frameColour() const { return videoArea_->palette().color(QPalette::Window); }
+
+void TCaptureForm::AfficherPreview() {
+  if (control_) control_->EtatSession = esPreview;
+  Colour(videoArea_, kPreviewFrame);
+  if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
+    capture->setText(Text(texts::kCommandCapture));
+    capture->setToolTip(Text(texts::kCommandCaptureHint));
+    const TCaptureContext* context = environment_.engine ? &environment_.engine->context : nullptr;
+    capture->setEnabled(context && (context->CurrentVideoSource || context->CurrentAudioSource));
+    capture->SetChecked(false);
+  }
+  if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(false);
+  for (QWidget* group : {static_cast<QWidget*>(sourcesFrame_->gbVideo), static_cast<QWidget*>(sourcesFrame_->gbAudio),
+                         static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
+                         static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
+    group->setEnabled(true);
+  MajStatusTextes();
+}
+
+void TCaptureForm::AfficherCapture() {
+  if (control_) control_->EtatSession = esCapture;
+  Colour(videoArea_, Qt::red);
+  if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
+    capture->setText(Text(texts::kCommandStopCapture));
+    capture->setToolTip(Text(texts::kCommandStopCaptureHint));
+  }
+  if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(true);
+  for (QWidget* group : {static_cast<QWidget*>(sourcesFrame_->gbVideo), static_cast<QWidget*>(sourcesFrame_->gbAudio),
+                         static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
+                         static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
+    group->setEnabled(false);
+  // The sources summary.
+  const int format = parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0;
+  const TCaptureContext& context = environment_.engine->context;
+  QString summary;
+  if (context.CurrentVideoSource && format != fcWav && format != fcMp3)
+    summary = "Vid: " + sourcesFrame_->cboxvideo->currentText().left(3).toUpper();
+  if (context.CurrentAudioSource && format != fcImageByImage)
+    summary += (summary.isEmpty() ? "" : " - ") + QStringLiteral("Aud: ") + sourcesFrame_->cboxAudio->currentText().left(3);
+  if (!summary.isEmpty()) summary += "=>" + FormatCaptureShortName(static_cast<std::uint8_t>(format));
+  texteEtat_ = summary;
+  texteMiroirH_.clear();
+  RepaintStatus();
+}
+
+void TCaptureForm::MajStatusTextes() {
+  const bool jpeg = parameters_.ExtensionDesImages && parameters_.ExtensionDesImages->value != 0;
+  texteIntervallo_ = QString(jpeg ? "JPG - " : "BMP - ") + Text(texts::kStatusIntervalOff);
+  texteEtat_ = Text(texts::kStatusPreview);
+  if (parameters_.MuteOn && parameters_.MuteOn->value) texteEtat_ += " mute";
+  texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
+  texteMiroirH_.clear();
+  if (environment_.engine) {
+    const TCaptureContext& context = environment_.engine->context;
+    QString sources;
+    if (context.CurrentVideoSource) sources = "Vid: " + sourcesFrame_->cboxvideo->currentText().left(3).toUpper();
+    if (context.CurrentAudioSource)
+      sources += (sources.isEmpty() ? "" : " - ") + QStringLiteral("Aud: ") + sourcesFrame_->cboxAudio->currentText().left(3);
+    if (!sources.isEmpty())
+      texteSources_ = sources + "=>" + FormatCaptureShortName(parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0);
+  }
+  if (folderNaming_ && !folderNaming_->NomVideo().isEmpty()) {
+    const QString drive = TFolderNaming::DriveOf(folderNaming_->NomVideo());
+    // The mount point as it is: Linux paths are case-sensitive.
+    texteInfo_ = Text(texts::kStatusFreeSpace).arg(DiskFreeMB(drive)).arg(drive);
+  }
+  RepaintStatus();
+}
+
+void TCaptureForm::RepaintStatus() {
+  if (statusPanels_.size() < 4) return;
+  statusPanels_[0]->setText(texteIntervallo_);
+  statusPanels_[1]->setText(texteMiroirH_.isEmpty() ? texteEtat_.toHtmlEscaped()
+                                                    : texteEtat_.toHtmlEscaped() + "<span style='color:red'>&nbsp;" +
+                                                          texteMiroirH_.toHtmlEscaped() + "</span>");
+  statusPanels_[2]->setText(texteSources_);
+  statusPanels_[3]->setText(texteInfo_);
+}
+
+QStringList TCaptureForm::statusTexts() const {
+  return {texteIntervallo_, texteEtat_ + texteMiroirH_, texteSources_, texteInfo_};
+}
+
+void TCaptureForm::OnStatusTimer() {
+  if (!control_ || !control_->capturing()) return;
+  texteSources_ = TSessionControl::DurationText(control_->DebutCapture().secsTo(QDateTime::currentDateTime()));
+  const int format = parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0;
+  if (format == fcWav)
+    texteInfo_ = Text(texts::kStatusAudioWav);
+  else if (format == fcMp3)
+    texteInfo_ = Text(texts::kStatusAudioMp3);
+  else if (const auto counts = control_->DroppedFrames())
+    texteInfo_ = Text(texts::kStatusLostFrames).arg(counts->first).arg(counts->first + counts->second);
+  else
+    texteInfo_.clear();
+  RepaintStatus();
+}
+
+// "Images/seconde": a decimal number, 0 < value <= 1000.
+void TCaptureForm::leFramerateExit() {
+  if (!parameters_.Framerate) return;
+  const std::optional<double> value = shell::ParseReal(sourcesFrame_->leFramerate->text());
+  if (value && *value > 0 && *value <= 1000) {
+    parameters_.Framerate->value = *value;
+    return;
+  }
+  ShowProblem(Text(texts::kFramerateInvalid));
+  sourcesFrame_->leFramerate->setText(Text(texts::kFramerateDefault));
+  parameters_.Framerate->value = 18.0;
+}

@@ -1,0 +1,245 @@
+// Capturing from the main window as a user does: "Capturer", "Couper",
+// "Stop Capture", with the questions asked before writing, the files listed,
+// the scene files, the presentation of each state, and what happens when a
+// start fails or the source goes away.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+
+#include "capture/systemdevices.h"
+#include "control/sessioncontrol.h"
+#include "settings/conversions.h"
+#include "support/readers.h"
+#include "support/simulatedwindow.h"
+#include "ui/dossiersframe.h"
+
+namespace {
+
+class CaptureWindow : public SimulatedWindow {
+ protected:
+  void StartIn(const QStringList& more = {}) {
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    // The first of two same keys is the one read.
+    QStringList parameters = more;
+    parameters << "Video Directory=" + folder() + "/" << "Video Date=0" << "scn=1";
+    Start(parameters);
+  }
+  QString folder() const { return installation_.folder().file("videos"); }
+  QString file(const QString& name) const { return folder() + "/" + name; }
+  TSessionControl& control() { return *form_->sessionControl(); }
+  void Run(const char* command) {
+    TCustomSuperAction* action = form_->al().FindByObjectName(QString::fromLatin1(command));
+    ASSERT_NE(action, nullptr);
+    action->trigger();
+  }
+  // Records for that long, looking at the window meanwhile.
+  void Record(int milliseconds) { Pump(milliseconds); }
+};
+
+struct Format {
+  const char* name;
+  int code;
+  Part::Kind kind;
+};
+
+class CaptureFormats : public CaptureWindow, public ::testing::WithParamInterface<Format> {};
+
+TEST_P(CaptureFormats, capture_cut_and_stop_give_two_whole_files_listed_in_order) {
+  StartIn({QStringLiteral("Capture Format=%1").arg(GetParam().code)});
+  ASSERT_EQ(panel().cbFormatCapture->currentText(), GetParam().name);
+  const QColor previewFrame = form_->frameColour();
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture) << form_->statusBar()->currentMessage().toStdString();
+  EXPECT_EQ(form_->frameColour(), QColor(Qt::red));
+  EXPECT_TRUE(form_->statusTexts()[1].startsWith("Vid: DV  - Aud: DV =>")) << form_->statusTexts()[1].toStdString();
+  EXPECT_FALSE(panel().gbVideo->isEnabled());
+  EXPECT_EQ(form_->al().FindByObjectName("saCapturerBascule")->text(), "Stop Capture");
+  EXPECT_TRUE(form_->al().FindByObjectName("acCouper")->isEnabled());
+  EXPECT_FALSE(form_->parameters().Notifier->value);  // device changes wait for the stop
+  Record(3000);
+  EXPECT_TRUE(form_->statusTexts()[2].startsWith("durée 0:00 :0")) << form_->statusTexts()[2].toStdString();
+  EXPECT_TRUE(form_->statusTexts()[3].contains("frames perdues / ")) << form_->statusTexts()[3].toStdString();
+  Run("acCouper");
+  EXPECT_EQ(control().EtatSession, esCapture);
+  ASSERT_EQ(control().files().size(), 1u);  // the first part, listed once finished
+  Record(3000);
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esPreview);
+  EXPECT_EQ(form_->frameColour(), previewFrame);
+  EXPECT_EQ(form_->al().FindByObjectName("saCapturerBascule")->text(), "Capturer");
+  EXPECT_TRUE(form_->statusTexts()[1].startsWith("Prévisualisation"));
+  EXPECT_TRUE(form_->parameters().Notifier->value);
+  EXPECT_TRUE(engine_.graph().Running());
+  EXPECT_TRUE(questions_.isEmpty());
+
+  // Two parts named by the counter, each whole, with its scene file.
+  const std::vector<TDataFichier>& records = control().files();
+  ASSERT_EQ(records.size(), 2u);
+  std::uint64_t written = 0;
+  for (int part = 0; part < 2; ++part) {
+    SCOPED_TRACE(part);
+    const QString name = file(QStringLiteral("Video_%1.avi").arg(part));
+    EXPECT_EQ(records[part].fileName, name);
+    EXPECT_EQ(records[part].videoSource, "DV Source - Video");
+    EXPECT_EQ(records[part].audioSource, "DV Source - Audio");
+    EXPECT_EQ(records[part].format, GetParam().name);
+    const Part read = ReadPart(name, GetParam().kind);
+    EXPECT_TRUE(read.readable);
+    EXPECT_NEAR(double(read.frames), 75, 20);
+    // Type 1 carries its sound inside the DV frames; the others beside them.
+    if (GetParam().code != fcDvType1Native) EXPECT_GT(read.soundSeconds, 2.0);
+    EXPECT_TRUE(QFile::exists(file(QStringLiteral("Video_%1.scn").arg(part))));
+    EXPECT_GE(records[part].framesCaptured, 0);
+    written += read.frames;
+    EXPECT_NEAR(double(read.frames), double(records[part].framesCaptured), 6);
+  }
+  EXPECT_NEAR(double(written), double(records[0].framesCaptured + records[1].framesCaptured), 8);
+  // The next file takes the next number.
+  EXPECT_EQ(panel().LabelVideo->text(), "Video_2.avi");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CaptureFormats,
+                         ::testing::Values(Format{"dv type 1 natif", fcDvType1Native, Part::Kind::DvAvi},
+                                           Format{"dv type 2 (recomp)", fcDvType2Recompressed, Part::Kind::DvAvi}),
+                         [](const ::testing::TestParamInfo<Format>& info) { return std::to_string(info.param.code); });
+
+TEST_F(CaptureWindow, the_questions_before_writing_and_the_all_answer) {
+  StartIn({"Capture Format=1"});
+  QFile existing(file("Video_0.avi"));
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.write("ancien");
+  existing.close();
+  // No: nothing starts.
+  ask_ = [](const QString&, bool) { return TAnswer::No; };
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esPreview);
+  ASSERT_EQ(questions_.size(), 1);
+  EXPECT_EQ(questions_[0], "Le fichier " + file("Video_0.avi") +
+                               " existe déjà. Voulez-vous l'écraser?\r\nSi vous cliquez sur \"Tous\", alors plus "
+                               "aucune confirmation ne sera demandée");
+  // All: no more questions, not even for a missing folder.
+  ask_ = [](const QString&, bool) { return TAnswer::All; };
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esCapture);
+  EXPECT_FALSE(form_->parameters().ConfirmerVideo->value);
+  // Pressed again at once: the second press stops.
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esPreview);
+  ASSERT_EQ(control().files().size(), 1u);
+  EXPECT_NE(QFileInfo(file("Video_0.avi")).size(), 6);  // the old file went to the trash
+  form_->dossiersFrame()->VideoDirEdit->setText(folder() + "/nouveau/dossier/");
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esCapture);
+  Run("saCapturerBascule");
+  EXPECT_EQ(questions_.size(), 2);
+  EXPECT_TRUE(QFile::exists(folder() + "/nouveau/dossier/Video_1.avi"));
+}
+
+TEST_F(CaptureWindow, a_missing_folder_is_created_only_when_the_user_says_so) {
+  StartIn({"Capture Format=1", "Video Directory=" + installation_.folder().file("absent/sous") + "/"});
+  ask_ = [](const QString&, bool) { return TAnswer::No; };
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esPreview);
+  ASSERT_EQ(questions_.size(), 1);
+  EXPECT_EQ(questions_[0], "Le dossier " + installation_.folder().file("absent/sous") +
+                               " n'existe pas.\r\nVoulez-vous le créer?");
+  EXPECT_FALSE(QDir(installation_.folder().file("absent")).exists());
+  ask_ = nullptr;  // yes
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esCapture);
+  Run("saCapturerBascule");
+  EXPECT_TRUE(QFile::exists(installation_.folder().file("absent/sous/Video_0.avi")));
+}
+
+TEST_F(CaptureWindow, a_start_that_fails_says_why_and_leaves_the_preview_running) {
+  StartIn({"Capture Format=2"});
+  const int previewElements = engine_.graph().ElementCount();
+  // A name too long for the file system: the file sink cannot open it.
+  form_->dossiersFrame()->VideoRacineEdit->setText(QString(300, 'a'));
+  emit form_->dossiersFrame()->VideoRacineEdit->editingFinished();
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esPreview);
+  EXPECT_TRUE(form_->statusBar()->currentMessage().startsWith("La capture ne démarre pas"))
+      << form_->statusBar()->currentMessage().toStdString();
+  EXPECT_EQ(engine_.graph().ElementCount(), previewElements);
+  EXPECT_TRUE(engine_.graph().Running());
+  EXPECT_TRUE(form_->parameters().Notifier->value);
+  EXPECT_EQ(form_->al().FindByObjectName("saCapturerBascule")->text(), "Capturer");
+  // A valid name next time works.
+  form_->dossiersFrame()->VideoRacineEdit->setText("Video");
+  emit form_->dossiersFrame()->VideoRacineEdit->editingFinished();
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esCapture);
+  Record(1000);
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().files().size(), 1u);
+  EXPECT_TRUE(ReadPart(control().files()[0].fileName, Part::Kind::DvAvi).readable);
+}
+
+TEST_F(CaptureWindow, the_camcorder_unplugged_while_capturing_leaves_a_finished_file) {
+  StartIn({"Capture Format=2"});
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture);
+  // A device change during the capture is not followed.
+  const int enumerations = selection().enumerations();
+  emit form_->previewSession()->enumerator().devicesChanged();
+  EXPECT_EQ(selection().enumerations(), enumerations);
+  Record(2000);
+  machine_->Unplug("simulated:camcorder:1");
+  ASSERT_TRUE(WaitFor([&] { return control().EtatSession == esPreview; }));
+  ASSERT_TRUE(WaitFor([&] { return currentVideo() == "Webcam simulée"; }));
+  EXPECT_TRUE(form_->parameters().Notifier->value);
+  EXPECT_FALSE(selection().deviceLostHandler());
+  ASSERT_EQ(control().files().size(), 1u);
+  const Part read = ReadPart(control().files()[0].fileName, Part::Kind::DvAvi);
+  EXPECT_TRUE(read.readable);
+  EXPECT_GE(read.frames, 20u);
+  EXPECT_FALSE(Items(panel().cboxvideo).contains("DV Source - Video"));
+}
+
+TEST_F(CaptureWindow, the_frame_rate_field_takes_only_a_sensible_rate) {
+  Start();
+  QLineEdit* field = panel().leFramerate;
+  field->setText("25,5");
+  emit field->editingFinished();
+  EXPECT_DOUBLE_EQ(form_->parameters().Framerate->value, 25.5);
+  for (const char* wrong : {"0", "1001", "vingt", "-3"}) {
+    SCOPED_TRACE(wrong);
+    field->setText(wrong);
+    emit field->editingFinished();
+    EXPECT_EQ(field->text(), "18,0");
+    EXPECT_DOUBLE_EQ(form_->parameters().Framerate->value, 18.0);
+    EXPECT_EQ(form_->statusBar()->currentMessage(),
+              "La valeur de \"images/seconde\" n'est pas correcte\r\nEntrez une valeur décimale - avec virgule comme "
+              "séparateur");
+  }
+  field->setText("1000");
+  emit field->editingFinished();
+  EXPECT_DOUBLE_EQ(form_->parameters().Framerate->value, 1000.0);
+}
+
+TEST_F(CaptureWindow, closing_while_capturing_finishes_the_file_first) {
+  StartIn({"Capture Format=1"});
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture);
+  Record(1000);
+  const QString name = file("Video_0.avi");
+  form_->close();
+  form_.reset();
+  const Part read = ReadPart(name, Part::Kind::DvAvi);
+  EXPECT_TRUE(read.readable);
+  EXPECT_GE(read.frames, 10u);
+}
+
+TEST(CaptureDuration, counts_the_total_hours) {
+  EXPECT_EQ(TSessionControl::DurationText(0), "durée 0:00 :00");
+  EXPECT_EQ(TSessionControl::DurationText(3 * 60 + 7), "durée 0:03 :07");
+  EXPECT_EQ(TSessionControl::DurationText(25 * 3600), "durée 25:00 :00");
+}
+
+}  // namespace
