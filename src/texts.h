@@ -213,3 +213,41 @@ inline constexpr char kFramerateDefault[] = "18,0";
 inline constexpr char kAnswerAll[] = "Tous";
 
 }  // namespace texts
+
+namespace texts {
+
+// Schedule panel.
+inline constexpr char kScheduleTitle[] = "Programmer (Alt+P)";
+inline constexpr char kScheduleClockHint[] = "heure actuelle sur l'ordinateur";
+inline constexpr char kScheduleStart[] = "Début";
+inline constexpr char kScheduleEnd[] = "Fin";
+inline constexpr char kScheduleStartDateHint[] = "date du début de la capture programmée.";
+inline constexpr char kScheduleStartHoursHint[] = "Saisir les heures dans l'heure de début de l'enregistrement programmé.";
+inline constexpr char kScheduleStartMinutesHint[] =
+    "Saisir les minutes dans l'heure de début de l'enregistrement programmé.";
+inline constexpr char kScheduleStartSecondsHint[] =
+    "Saisir les secondes dans l'heure de début de l'enregistrement programmé.";
+inline constexpr char kScheduleEndDateHint[] = "Saisir la date de fin de l'enregistrement programmé.";
+inline constexpr char kScheduleEndHoursHint[] = "Saisir les heures dans l'heure de fin de l'enregistrement programmé.";
+inline constexpr char kScheduleEndMinutesHint[] = "Saisir les minutes dans l'heure de fin de l'enregistrement programmé.";
+inline constexpr char kScheduleEndSecondsHint[] =
+    "Saisir les secondes dans l'heure de fin de l'enregistrement programmé.";
+inline constexpr char kScheduleNowHint[] =
+    "Met la date et l'heure de fin égale à celle de début.\r\nPermet alors d'ajouter facilement 2 heures etc...";
+inline constexpr char kCommandProg[] = "Prog";
+inline constexpr char kCommandStopProg[] = "Stop Prog";
+inline constexpr char kCommandProgHint[] = "Lancer la programmation";
+inline constexpr char kCommandStopProgHint[] = "Interrompre la programmation";
+inline constexpr char kCommandScheduleFrame[] = "Panneau Programmer";
+inline constexpr char kScheduleOverwrite[] = "Le fichier %1 existe déjà. Voulez-vous l'écraser?";
+inline constexpr char kScheduleEndPassed[] = "On ne peut pas programmer la fin d'une capture pour une date déjà dépassée";
+inline constexpr char kScheduleEndBeforeStart[] =
+    "On ne peut pas programmer la fin d'une capture avant son début";
+inline constexpr char kScheduleStartPassed[] =
+    "On ne peut pas programmer le début d'une capture pour une date déjà dépassée\r\nVoulez-vous capturer "
+    "immédiatement?";
+inline constexpr char kStatusScheduled[] = "programmation";
+inline constexpr char kStatusStartsAt[] = "début à %1";
+inline constexpr char kStatusCaptureUntil[] = "capture jusqu'à %1";
+
+}  // namespace texts

@@ -33,7 +33,9 @@
 #include "platform/trace.h"
 #include "settings/conversions.h"
 #include "texts.h"
+#include "control/schedule.h"
 #include "ui/dossiersframe.h"
+#include "ui/programmerframe.h"
 #include "ui/saveprefsform.h"
 #include "ui/sourcesframe.h"
 #include "ui/videowindow.h"
@@ -77,6 +79,7 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   CreateCommands();
   CreateApplicationManagerCommands();
   BuildSessionControl();
+  BuildSchedule();
   FormCreate();
 }
 
@@ -131,7 +134,9 @@ void TCaptureForm::BuildWidgets() {
   dossiersFrame_ = new TDossiersFrame(sidePanels_);
   sidePanels_->addWidget(sourcesFrame_);
   sidePanels_->addWidget(dossiersFrame_);
-  for (int panel = pnFolders + 1; panel < kSidePanelCount; ++panel) sidePanels_->addWidget(new QWidget(sidePanels_));
+  programmerFrame_ = new TProgrammerFrame(sidePanels_);
+  sidePanels_->addWidget(programmerFrame_);
+  for (int panel = pnSchedule + 1; panel < kSidePanelCount; ++panel) sidePanels_->addWidget(new QWidget(sidePanels_));
   BuildSourceSelection();
 
   for (int i = 0; i < kStatusPanelCount; ++i) {
@@ -233,6 +238,7 @@ void TCaptureForm::FormShow() {
   videoDisplay_->show();
   setWindowTitle(identity::MainWindowCaption());
   ChargerPrefs1();
+  AnnulerAlarme();
   AfficherPreview();
   TraceLine("Exit FormShow");
 }
@@ -506,6 +512,7 @@ void TCaptureForm::FormDestroy() {
   // The window goes before the renderer it shows.
   delete std::exchange(videoWindow_, nullptr);
   if (preview_) preview_->beforeEvent = nullptr;
+  schedule_.reset();
   control_.reset();
   selection_.reset();
   preview_.reset();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
@@ -24,6 +25,8 @@ class QDialog;
 class QTimer;
 class TCaptureJournal;
 class TSessionControl;
+class TScheduleClock;
+class TProgrammerFrame;
 enum class TAnswer;
 class ScreenSaverInhibitor;
 class TCaptureEngine;
@@ -67,6 +70,8 @@ struct FormEnvironment {
   // Asks the capture's questions (overwrite, folder, lost frames); empty: a
   // warning box.
   std::function<TAnswer(const QString& text, bool withAll)> ask;
+  // The time now, for the schedule; empty: the computer's clock.
+  std::function<QDateTime()> now;
 
   static FormEnvironment ForThisProgram();
 };
@@ -98,6 +103,8 @@ class TCaptureForm : public QMainWindow {
   TSourcesFrame* sourcesFrame() const { return sourcesFrame_; }
   TDossiersFrame* dossiersFrame() const { return dossiersFrame_; }
   TSessionControl* sessionControl() const { return control_.get(); }
+  TScheduleClock* scheduleClock() const { return schedule_.get(); }
+  TProgrammerFrame* programmerFrame() const { return programmerFrame_; }
   // The four status panels' texts, as shown.
   QStringList statusTexts() const;
   QColor frameColour() const;
@@ -176,6 +183,20 @@ class TCaptureForm : public QMainWindow {
   void OnStatusTimer();
   void leFramerateExit();
   TAnswer Ask(const QString& text, bool withAll);
+  void Inform(const QString& text);
+  void SetFrameColour(const QColor& colour);
+  // The schedule.
+  void BuildSchedule();
+  void acProgrammerBasculeExecute(QObject* sender);
+  void acProgrammerFrameExecute(QObject* sender);
+  bool Programmer();
+  bool ProgrammerFin();
+  void AnnulerAlarme();
+  void lancerEnregistrement();
+  void stopperEnregistrement();
+  void AfficherProgramme();
+  void AfficherCaptureProgrammee();
+  void ShowScheduleState(bool scheduled);
 
   FormEnvironment environment_;
   std::unique_ptr<TOrbelinPreferences> preferences_;
@@ -189,6 +210,10 @@ class TCaptureForm : public QMainWindow {
   std::unique_ptr<TCaptureJournal> journal_;
   std::unique_ptr<TSessionControl> control_;
   QTimer* statusTimer_ = nullptr;
+  std::unique_ptr<TScheduleClock> schedule_;
+  QTimer* scheduleTimer_ = nullptr;
+  QDateTime scheduledEnd_;
+  TProgrammerFrame* programmerFrame_ = nullptr;
   QString texteIntervallo_, texteEtat_, texteMiroirH_, texteSources_, texteInfo_;
   bool notifierChoice_ = true;  // the user's "Notifier", kept while a capture turns it off
   TSourcesFrame* sourcesFrame_ = nullptr;

@@ -49,10 +49,14 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::saCapturerBasculeExecute, nullptr},
       {"acCouper", Kind::Plain, texts::kCommandCut, nullptr, "F7", "Ctrl+X", "k", "cut", nullptr,
        &TCaptureForm::acCouperExecute, nullptr},
+      {"acProgrammerBascule", Kind::Plain, texts::kCommandProg, nullptr, "Ctrl+P", "", "p", "program", nullptr,
+       &TCaptureForm::acProgrammerBasculeExecute, nullptr},
       {"acSourcesFrame", Kind::Plain, texts::kCommandSourcesFrame, nullptr, "F2", "Alt+S", "sf", "sources_frame",
        nullptr, &TCaptureForm::acSourcesFrameExecute, nullptr},
       {"acDossiersFrame", Kind::Plain, texts::kCommandDossiersFrame, nullptr, "Alt+D", "", "df", "directories_frame",
        nullptr, &TCaptureForm::acDossiersFrameExecute, nullptr},
+      {"acProgrammerFrame", Kind::Plain, texts::kCommandScheduleFrame, nullptr, "Alt+P", "", "pf", "program_frame",
+       nullptr, &TCaptureForm::acProgrammerFrameExecute, nullptr},
       {"saSourceVideo", Kind::Plain, texts::kCommandSourceVideo, nullptr, "", "", "sv", "source_video",
        &TCaptureForm::saSourceVideoPrepare, &TCaptureForm::saSourceVideoExecute, nullptr},
       {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio",
@@ -90,8 +94,8 @@ void TCaptureForm::CreateCommands() {
     al_.Add(action);
   }
   // The panels' tool bar.
-  for (const char* name : {"acSourcesFrame", "acDossiersFrame"}) panelsToolbar_->addAction(al_.FindByObjectName(name));
-  for (const char* name : {"saCapturerBascule", "acCouper"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
+  for (const char* name : {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame"}) panelsToolbar_->addAction(al_.FindByObjectName(name));
+  for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;
   switch_.OnQuit = [this] { close(); };

@@ -15,6 +15,7 @@
 #include "app/identity.h"
 #include "app/previewsession.h"
 #include "app/sourceselection.h"
+#include "ui/programmerframe.h"
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
 #include "capture/preview.h"
@@ -109,18 +110,27 @@ void TCaptureForm::saCapturerBasculeExecute(QObject*) {
   if (!control_) return;
   switch (control_->EtatSession) {
     case esPreview:
-    case esProgramme:
       if (control_->PreparerCapture()) AfficherCapture();
       break;
-    case esCapture:
-    case esCaptureProgrammee:
-      if (control_->ArreterCapture()) {
-        AfficherPreview();
+    case esProgramme:
+      // Started now, with its end kept.
+      if (control_->PreparerCapture()) {
+        AfficherCaptureProgrammee();
+        ProgrammerFin();
+        AfficherCaptureProgrammee();
       } else {
-        control_->AbandonnerCapture();
         AfficherPreview();
+        AnnulerAlarme();
       }
       break;
+    case esCapture:
+    case esCaptureProgrammee: {
+      const bool scheduled = control_->EtatSession == esCaptureProgrammee;
+      if (!control_->ArreterCapture()) control_->AbandonnerCapture();
+      AfficherPreview();
+      if (scheduled) AnnulerAlarme();
+      break;
+    }
   }
 }
 
@@ -131,21 +141,20 @@ void TCaptureForm::acCouperExecute(QObject*) {
 
 // --- Presentation ---------------------------------------------------------------------
 
-namespace {
-
-void Colour(QWidget* area, const QColor& colour) {
-  QPalette palette = area->palette();
+void TCaptureForm::SetFrameColour(const QColor& colour) {
+  QPalette palette = videoArea_->palette();
   palette.setColor(QPalette::Window, colour);
-  area->setPalette(palette);
+  videoArea_->setPalette(palette);
 }
-
-}  // namespace
 
 QColor TCaptureForm::frameColour() const { return videoArea_->palette().color(QPalette::Window); }
 
 void TCaptureForm::AfficherPreview() {
   if (control_) control_->EtatSession = esPreview;
-  Colour(videoArea_, kPreviewFrame);
+  SetFrameColour(kPreviewFrame);
+  ShowScheduleState(false);
+  programmerFrame_->gbDebut->show();
+  programmerFrame_->NowBtn->show();
   if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
     capture->setText(Text(texts::kCommandCapture));
     capture->setToolTip(Text(texts::kCommandCaptureHint));
@@ -163,7 +172,10 @@ void TCaptureForm::AfficherPreview() {
 
 void TCaptureForm::AfficherCapture() {
   if (control_) control_->EtatSession = esCapture;
-  Colour(videoArea_, Qt::red);
+  SetFrameColour(Qt::red);
+  ShowScheduleState(false);
+  programmerFrame_->gbDebut->hide();
+  programmerFrame_->NowBtn->hide();
   if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
     capture->setText(Text(texts::kCommandStopCapture));
     capture->setToolTip(Text(texts::kCommandStopCaptureHint));

@@ -90,6 +90,7 @@ class SimulatedWindow : public ::testing::Test {
       return ask_ ? ask_(text, withAll) : TAnswer::Yes;
     };
     environment.journalPath = installation_.folder().file("journal");
+    environment.now = [this] { return now_.isValid() ? now_ : QDateTime::currentDateTime(); };
     form_ = std::make_unique<TCaptureForm>(environment);
     form_->show();
     ASSERT_TRUE(WaitFor([this] { return form_->idleChainDone(); }));
@@ -150,5 +151,6 @@ class SimulatedWindow : public ::testing::Test {
   std::function<int(QDialog&)> dialog_;
   std::function<TAnswer(const QString&, bool)> ask_;
   QStringList questions_;
+  QDateTime now_;  // the schedule's time; invalid: the computer's
 };
 
