@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QTest>
 
 #include "capture/systemdevices.h"
 #include "control/sessioncontrol.h"
@@ -17,6 +18,7 @@
 #include "support/readers.h"
 #include "support/simulatedwindow.h"
 #include "ui/dossiersframe.h"
+#include "ui/programmerframe.h"
 
 namespace {
 
@@ -234,6 +236,26 @@ TEST_F(CaptureWindow, closing_while_capturing_finishes_the_file_first) {
   const Part read = ReadPart(name, Part::Kind::DvAvi);
   EXPECT_TRUE(read.readable);
   EXPECT_GE(read.frames, 10u);
+}
+
+TEST_F(CaptureWindow, the_keyboard_drives_it_even_from_a_text_field) {
+  StartIn({"Capture Format=2"});
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  QLineEdit* field = panel().leFramerate;
+  field->show();
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Space, Qt::ControlModifier);
+  ASSERT_EQ(control().EtatSession, esCapture);
+  Record(500);
+  QTest::keyClick(field, Qt::Key_F7);
+  EXPECT_EQ(control().files().size(), 1u);
+  form_->programmerFrame()->SetEnd(QDateTime::currentDateTime().addSecs(3600));
+  QTest::keyClick(field, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(control().EtatSession, esCaptureProgrammee);
+  QTest::keyClick(field, Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_EQ(control().EtatSession, esPreview);
+  EXPECT_EQ(control().files().size(), 2u);
 }
 
 TEST(CaptureDuration, counts_the_total_hours) {
