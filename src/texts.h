@@ -251,3 +251,19 @@ inline constexpr char kStatusStartsAt[] = "début à %1";
 inline constexpr char kStatusCaptureUntil[] = "capture jusqu'à %1";
 
 }  // namespace texts
+
+namespace texts {
+
+// Questions and warnings of a capture.
+inline constexpr char kCaptureOverwrite[] =
+    "Le fichier %1 existe déjà. Voulez-vous l'écraser?\r\nSi vous cliquez sur \"Tous\", alors plus aucune "
+    "confirmation ne sera demandée";
+inline constexpr char kCaptureCreateFolder[] = "Le dossier %1 n'existe pas.\r\nVoulez-vous le créer?";
+inline constexpr char kCaptureLostFrames[] =
+    "%1 frames ont été perdues pendant la capture.\r\nLe fichier .scn créé en temps réel n'est probablement pas "
+    "correct.\r\nIl est recommandé de le détruire et d'en recréer un avec Scenolog\r\n\r\nVoulez-vous détruire le "
+    "fichier %2?";
+inline constexpr char kCaptureRateNotWritten[] = "La cadence du fichier « %1 » n'a pas pu être écrite.";
+inline constexpr char kCaptureSceneFileRefused[] = "Le fichier de scènes « %1 » n'a pas pu être créé : la capture continue sans lui.";
+
+}  // namespace texts

@@ -10,11 +10,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QtEndian>
 #include <QTest>
 
 #include "capture/systemdevices.h"
 #include "control/sessioncontrol.h"
 #include "settings/conversions.h"
+#include "media/formats/fpsunit.h"
+#include "support/aviwalk.h"
 #include "support/readers.h"
 #include "support/simulatedwindow.h"
 #include "ui/dossiersframe.h"
@@ -202,6 +205,77 @@ TEST_F(CaptureWindow, the_camcorder_unplugged_while_capturing_leaves_a_finished_
   EXPECT_TRUE(read.readable);
   EXPECT_GE(read.frames, 20u);
   EXPECT_FALSE(Items(panel().cboxvideo).contains("DV Source - Video"));
+}
+
+TEST_F(CaptureWindow, a_time_lapse_file_gets_its_rate_or_goes_when_empty) {
+  StartIn({"Capture Format=8", "Framerate=12.5"});
+  ASSERT_EQ(panel().cbFormatCapture->currentText(), "Image/Image");
+  // Three stills grabbed: three frames, played at 12.5 a second.
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture);
+  EXPECT_EQ(form_->dossiersFrame()->LabelImage->text(), "Capture Image/Image dans Vidéo");
+  for (int still = 0; still < 3; ++still) {
+    control().ImageGrabbed();
+    Pump(300);
+  }
+  EXPECT_EQ(control().CompteImages(), 3);
+  Run("saCapturerBascule");
+  const AviContents avi = ReadAvi(file("Video_0.avi"), false);
+  EXPECT_TRUE(avi.valid);
+  EXPECT_EQ(avi.video.size(), 3u);
+  // The video stream header's scale and rate: 80 ms a frame.
+  const AviWalkResult header = FindVideoStreamHeader(file("Video_0.avi"));
+  ASSERT_TRUE(header.scaleOffset);
+  QFile written(file("Video_0.avi"));
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly) && written.seek(*header.scaleOffset));
+  const QByteArray fields = written.read(8);
+  EXPECT_EQ(qFromLittleEndian<quint32>(fields.constData()), 80000u);
+  EXPECT_EQ(qFromLittleEndian<quint32>(fields.constData() + 4), 1000000u);
+  EXPECT_NE(form_->dossiersFrame()->LabelImage->text(), "Capture Image/Image dans Vidéo");
+  // None grabbed: no file is left.
+  Run("saCapturerBascule");
+  Pump(500);
+  Run("saCapturerBascule");
+  EXPECT_FALSE(QFile::exists(file("Video_1.avi")));
+  EXPECT_EQ(control().files().size(), 2u);
+}
+
+TEST_F(CaptureWindow, frames_lost_before_a_cut_bring_the_scene_file_question) {
+  StartIn({"Capture Format=2"});
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture);
+  Record(500);
+  // Twelve frames lost inside the device, before they leave it.
+  const gst::PadObjectPtr ghost(gst_element_get_static_pad(engine_.context.VideoSourceFilter.get(), "src"));
+  ASSERT_TRUE(ghost && GST_IS_GHOST_PAD(ghost.get()));
+  const gst::PadObjectPtr output(gst_ghost_pad_get_target(GST_GHOST_PAD(ghost.get())));
+  ASSERT_TRUE(output);
+  auto toDrop = std::make_shared<std::atomic<int>>(12);
+  gst::PadProbe loss(output.get(), GST_PAD_PROBE_TYPE_BUFFER, [toDrop](GstPad*, GstPadProbeInfo*) {
+    return toDrop->fetch_sub(1) > 0 ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
+  });
+  ASSERT_TRUE(WaitFor([&] { return toDrop->load() < 0; }));
+  Record(300);
+  loss.Remove();
+  ask_ = [](const QString&, bool) { return TAnswer::Yes; };
+  Run("acCouper");
+  ASSERT_EQ(questions_.size(), 1);
+  EXPECT_EQ(questions_[0], QString("12 frames ont été perdues pendant la capture.\r\nLe fichier .scn créé en temps réel "
+                                   "n'est probablement pas correct.\r\nIl est recommandé de le détruire et d'en "
+                                   "recréer un avec Scenolog\r\n\r\nVoulez-vous détruire le fichier %1?")
+                               .arg(file("Video_0.scn")));
+  // Yes: that scene file goes; the next part has its own, and the capture
+  // goes on.
+  EXPECT_FALSE(QFile::exists(file("Video_0.scn")));
+  EXPECT_TRUE(QFile::exists(file("Video_1.scn")));
+  EXPECT_EQ(control().EtatSession, esCapture);
+  ASSERT_EQ(control().files().size(), 1u);
+  EXPECT_EQ(control().files()[0].framesDropped, 12);
+  Record(500);
+  Run("saCapturerBascule");
+  // The second part lost nothing: no question.
+  EXPECT_EQ(questions_.size(), 1);
+  EXPECT_EQ(control().files()[1].framesDropped, 0);
 }
 
 TEST_F(CaptureWindow, the_frame_rate_field_takes_only_a_sensible_rate) {

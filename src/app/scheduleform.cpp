@@ -95,7 +95,7 @@ bool TCaptureForm::Programmer() {
     return false;
   const QString folder = QFileInfo(name).path();
   if (confirm && !QDir(folder).exists() &&
-      Ask(QStringLiteral("Le dossier %1 n'existe pas.\r\nVoulez-vous le créer?").arg(folder), false) != TAnswer::Yes)
+      Ask(Text(texts::kCaptureCreateFolder).arg(folder), false) != TAnswer::Yes)
     return false;
   QDir().mkpath(folder);
   const QDateTime start = programmerFrame_->Start(), end = programmerFrame_->End();

@@ -80,6 +80,7 @@ void TCaptureForm::BuildSessionControl() {
     folderNaming_->SetImageByImage(on);
   };
   hooks.toTrash = [](const QString& file) { return shell::DeleteToRecycleBin(file); };
+  hooks.framerate = [this] { return parameters_.Framerate ? parameters_.Framerate->value : 18.0; };
   control_ = std::make_unique<TSessionControl>(*environment_.engine, journal_.get(), std::move(hooks));
   if (preview_) {
     preview_->beforeEvent = [this](const graph::GraphEvent& event) {

@@ -1,6 +1,7 @@
 #include "control/sessioncontrol.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 
@@ -8,24 +9,17 @@
 #include "capture/capturesources.h"
 #include "capture/preview.h"
 #include "media/filters/vx_scenedetect.h"
+#include "capture/mediamodule.h"
+#include "media/filters/vx_controlunit.h"
 #include "media/formats/ecrire_scnunit.h"
+#include "media/formats/fpsunit.h"
 #include "platform/graph.h"
 #include "settings/conversions.h"
+#include "texts.h"
 
 Q_LOGGING_CATEGORY(lcControl, "tessivo.session")
 
 namespace {
-
-// The texts of the questions and warnings, as the window shows them.
-constexpr char kOverwrite[] =
-    "Le fichier %1 existe déjà. Voulez-vous l'écraser?\r\nSi vous cliquez sur \"Tous\", alors plus aucune "
-    "confirmation ne sera demandée";
-constexpr char kCreateFolder[] = "Le dossier %1 n'existe pas.\r\nVoulez-vous le créer?";
-constexpr char kLostFrames[] =
-    "%1 frames ont été perdues pendant la capture.\r\nLe fichier .scn créé en temps réel n'est probablement pas "
-    "correct.\r\nIl est recommandé de le détruire et d'en recréer un avec Scenolog\r\n\r\nVoulez-vous détruire le "
-    "fichier %2?";
-constexpr char kSceneFileRefused[] = "Le fichier de scènes « %1 » n'a pas pu être créé : la capture continue sans lui.";
 
 QString SceneFileOf(const QString& file) {
   const QFileInfo info(file);
@@ -53,13 +47,13 @@ bool TSessionControl::PreparerCapture() {
     const QString name = hooks_.nomVideo();
     if (EtatSession == esPreview) {
       if (hooks_.confirmVideo() && QFileInfo::exists(name)) {
-        const TAnswer answer = hooks_.ask(QString::fromUtf8(kOverwrite).arg(name), true);
+        const TAnswer answer = hooks_.ask(QString::fromUtf8(texts::kCaptureOverwrite).arg(name), true);
         if (answer == TAnswer::No) return false;
         if (answer == TAnswer::All) hooks_.clearConfirmVideo();
       }
       const QString folder = QFileInfo(name).path();
       if (hooks_.confirmVideo() && !QDir(folder).exists() &&
-          hooks_.ask(QString::fromUtf8(kCreateFolder).arg(folder), false) != TAnswer::Yes)
+          hooks_.ask(QString::fromUtf8(texts::kCaptureCreateFolder).arg(folder), false) != TAnswer::Yes)
         return false;
       QDir().mkpath(folder);
     }
@@ -72,14 +66,18 @@ bool TSessionControl::PreparerCapture() {
       return false;
     }
     current_ = name;
+    format_ = format;
+    compteImages_ = 0;
     if (format == fcImageByImage && hooks_.modeImageImage) hooks_.modeImageImage(true);
     const TVideoSource* video = engine_.context.CurrentVideoSource;
     if (video && video->SceneDetector && format != fcWav && format != fcMp3 && hooks_.scn()) OpenScene(name);
     dropped_.reset();
     droppedAtCut_ = seenAtCut_ = 0;
-    if (engine_.context.VideoTee) {
-      const graph::PadPtr input(gst_element_get_static_pad(engine_.context.VideoTee.get(), "sink"));
-      if (input) dropped_ = std::make_unique<graph::DroppedFrameCounter>(input.get());
+    // Counted where the frames leave the device, before anything numbers
+    // them again.
+    if (GstElement* source = engine_.context.VideoSourceFilter.get()) {
+      const graph::PadPtr output(gst_element_get_static_pad(source, "src"));
+      if (output) dropped_ = std::make_unique<graph::DroppedFrameCounter>(output.get());
     }
     if (hooks_.appliquerVolume) hooks_.appliquerVolume();
     debutCapture_ = QDateTime::currentDateTime();
@@ -100,7 +98,7 @@ std::optional<std::pair<std::int64_t, std::int64_t>> TSessionControl::DroppedFra
 void TSessionControl::OpenScene(const QString& fileName) {
   sceneFile_ = SceneFileOf(fileName);
   if (scenes_->OpenSceneFile(sceneFile_) != TSceneFileWriter::OpenResult::Opened) {
-    hooks_.tell(QString::fromUtf8(kSceneFileRefused).arg(sceneFile_));
+    hooks_.tell(QString::fromUtf8(texts::kCaptureSceneFileRefused).arg(sceneFile_));
     return;
   }
   if (const TVideoSource* video = engine_.context.CurrentVideoSource; video && video->SceneDetector)
@@ -114,7 +112,7 @@ void TSessionControl::CloseScene(const QString& closed, std::int64_t dropped) {
     video->SceneDetector->SetSceneCallback(nullptr);
   scenes_->CloseSceneFile();
   const QString scene = SceneFileOf(closed);
-  if (dropped > 0 && hooks_.ask(QString::fromUtf8(kLostFrames).arg(dropped).arg(scene), false) == TAnswer::Yes &&
+  if (dropped > 0 && hooks_.ask(QString::fromUtf8(texts::kCaptureLostFrames).arg(dropped).arg(scene), false) == TAnswer::Yes &&
       hooks_.toTrash)
     hooks_.toTrash(scene);
 }
@@ -138,6 +136,25 @@ void TSessionControl::ListClosed(const QString& closed) {
   record.format = texts.value(3);
   files_.push_back(record);
   CloseScene(closed, dropped);
+  if (format_ == fcImageByImage) EndTimeLapseFile(closed);
+}
+
+// A finished time-lapse part plays at "Framerate"; one without a single
+// frame is removed.
+void TSessionControl::EndTimeLapseFile(const QString& closed) {
+  if (compteImages_ > 0) {
+    const double rate = hooks_.framerate ? hooks_.framerate() : 18.0;
+    if (SetAviFrameRate(closed, rate) != FrameRateResult::Rewritten) hooks_.tell(QString::fromUtf8(texts::kCaptureRateNotWritten).arg(closed));
+  } else {
+    QFile::remove(closed);
+  }
+  compteImages_ = 0;
+}
+
+void TSessionControl::ImageGrabbed() {
+  if (!capturing() || format_ != fcImageByImage || !engine_.context.dm) return;
+  engine_.dm().ControlFilter().pass = true;
+  ++compteImages_;
 }
 
 bool TSessionControl::CloreFichier() {

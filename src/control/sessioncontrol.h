@@ -59,6 +59,8 @@ struct TSessionHooks {
   std::function<void(bool on)> modeImageImage;
   // Moves a file to the trash; false when it could not.
   std::function<bool(const QString& file)> toTrash;
+  // "Framerate", the playback rate of a time-lapse file.
+  std::function<double()> framerate;
 };
 
 class TSessionControl {
@@ -88,6 +90,10 @@ class TSessionControl {
   bool HandleEvent(const graph::GraphEvent& event);
 
   bool capturing() const { return EtatSession == esCapture || EtatSession == esCaptureProgrammee; }
+  // A still was grabbed during a time-lapse capture: its gate lets the next
+  // frame into the file, and it is counted.
+  void ImageGrabbed();
+  int CompteImages() const { return compteImages_; }
   const std::vector<TDataFichier>& files() const { return files_; }
   const QDateTime& DebutCapture() const { return debutCapture_; }
   // Frames dropped and seen in the current part; none without a counter.
@@ -101,6 +107,7 @@ class TSessionControl {
 
  private:
   void ListClosed(const QString& closed);
+  void EndTimeLapseFile(const QString& closed);
   void OpenScene(const QString& fileName);
   void CloseScene(const QString& closed, std::int64_t dropped);
   void RestoreNotifier();
@@ -116,4 +123,6 @@ class TSessionControl {
   QString current_;  // the file being written
   QString sceneFile_;
   QDateTime debutCapture_;
+  int compteImages_ = 0;
+  int format_ = 0;  // of the capture under way
 };
