@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QStatusBar>
 #include <QtEndian>
 #include <QTest>
@@ -61,6 +62,8 @@ TEST_P(CaptureFormats, capture_cut_and_stop_give_two_whole_files_listed_in_order
   Run("saCapturerBascule");
   ASSERT_EQ(control().EtatSession, esCapture) << form_->statusBar()->currentMessage().toStdString();
   EXPECT_EQ(form_->frameColour(), QColor(Qt::red));
+  // As drawn: red around the picture.
+  EXPECT_EQ(QColor(form_->videoArea()->grab().toImage().pixel(2, 2)), QColor(Qt::red));
   EXPECT_TRUE(form_->statusTexts()[1].startsWith("Vid: DV  - Aud: DV =>")) << form_->statusTexts()[1].toStdString();
   EXPECT_FALSE(panel().gbVideo->isEnabled());
   EXPECT_EQ(form_->al().FindByObjectName("saCapturerBascule")->text(), "Stop Capture");
@@ -276,6 +279,20 @@ TEST_F(CaptureWindow, frames_lost_before_a_cut_bring_the_scene_file_question) {
   // The second part lost nothing: no question.
   EXPECT_EQ(questions_.size(), 1);
   EXPECT_EQ(control().files()[1].framesDropped, 0);
+}
+
+TEST_F(CaptureWindow, nothing_to_capture_without_a_source) {
+  StartIn();
+  EXPECT_TRUE(form_->al().FindByObjectName("saCapturerBascule")->isEnabled());
+  Pick(panel().cboxvideo, "aucun flux vidéo");
+  EXPECT_TRUE(form_->al().FindByObjectName("saCapturerBascule")->isEnabled());  // the sound is left
+  EXPECT_FALSE(panel().sbVideoSettings->isVisible());
+  Pick(panel().cboxAudio, "aucun flux audio");
+  EXPECT_FALSE(form_->al().FindByObjectName("saCapturerBascule")->isEnabled());
+  EXPECT_FALSE(panel().sbAudioSettings->isVisible());
+  Pick(panel().cboxvideo, "DV Source - Video");
+  EXPECT_TRUE(form_->al().FindByObjectName("saCapturerBascule")->isEnabled());
+  EXPECT_TRUE(panel().sbVideoSettings->isVisible());
 }
 
 TEST_F(CaptureWindow, the_frame_rate_field_takes_only_a_sensible_rate) {

@@ -162,6 +162,20 @@ TEST_F(Schedule, the_fields_move_an_armed_alarm) {
   EXPECT_FALSE(form_->scheduleClock()->armed());
 }
 
+TEST_F(Schedule, an_alarm_that_comes_in_the_wrong_state_does_nothing) {
+  // A start alarm while previewing, an end alarm while capturing by hand.
+  form_->scheduleClock()->Arm(At(0, 9, 30), TAlarmTarget::Start);
+  TurnTo(At(0, 9, 30));
+  EXPECT_EQ(control().EtatSession, esPreview);
+  form_->al().FindByObjectName("saCapturerBascule")->trigger();
+  ASSERT_EQ(control().EtatSession, esCapture);
+  form_->scheduleClock()->Arm(At(0, 9, 40), TAlarmTarget::End);
+  TurnTo(At(0, 9, 40));
+  EXPECT_EQ(control().EtatSession, esCapture);
+  form_->al().FindByObjectName("saCapturerBascule")->trigger();
+  EXPECT_EQ(control().EtatSession, esPreview);
+}
+
 TEST_F(Schedule, the_panel_offers_the_next_minute_for_half_an_hour) {
   now_ = At(0, 9, 41, 27);
   form_->al().FindByObjectName("acProgrammerFrame")->trigger();

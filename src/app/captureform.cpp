@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/identity.h"
@@ -181,6 +182,21 @@ void TCaptureForm::BuildSourceSelection() {
     if (control_) control_->CloreFichier();
   };
   hooks.MajStatusTextes = [this] { MajStatusTextes(); };
+  // The presence of each source: what can be done with it shown or not.
+  const auto video = [this](bool present) {
+    sourcesFrame_->sbVideoSettings->setVisible(present);
+    sourcesFrame_->LabVideo->setVisible(present);
+    EnableCapture();
+  };
+  const auto audio = [this](bool present) {
+    sourcesFrame_->sbAudioSettings->setVisible(present);
+    sourcesFrame_->LabAudio->setVisible(present);
+    EnableCapture();
+  };
+  hooks.SourceVideoPresente = [video] { video(true); };
+  hooks.SourceVideoAbsente = [video] { video(false); };
+  hooks.SourceAudioPresente = [audio] { audio(true); };
+  hooks.SourceAudioAbsente = [audio] { audio(false); };
   hooks.AfficherPreview = [this] {
     if (!control_ || !control_->capturing()) AfficherPreview();
   };

@@ -179,6 +179,7 @@ class TCaptureForm : public QMainWindow {
   void AfficherPreview();
   void AfficherCapture();
   void MajStatusTextes();
+  void EnableCapture();
   void RepaintStatus();
   void OnStatusTimer();
   void leFramerateExit();

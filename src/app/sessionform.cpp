@@ -159,16 +159,23 @@ void TCaptureForm::AfficherPreview() {
   if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
     capture->setText(Text(texts::kCommandCapture));
     capture->setToolTip(Text(texts::kCommandCaptureHint));
-    const TCaptureContext* context = environment_.engine ? &environment_.engine->context : nullptr;
-    capture->setEnabled(context && (context->CurrentVideoSource || context->CurrentAudioSource));
     capture->SetChecked(false);
   }
+  EnableCapture();
   if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(false);
   for (QWidget* group : {static_cast<QWidget*>(sourcesFrame_->gbVideo), static_cast<QWidget*>(sourcesFrame_->gbAudio),
                          static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
                          static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
     group->setEnabled(true);
   MajStatusTextes();
+}
+
+// "Capturer" can be pressed when there is something to capture.
+void TCaptureForm::EnableCapture() {
+  TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule");
+  if (!capture || (control_ && control_->EtatSession != esPreview)) return;
+  const TCaptureContext* context = environment_.engine ? &environment_.engine->context : nullptr;
+  capture->setEnabled(context && (context->CurrentVideoSource || context->CurrentAudioSource));
 }
 
 void TCaptureForm::AfficherCapture() {
