@@ -143,6 +143,9 @@ void TCaptureForm::BuildWidgets() {
   for (int i = 0; i < kStatusPanelCount; ++i) {
     auto* panel = new QLabel(this);
     panel->setObjectName(QStringLiteral("statusPanel%1").arg(i));
+    // Each text centred; names are shown as they are, never as mark-up.
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(panel);
     statusPanels_ << panel;
   }

@@ -234,6 +234,8 @@ void TCaptureForm::MajStatusTextes() {
 void TCaptureForm::RepaintStatus() {
   if (statusPanels_.size() < 4) return;
   statusPanels_[0]->setText(texteIntervallo_);
+  // The state in black, the horizontal mirror's mark in red after it.
+  statusPanels_[1]->setTextFormat(Qt::RichText);
   statusPanels_[1]->setText(texteMiroirH_.isEmpty() ? texteEtat_.toHtmlEscaped()
                                                     : texteEtat_.toHtmlEscaped() + "<span style='color:red'>&nbsp;" +
                                                           texteMiroirH_.toHtmlEscaped() + "</span>");
