@@ -55,14 +55,9 @@ int main(int argc, char** argv) {
   QTemporaryDir temporary;
   const QDir folder(argc > 3 ? QString::fromLocal8Bit(argv[3]) : temporary.path());
 
-  const std::vector<TDeviceMoniker> devices = TSimulatedDeviceProvider(1).Devices();
-  TCaptureDeviceList list;
-  list.Refresh(devices, [](TDeviceKind k) { return k == dkDV; });
-  auto videoSources = VideoSourcesOf(list);
-  auto audioSources = AudioSourcesOf(list);
   TCaptureEngine engine;
-  if (videoSources.empty() || audioSources.empty() || !ActivateVideoSource(engine, *videoSources.front()) ||
-      !ActivateAudioSource(engine, *audioSources.front())) {
+  const CamcorderPreview camcorder(engine);
+  if (!camcorder.ok()) {
     std::fprintf(stderr, "the simulated camcorder cannot be activated\n");
     return 1;
   }

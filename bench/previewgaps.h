@@ -1,5 +1,6 @@
-// The longest wait between two preview pictures, overall and since a mark,
-// read at the renderer's input: what a user sees as a freeze.
+// What the capture benchmarks share: the simulated camcorder previewed on an
+// engine, and the longest wait between two preview pictures, overall and
+// since a mark, read at the renderer's input (what a user sees as a freeze).
 #pragma once
 
 #include <algorithm>
@@ -7,7 +8,40 @@
 #include <mutex>
 #include <optional>
 
+#include "capture/captureengine.h"
+#include "capture/capturesources.h"
+#include "capture/preview.h"
+#include "capture/simulated/simulateddevices.h"
 #include "platform/gstreamer.h"
+
+// The simulated camcorder's picture and sound previewed; the sources live as
+// long as this object.
+class CamcorderPreview {
+ public:
+  explicit CamcorderPreview(TCaptureEngine& engine) : engine_(engine) {
+    list_.Refresh(TSimulatedDeviceProvider(1).Devices(), [](TDeviceKind k) { return k == dkDV; });
+    video_ = VideoSourcesOf(list_);
+    audio_ = AudioSourcesOf(list_);
+    ok_ = !video_.empty() && !audio_.empty() && ActivateVideoSource(engine, *video_.front()) &&
+          ActivateAudioSource(engine, *audio_.front());
+  }
+  // The sources go before the engine does: none stays current in it.
+  ~CamcorderPreview() {
+    Stop(engine_);
+    if (engine_.context.CurrentVideoSource) DeactivateVideoSource(engine_, *engine_.context.CurrentVideoSource, true);
+    if (engine_.context.CurrentAudioSource) DeactivateAudioSource(engine_, *engine_.context.CurrentAudioSource, true);
+  }
+  CamcorderPreview(const CamcorderPreview&) = delete;
+  CamcorderPreview& operator=(const CamcorderPreview&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  TCaptureEngine& engine_;
+  TCaptureDeviceList list_;
+  std::vector<std::unique_ptr<TVideoSource>> video_;
+  std::vector<std::unique_ptr<TAudioSource>> audio_;
+  bool ok_ = false;
+};
 
 // When each preview picture arrived; the longest wait between two, overall
 // and since the last Mark().

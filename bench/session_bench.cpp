@@ -39,14 +39,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   QTemporaryDir folder;
-  const std::vector<TDeviceMoniker> devices = TSimulatedDeviceProvider(1).Devices();
-  TCaptureDeviceList list;
-  list.Refresh(devices, [](TDeviceKind k) { return k == dkDV; });
-  auto videoSources = VideoSourcesOf(list);
-  auto audioSources = AudioSourcesOf(list);
   TCaptureEngine engine;
-  if (videoSources.empty() || audioSources.empty() || !ActivateVideoSource(engine, *videoSources.front()) ||
-      !ActivateAudioSource(engine, *audioSources.front()) || !Play(engine)) {
+  const CamcorderPreview camcorder(engine);
+  if (!camcorder.ok() || !Play(engine)) {
     std::fprintf(stderr, "the simulated camcorder cannot be previewed\n");
     return 1;
   }

@@ -180,6 +180,8 @@ class TCaptureForm : public QMainWindow {
   void AfficherCapture();
   void MajStatusTextes();
   void EnableCapture();
+  void ShowCapturing(bool capturing, const QColor& frame);
+  QString SourcesSummary(bool videoCounts, bool audioCounts) const;
   void RepaintStatus();
   void OnStatusTimer();
   void leFramerateExit();

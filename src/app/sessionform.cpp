@@ -152,22 +152,42 @@ QColor TCaptureForm::frameColour() const { return videoArea_->palette().color(QP
 
 void TCaptureForm::AfficherPreview() {
   if (control_) control_->EtatSession = esPreview;
-  SetFrameColour(kPreviewFrame);
-  ShowScheduleState(false);
-  programmerFrame_->gbDebut->show();
-  programmerFrame_->NowBtn->show();
-  if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
-    capture->setText(Text(texts::kCommandCapture));
-    capture->setToolTip(Text(texts::kCommandCaptureHint));
-    capture->SetChecked(false);
-  }
+  ShowCapturing(false, kPreviewFrame);
+  if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) capture->SetChecked(false);
   EnableCapture();
-  if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(false);
+  MajStatusTextes();
+}
+
+// What capturing changes: the frame, the capture command's caption and hint,
+// "Couper", the source lists and the schedule's start.
+void TCaptureForm::ShowCapturing(bool capturing, const QColor& frame) {
+  SetFrameColour(frame);
+  ShowScheduleState(false);
+  programmerFrame_->gbDebut->setVisible(!capturing);
+  programmerFrame_->NowBtn->setVisible(!capturing);
+  if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
+    capture->setText(Text(capturing ? texts::kCommandStopCapture : texts::kCommandCapture));
+    capture->setToolTip(Text(capturing ? texts::kCommandStopCaptureHint : texts::kCommandCaptureHint));
+  }
+  if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(capturing);
   for (QWidget* group : {static_cast<QWidget*>(sourcesFrame_->gbVideo), static_cast<QWidget*>(sourcesFrame_->gbAudio),
                          static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
                          static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
-    group->setEnabled(true);
-  MajStatusTextes();
+    group->setEnabled(!capturing);
+}
+
+// The sources summary: "Vid: DV  - Aud: DV =>natif"; the format decides
+// which sources take part. Empty without a source.
+QString TCaptureForm::SourcesSummary(bool videoCounts, bool audioCounts) const {
+  const TCaptureContext& context = environment_.engine->context;
+  QString summary;
+  if (context.CurrentVideoSource && videoCounts)
+    summary = "Vid: " + sourcesFrame_->cboxvideo->currentText().left(3).toUpper();
+  if (context.CurrentAudioSource && audioCounts)
+    summary += (summary.isEmpty() ? "" : " - ") + QStringLiteral("Aud: ") + sourcesFrame_->cboxAudio->currentText().left(3);
+  const int format = parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0;
+  if (!summary.isEmpty()) summary += "=>" + FormatCaptureShortName(static_cast<std::uint8_t>(format));
+  return summary;
 }
 
 // "Capturer" can be pressed when there is something to capture.
@@ -180,29 +200,9 @@ void TCaptureForm::EnableCapture() {
 
 void TCaptureForm::AfficherCapture() {
   if (control_) control_->EtatSession = esCapture;
-  SetFrameColour(Qt::red);
-  ShowScheduleState(false);
-  programmerFrame_->gbDebut->hide();
-  programmerFrame_->NowBtn->hide();
-  if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) {
-    capture->setText(Text(texts::kCommandStopCapture));
-    capture->setToolTip(Text(texts::kCommandStopCaptureHint));
-  }
-  if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(true);
-  for (QWidget* group : {static_cast<QWidget*>(sourcesFrame_->gbVideo), static_cast<QWidget*>(sourcesFrame_->gbAudio),
-                         static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
-                         static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
-    group->setEnabled(false);
-  // The sources summary.
+  ShowCapturing(true, Qt::red);
   const int format = parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0;
-  const TCaptureContext& context = environment_.engine->context;
-  QString summary;
-  if (context.CurrentVideoSource && format != fcWav && format != fcMp3)
-    summary = "Vid: " + sourcesFrame_->cboxvideo->currentText().left(3).toUpper();
-  if (context.CurrentAudioSource && format != fcImageByImage)
-    summary += (summary.isEmpty() ? "" : " - ") + QStringLiteral("Aud: ") + sourcesFrame_->cboxAudio->currentText().left(3);
-  if (!summary.isEmpty()) summary += "=>" + FormatCaptureShortName(static_cast<std::uint8_t>(format));
-  texteEtat_ = summary;
+  texteEtat_ = SourcesSummary(format != fcWav && format != fcMp3, format != fcImageByImage);
   texteMiroirH_.clear();
   RepaintStatus();
 }
@@ -214,15 +214,8 @@ void TCaptureForm::MajStatusTextes() {
   if (parameters_.MuteOn && parameters_.MuteOn->value) texteEtat_ += " mute";
   texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
   texteMiroirH_.clear();
-  if (environment_.engine) {
-    const TCaptureContext& context = environment_.engine->context;
-    QString sources;
-    if (context.CurrentVideoSource) sources = "Vid: " + sourcesFrame_->cboxvideo->currentText().left(3).toUpper();
-    if (context.CurrentAudioSource)
-      sources += (sources.isEmpty() ? "" : " - ") + QStringLiteral("Aud: ") + sourcesFrame_->cboxAudio->currentText().left(3);
-    if (!sources.isEmpty())
-      texteSources_ = sources + "=>" + FormatCaptureShortName(parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0);
-  }
+  if (environment_.engine)
+    if (const QString sources = SourcesSummary(true, true); !sources.isEmpty()) texteSources_ = sources;
   if (folderNaming_ && !folderNaming_->NomVideo().isEmpty()) {
     const QString drive = TFolderNaming::DriveOf(folderNaming_->NomVideo());
     // The mount point as it is: Linux paths are case-sensitive.
