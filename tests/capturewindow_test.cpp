@@ -15,10 +15,13 @@
 #include <QTest>
 
 #include "capture/systemdevices.h"
+#include "app/foldernaming.h"
+#include "capture/capturegraphs.h"
 #include "control/sessioncontrol.h"
 #include "settings/conversions.h"
 #include "media/formats/fpsunit.h"
 #include "support/aviwalk.h"
+#include "support/failingdisk.h"
 #include "support/readers.h"
 #include "support/simulatedwindow.h"
 #include "ui/dossiersframe.h"
@@ -279,6 +282,24 @@ TEST_F(CaptureWindow, frames_lost_before_a_cut_bring_the_scene_file_question) {
   // The second part lost nothing: no question.
   EXPECT_EQ(questions_.size(), 1);
   EXPECT_EQ(control().files()[1].framesDropped, 0);
+}
+
+TEST_F(CaptureWindow, a_full_disk_ends_the_capture_as_a_stop_does) {
+  StartIn({"Capture Format=2"});
+  EXPECT_TRUE(form_->statusTexts()[3].endsWith(" mo libres sur " + TFolderNaming::DriveOf(folder())))
+      << form_->statusTexts()[3].toStdString();
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture);
+  const FailingDisk disk(CurrentCaptureBranch(engine_)->sink.get(), 3'000'000);
+  ASSERT_TRUE(WaitFor([&] { return control().EtatSession == esPreview; }, 15000));
+  EXPECT_TRUE(form_->statusBar()->currentMessage().startsWith("Écriture impossible dans « " + file("Video_0.avi")))
+      << form_->statusBar()->currentMessage().toStdString();
+  EXPECT_EQ(form_->frameColour(), QColor(0x20, 0x20, 0x20));
+  EXPECT_EQ(form_->al().FindByObjectName("saCapturerBascule")->text(), "Capturer");
+  EXPECT_TRUE(form_->parameters().Notifier->value);
+  ASSERT_EQ(control().files().size(), 1u);
+  EXPECT_EQ(panel().LabelVideo->text(), "Video_1.avi");
+  EXPECT_TRUE(engine_.graph().Running());
 }
 
 TEST_F(CaptureWindow, nothing_to_capture_without_a_source) {
