@@ -140,6 +140,7 @@ TEST(CommandLine, a_signal_on_a_first_run_closes_without_a_question_and_writes_n
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
   environment.insert("TESSIVO_SIMULATED_DEVICES", "1");
+  environment.insert("QT_LOGGING_RULES", "tessivo.*=true");
   process.setProcessEnvironment(environment);
   process.start(program, {});
   ASSERT_TRUE(process.waitForStarted());
@@ -148,7 +149,7 @@ TEST(CommandLine, a_signal_on_a_first_run_closes_without_a_question_and_writes_n
   while (clock.elapsed() < 3000) process.waitForFinished(100);
   ASSERT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
   process.terminate();  // SIGTERM
-  ASSERT_TRUE(process.waitForFinished(30000));
+  ASSERT_TRUE(process.waitForFinished(30000)) << process.readAllStandardError().right(6000).toStdString();
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process.exitCode(), 0);
   EXPECT_FALSE(QFile::exists(installation.iniPath()));

@@ -181,6 +181,8 @@ class TCaptureForm : public QMainWindow {
   void MajStatusTextes();
   void EnableCapture();
   void ShowCapturing(bool capturing, const QColor& frame);
+  void EnableOutsideCapture(bool enabled);
+  void ShowCamcorderWindows();
   QString SourcesSummary(bool videoCounts, bool audioCounts) const;
   void RepaintStatus();
   void OnStatusTimer();

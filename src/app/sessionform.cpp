@@ -155,6 +155,7 @@ void TCaptureForm::AfficherPreview() {
   ShowCapturing(false, kPreviewFrame);
   if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) capture->SetChecked(false);
   EnableCapture();
+  ShowCamcorderWindows();
   MajStatusTextes();
 }
 
@@ -174,7 +175,16 @@ void TCaptureForm::ShowCapturing(bool capturing, const QColor& frame) {
                          static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
                          static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
     group->setEnabled(!capturing);
+  EnableOutsideCapture(!capturing);
 }
+
+// The preview lock, the Windows Media profile group and the video-file
+// group are built by later work; they follow the capture state here.
+void TCaptureForm::EnableOutsideCapture(bool /*enabled*/) {}
+
+// The camcorder windows shown again as they were: built with the transport
+// control.
+void TCaptureForm::ShowCamcorderWindows() {}
 
 // The sources summary: "Vid: DV  - Aud: DV =>natif"; the format decides
 // which sources take part. Empty without a source.

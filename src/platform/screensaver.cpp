@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcScreenSaver, "tessivo.screensaver")
@@ -10,12 +11,26 @@ namespace {
 constexpr char kService[] = "org.freedesktop.ScreenSaver";
 constexpr char kPath[] = "/org/freedesktop/ScreenSaver";
 constexpr int kTimeoutMs = 2000;
+
+// A session bus is there when its address is given or its socket exists.
+// Without either, asking for the bus would start D-Bus's own launcher, which
+// can hang the window for good on a machine with a screen and no session.
+bool SessionBusAnnounced() {
+  if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  return !runtime.isEmpty() && QFileInfo::exists(runtime + "/bus");
+}
+
 }  // namespace
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() { Release(); }
 
 bool ScreenSaverInhibitor::Inhibit(const QString& application, const QString& reason) {
   if (inhibited_) return true;
+  if (!SessionBusAnnounced()) {
+    qCInfo(lcScreenSaver) << "no session bus: the screen saver is left as it is";
+    return false;
+  }
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     qCInfo(lcScreenSaver) << "no session bus: the screen saver is left as it is";
