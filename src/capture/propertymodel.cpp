@@ -7,9 +7,9 @@
 
 namespace {
 
-TPropertyInfo::Kind KindOf(const GParamSpec* spec) {
+TPropertyInfo::Kind KindOf(const GParamSpec* pspec) {
   using Kind = TPropertyInfo::Kind;
-  const GType type = G_PARAM_SPEC_VALUE_TYPE(spec);
+  const GType type = G_PARAM_SPEC_VALUE_TYPE(pspec);
   if (type == G_TYPE_BOOLEAN) return Kind::Boolean;
   if (type == G_TYPE_INT || type == G_TYPE_UINT || type == G_TYPE_LONG || type == G_TYPE_ULONG ||
       type == G_TYPE_INT64 || type == G_TYPE_UINT64 || type == G_TYPE_CHAR || type == G_TYPE_UCHAR)
@@ -21,27 +21,27 @@ TPropertyInfo::Kind KindOf(const GParamSpec* spec) {
   return Kind::Other;
 }
 
-void Range(const GParamSpec* spec, double& minimum, double& maximum) {
-  if (G_IS_PARAM_SPEC_INT(spec)) {
-    minimum = G_PARAM_SPEC_INT(spec)->minimum, maximum = G_PARAM_SPEC_INT(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_UINT(spec)) {
-    minimum = G_PARAM_SPEC_UINT(spec)->minimum, maximum = G_PARAM_SPEC_UINT(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_LONG(spec)) {
-    minimum = G_PARAM_SPEC_LONG(spec)->minimum, maximum = G_PARAM_SPEC_LONG(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_ULONG(spec)) {
-    minimum = G_PARAM_SPEC_ULONG(spec)->minimum, maximum = G_PARAM_SPEC_ULONG(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_INT64(spec)) {
-    minimum = double(G_PARAM_SPEC_INT64(spec)->minimum), maximum = double(G_PARAM_SPEC_INT64(spec)->maximum);
-  } else if (G_IS_PARAM_SPEC_UINT64(spec)) {
-    minimum = double(G_PARAM_SPEC_UINT64(spec)->minimum), maximum = double(G_PARAM_SPEC_UINT64(spec)->maximum);
-  } else if (G_IS_PARAM_SPEC_CHAR(spec)) {
-    minimum = G_PARAM_SPEC_CHAR(spec)->minimum, maximum = G_PARAM_SPEC_CHAR(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_UCHAR(spec)) {
-    minimum = G_PARAM_SPEC_UCHAR(spec)->minimum, maximum = G_PARAM_SPEC_UCHAR(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_FLOAT(spec)) {
-    minimum = G_PARAM_SPEC_FLOAT(spec)->minimum, maximum = G_PARAM_SPEC_FLOAT(spec)->maximum;
-  } else if (G_IS_PARAM_SPEC_DOUBLE(spec)) {
-    minimum = G_PARAM_SPEC_DOUBLE(spec)->minimum, maximum = G_PARAM_SPEC_DOUBLE(spec)->maximum;
+void Range(const GParamSpec* pspec, double& minimum, double& maximum) {
+  if (G_IS_PARAM_SPEC_INT(pspec)) {
+    minimum = G_PARAM_SPEC_INT(pspec)->minimum, maximum = G_PARAM_SPEC_INT(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_UINT(pspec)) {
+    minimum = G_PARAM_SPEC_UINT(pspec)->minimum, maximum = G_PARAM_SPEC_UINT(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_LONG(pspec)) {
+    minimum = G_PARAM_SPEC_LONG(pspec)->minimum, maximum = G_PARAM_SPEC_LONG(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_ULONG(pspec)) {
+    minimum = G_PARAM_SPEC_ULONG(pspec)->minimum, maximum = G_PARAM_SPEC_ULONG(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_INT64(pspec)) {
+    minimum = double(G_PARAM_SPEC_INT64(pspec)->minimum), maximum = double(G_PARAM_SPEC_INT64(pspec)->maximum);
+  } else if (G_IS_PARAM_SPEC_UINT64(pspec)) {
+    minimum = double(G_PARAM_SPEC_UINT64(pspec)->minimum), maximum = double(G_PARAM_SPEC_UINT64(pspec)->maximum);
+  } else if (G_IS_PARAM_SPEC_CHAR(pspec)) {
+    minimum = G_PARAM_SPEC_CHAR(pspec)->minimum, maximum = G_PARAM_SPEC_CHAR(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_UCHAR(pspec)) {
+    minimum = G_PARAM_SPEC_UCHAR(pspec)->minimum, maximum = G_PARAM_SPEC_UCHAR(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_FLOAT(pspec)) {
+    minimum = G_PARAM_SPEC_FLOAT(pspec)->minimum, maximum = G_PARAM_SPEC_FLOAT(pspec)->maximum;
+  } else if (G_IS_PARAM_SPEC_DOUBLE(pspec)) {
+    minimum = G_PARAM_SPEC_DOUBLE(pspec)->minimum, maximum = G_PARAM_SPEC_DOUBLE(pspec)->maximum;
   }
 }
 
@@ -61,8 +61,8 @@ GParamSpec* Find(GObject* object, const QString& name) {
   return object ? g_object_class_find_property(G_OBJECT_GET_CLASS(object), name.toUtf8().constData()) : nullptr;
 }
 
-bool Writable(const GParamSpec* spec) {
-  return (spec->flags & G_PARAM_WRITABLE) && !(spec->flags & G_PARAM_CONSTRUCT_ONLY);
+bool Writable(const GParamSpec* pspec) {
+  return (pspec->flags & G_PARAM_WRITABLE) && !(pspec->flags & G_PARAM_CONSTRUCT_ONLY);
 }
 
 }  // namespace
@@ -73,16 +73,16 @@ std::vector<TPropertyInfo> PropertiesOf(GObject* object) {
   guint count = 0;
   GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(object), &count);
   for (guint i = 0; i < count; ++i) {
-    const GParamSpec* spec = specs[i];
-    if (!(spec->flags & G_PARAM_READABLE)) continue;
+    const GParamSpec* pspec = specs[i];
+    if (!(pspec->flags & G_PARAM_READABLE)) continue;
     TPropertyInfo info;
-    info.name = QString::fromUtf8(g_param_spec_get_name(const_cast<GParamSpec*>(spec)));
-    info.nick = QString::fromUtf8(g_param_spec_get_nick(const_cast<GParamSpec*>(spec)));
-    info.blurb = QString::fromUtf8(g_param_spec_get_blurb(const_cast<GParamSpec*>(spec)));
-    info.kind = KindOf(spec);
-    info.writable = Writable(spec);
-    Range(spec, info.minimum, info.maximum);
-    const GType type = G_PARAM_SPEC_VALUE_TYPE(spec);
+    info.name = QString::fromUtf8(g_param_spec_get_name(const_cast<GParamSpec*>(pspec)));
+    info.nick = QString::fromUtf8(g_param_spec_get_nick(const_cast<GParamSpec*>(pspec)));
+    info.blurb = QString::fromUtf8(g_param_spec_get_blurb(const_cast<GParamSpec*>(pspec)));
+    info.kind = KindOf(pspec);
+    info.writable = Writable(pspec);
+    Range(pspec, info.minimum, info.maximum);
+    const GType type = G_PARAM_SPEC_VALUE_TYPE(pspec);
     if (G_TYPE_IS_ENUM(type)) {
       auto* enumeration = static_cast<GEnumClass*>(g_type_class_ref(type));
       for (guint k = 0; k < enumeration->n_values; ++k) info.choices << enumeration->values[k].value_nick;
@@ -99,11 +99,11 @@ std::vector<TPropertyInfo> PropertiesOf(GObject* object) {
 }
 
 QString PropertyText(GObject* object, const QString& name) {
-  GParamSpec* spec = Find(object, name);
-  if (!spec || !(spec->flags & G_PARAM_READABLE)) return {};
-  Value value(G_PARAM_SPEC_VALUE_TYPE(spec));
-  g_object_get_property(object, spec->name, value.get());
-  const GType type = G_PARAM_SPEC_VALUE_TYPE(spec);
+  GParamSpec* pspec = Find(object, name);
+  if (!pspec || !(pspec->flags & G_PARAM_READABLE)) return {};
+  Value value(G_PARAM_SPEC_VALUE_TYPE(pspec));
+  g_object_get_property(object, pspec->name, value.get());
+  const GType type = G_PARAM_SPEC_VALUE_TYPE(pspec);
   if (type == G_TYPE_STRING) return QString::fromUtf8(g_value_get_string(value.get()));
   if (type == G_TYPE_BOOLEAN) return g_value_get_boolean(value.get()) ? "true" : "false";
   if (type == G_TYPE_DOUBLE) return QString::number(g_value_get_double(value.get()), 'g', 15);
@@ -133,9 +133,9 @@ QString PropertyText(GObject* object, const QString& name) {
 }
 
 bool SetPropertyText(GObject* object, const QString& name, const QString& text) {
-  GParamSpec* spec = Find(object, name);
-  if (!spec || !Writable(spec)) return false;
-  const GType type = G_PARAM_SPEC_VALUE_TYPE(spec);
+  GParamSpec* pspec = Find(object, name);
+  if (!pspec || !Writable(pspec)) return false;
+  const GType type = G_PARAM_SPEC_VALUE_TYPE(pspec);
   Value value(type);
   const QByteArray bytes = text.toUtf8();
   if (type == G_TYPE_STRING) {
@@ -144,7 +144,7 @@ bool SetPropertyText(GObject* object, const QString& name, const QString& text) 
     return false;
   }
   // Out of range: refused, not clamped behind the user's back.
-  if (g_param_value_validate(spec, value.get())) return false;
-  g_object_set_property(object, spec->name, value.get());
+  if (g_param_value_validate(pspec, value.get())) return false;
+  g_object_set_property(object, pspec->name, value.get());
   return true;
 }
