@@ -162,9 +162,11 @@ TEST_F(Session, a_disk_that_fills_up_stops_the_recording_with_its_file_finished_
       EXPECT_TRUE(failure->Text().startsWith(QString("Écriture impossible dans « %1 »").arg(file)))
           << failure->Text().toStdString();
     }
-    // The preview goes on.
+    // The preview goes on (a loaded machine may take a moment to restart it).
     const std::uint64_t before = engine_->renderer().framesReceived();
-    Wait(500);
+    QElapsedTimer restart;
+    restart.start();
+    while (engine_->renderer().framesReceived() <= before + 5 && restart.elapsed() < 3000) Wait(50);
     EXPECT_GT(engine_->renderer().framesReceived(), before + 5) << reserve;
   }
 }
