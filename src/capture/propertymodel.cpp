@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
+
+#include "platform/gstreamer.h"
 
 namespace {
 
@@ -71,9 +74,10 @@ std::vector<TPropertyInfo> PropertiesOf(GObject* object) {
   std::vector<TPropertyInfo> properties;
   if (!object) return properties;
   guint count = 0;
-  GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(object), &count);
+  const std::unique_ptr<GParamSpec*, decltype(&g_free)> specs(
+      g_object_class_list_properties(G_OBJECT_GET_CLASS(object), &count), &g_free);
   for (guint i = 0; i < count; ++i) {
-    const GParamSpec* pspec = specs[i];
+    const GParamSpec* pspec = specs.get()[i];
     if (!(pspec->flags & G_PARAM_READABLE)) continue;
     TPropertyInfo info;
     info.name = QString::fromUtf8(g_param_spec_get_name(const_cast<GParamSpec*>(pspec)));
@@ -94,7 +98,6 @@ std::vector<TPropertyInfo> PropertiesOf(GObject* object) {
     }
     properties.push_back(std::move(info));
   }
-  g_free(specs);
   return properties;
 }
 
@@ -125,11 +128,8 @@ QString PropertyText(GObject* object, const QString& name) {
     g_type_class_unref(flags);
     return set.join('+');
   }
-  gchar* text = gst_value_serialize(value.get());
-  if (!text) return {};  // objects and boxed values without a text form
-  QString result = QString::fromUtf8(text);
-  g_free(text);
-  return result;
+  const gst::StringPtr text(gst_value_serialize(value.get()));
+  return text ? QString::fromUtf8(text.get()) : QString();  // objects and boxed values have no text form
 }
 
 bool SetPropertyText(GObject* object, const QString& name, const QString& text) {

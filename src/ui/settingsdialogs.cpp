@@ -154,7 +154,7 @@ void TControlsDialog::Reset() {
 // --- Any element's properties -----------------------------------------------------------
 
 TPropertyEditor::TPropertyEditor(const QString& title, GObject* object, QWidget* parent)
-    : QDialog(parent), object_(object ? static_cast<GObject*>(g_object_ref(object)) : nullptr) {
+    : QDialog(parent), object_(object ? g_object_ref(object) : nullptr, &g_object_unref) {
   QVBoxLayout* layout = Frame(*this, Text(texts::kDialogPropertiesTitle).arg(title), QDialogButtonBox::Close);
   auto* scroll = new QScrollArea(this);
   scroll->setWidgetResizable(true);
@@ -164,9 +164,9 @@ TPropertyEditor::TPropertyEditor(const QString& title, GObject* object, QWidget*
   Insert(layout, scroll);
   resize(460, 420);
   using Kind = TPropertyInfo::Kind;
-  for (const TPropertyInfo& info : PropertiesOf(object_)) {
+  for (const TPropertyInfo& info : PropertiesOf(Object())) {
     const QString name = info.name;
-    const auto set = [this, name](const QString& text) { SetPropertyText(object_, name, text); };
+    const auto set = [this, name](const QString& text) { SetPropertyText(Object(), name, text); };
     QWidget* editor = nullptr;
     switch (info.kind) {
       case Kind::Boolean: {
@@ -190,7 +190,7 @@ TPropertyEditor::TPropertyEditor(const QString& title, GObject* object, QWidget*
         auto* line = new QLineEdit(body);
         connect(line, &QLineEdit::editingFinished, this, [this, line, set, name] {
           set(line->text());
-          line->setText(PropertyText(object_, name));
+          line->setText(PropertyText(Object(), name));
         });
         editor = line;
         break;
@@ -219,15 +219,11 @@ TPropertyEditor::TPropertyEditor(const QString& title, GObject* object, QWidget*
   Reload();
 }
 
-TPropertyEditor::~TPropertyEditor() {
-  if (object_) g_object_unref(object_);
-}
-
 void TPropertyEditor::Reload() {
-  for (const TPropertyInfo& info : PropertiesOf(object_)) {
+  for (const TPropertyInfo& info : PropertiesOf(Object())) {
     QWidget* editor = findChild<QWidget*>(info.name);
     if (!editor) continue;
-    const QString text = PropertyText(object_, info.name);
+    const QString text = PropertyText(Object(), info.name);
     const QSignalBlocker quiet(editor);
     if (auto* box = qobject_cast<QCheckBox*>(editor))
       box->setChecked(text == "true");

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "capture/formatchoices.h"
@@ -50,12 +51,14 @@ class TPropertyEditor : public QDialog {
   Q_OBJECT
  public:
   TPropertyEditor(const QString& title, GObject* object, QWidget* parent = nullptr);
-  ~TPropertyEditor() override;
+
   // Shows every property's value again.
   void Reload();
 
  private:
-  GObject* object_;
+  GObject* Object() const { return static_cast<GObject*>(object_.get()); }
+  // A reference of the editor's own, given back when it goes.
+  std::unique_ptr<void, void (*)(void*)> object_;
   QFormLayout* form_ = nullptr;
 };
 

@@ -137,18 +137,19 @@ struct TSimulatedCard : IDeviceSettings, IV4l2Inputs, IVideoControls, ITvTuner {
   // input stays unlinked, so that it draws its own text).
   gst::ElementPtr Make() {
     gst::ElementPtr bin = gst::ElementPtr::Sink(gst_bin_new(nullptr));
-    GstElement* chain[] = {gst_element_factory_make("videotestsrc", "picture"),
-                           gst_element_factory_make("capsfilter", "shape"),
-                           gst_element_factory_make("videobalance", "balance"),
-                           gst_element_factory_make("textoverlay", "label")};
-    for (GstElement* element : chain)
-      if (!element) {
+    const gst::ElementPtr made[] = {gst::ElementPtr::Sink(gst_element_factory_make("videotestsrc", "picture")),
+                                    gst::ElementPtr::Sink(gst_element_factory_make("capsfilter", "shape")),
+                                    gst::ElementPtr::Sink(gst_element_factory_make("videobalance", "balance")),
+                                    gst::ElementPtr::Sink(gst_element_factory_make("textoverlay", "label"))};
+    GstElement* chain[std::size(made)];
+    for (std::size_t i = 0; i < std::size(made); ++i) {
+      if (!made[i]) {
         qCWarning(lcDevices) << "simulated capture card unavailable: an element is missing";
-        for (GstElement* made : chain)
-          if (made) gst_object_unref(gst_object_ref_sink(made));
         return {};
       }
-    for (GstElement* element : chain) gst_bin_add(GST_BIN(bin.get()), element);
+      chain[i] = made[i].get();
+      gst_bin_add(GST_BIN(bin.get()), GST_ELEMENT(gst_object_ref(chain[i])));
+    }
     if (!gst_element_link_many(chain[0], chain[1], chain[2], chain[3], nullptr)) return {};
     g_object_set(chain[0], "is-live", TRUE, nullptr);
     gst_util_set_object_arg(G_OBJECT(chain[3]), "valignment", "bottom");
