@@ -267,3 +267,81 @@ inline constexpr char kCaptureRateNotWritten[] = "La cadence du fichier « %1 »
 inline constexpr char kCaptureSceneFileRefused[] = "Le fichier de scènes « %1 » n'a pas pu être créé : la capture continue sans lui.";
 
 }  // namespace texts
+
+namespace texts {
+
+// Session list and gauges.
+inline constexpr char kListeTitle[] = "Liste (Alt+L)";
+inline constexpr char kListeHint[] = "Liste des fichiers enregistrés pendant la présente session.";
+inline constexpr char kListeLabel[] = "Vidéos enregistrées lors de la session:";
+inline constexpr char kListeSorted[] = " fichiers triés ";
+inline constexpr char kSortNameText[] = "par ordre alphabétique";
+inline constexpr char kSortSizeText[] = "selon la taille du fichier";
+inline constexpr char kSortDateText[] = "selon la date du fichier";
+inline constexpr char kSortExtensionText[] = "selon l'extension";
+inline constexpr char kListeFreeSpace[] = "Espace libre";
+inline constexpr char kListeVideos[] = "Vidéos:";
+inline constexpr char kListeImages[] = "Images:";
+inline constexpr char kListeCpu[] = "Utilisation du CPU le plus chargé:";
+inline constexpr char kListeCpuHint[] = "Utilisation du CPU le plus chargé. \r\nIl est conseillé de rester en-dessous de 80%";
+inline constexpr char kGaugeMegabytes[] = "%1 Mo";
+inline constexpr char kMenuInfos[] = "Infos";
+inline constexpr char kMenuParentFolder[] = "Dossier parent";
+inline constexpr char kMenuOpenAssociated[] = "Ouvrir dans l'application associée";
+inline constexpr char kMenuOpenScenolog[] = "Ouvrir dans Scenolog";
+inline constexpr char kMenuSort[] = "Trier";
+inline constexpr char kMenuSortName[] = "Ordre alphabétique";
+inline constexpr char kMenuSortSize[] = "Taille";
+inline constexpr char kMenuSortDate[] = "Date";
+inline constexpr char kMenuSortExtension[] = "extension";
+inline constexpr char kInfosCaptureDate[] = "Date de Capture: ";
+inline constexpr char kInfosCaptureEnd[] = "Fin de Capture: ";
+inline constexpr char kInfosSize[] = "Taille du fichier: ";
+inline constexpr char kInfosNoFrames[] = "Pas d'information sur les frames perdues/capturées";
+inline constexpr char kInfosCaptured[] = "Frames capturées: ";
+inline constexpr char kInfosDropped[] = "Frames perdues: ";
+inline constexpr char kInfosVideo[] = "Source Vidéo: ";
+inline constexpr char kInfosAudio[] = "Source Audio: ";
+inline constexpr char kInfosEntry[] = "Entrée Audio: ";
+inline constexpr char kInfosFormat[] = "Format de Capture: ";
+inline constexpr char kCommandListeFrame[] = "Panneau Liste";
+
+// Companion program.
+inline constexpr char kCommandScenolog[] = "Scenolog";
+inline constexpr char kCommandScenologHint[] = "Lancer Scenolog avec les fichiers avi capturés";
+inline constexpr char kCommandOpenVideos[] = "Ouvrir le dossier des vidéos";
+inline constexpr char kCommandOpenVideosHint[] = "Accéder au dossier où sont enregistrés les clips vidéos ou audio";
+inline constexpr char kCommandOpenVideosFirstHint[] = "Accéder au dossier où sont enregistrés les clips vidéos";
+inline constexpr char kScenologMissing[] =
+    "Scenolog de Orbelin n'a pas été trouvé sur cet ordinateur\r\nS'il est présent, indiquez son nom dans le panneau "
+    "des dossiers (ALT+D).";
+inline constexpr char kScenologFailed[] = "Scenolog n'a pas pu être lancé.";
+
+// Grab panel and interval timer.
+inline constexpr char kExtraireTitle[] = "Extraire des images (F5)";
+inline constexpr char kCommandExtraireFrame[] = "Panneau Extraire";
+inline constexpr char kCommandGrab[] = "Grab!";
+inline constexpr char kCommandGrabHint[] = "Saisir une image";
+inline constexpr char kCommandIntervallo[] = "Basculer l'intervallomètre";
+inline constexpr char kCommandJpgOption[] = "Jpg";
+inline constexpr char kCommandBmpOption[] = "Bmp";
+inline constexpr char kGrabPreviewHint[] = "Dernière image saisie et enregistrée sur le disque dur";
+inline constexpr char kIntervalloGroup[] = "Intervallomètre";
+inline constexpr char kIntervalloGroupHint[] = "Intervallomètre permettant de saisir des images à intervalles donnés.";
+inline constexpr char kIntervalloSwitchHint[] = "Basculer l'intervallomètre.";
+inline constexpr char kChronoHint[] = "Durée en secondes jusqu'à la prochaine capture d'image.";
+inline constexpr char kIntervalValueHint[] = "Valeurs pour définir l'intervalle entre deux saisies d'images";
+inline constexpr char kIntervalUnitHint[] = "Unités pour définir l'intervalle entre deux saisies d'images";
+inline constexpr char kIntervalUnits[] = "secondes|frames|minutes|heures";
+inline constexpr char kBeeps[] = "Bips";
+inline constexpr char kBeepsHint[] =
+    "Activer ou désactiver l'émission de bips sonores qui avertissent qu'une image va être saisie.";
+inline constexpr char kNextImageGroup[] = "Prochaine image";
+inline constexpr char kStatusInterval[] = "toutes les %1 %2";
+inline constexpr char kImageExists[] =
+    "L'image %1 existe déjà. Voulez-vous la remplacer?\r\nSi vous cliquez sur \"Tous\", alors plus aucune "
+    "confirmation ne sera demandée";
+inline constexpr char kImageNotSaved[] =
+    "L'image %1 n'a pas pu être enregistrée : %2\r\nLes images suivantes seront tentées sans autre message.";
+
+}  // namespace texts

@@ -16,7 +16,7 @@ declare -A below=(
   [control]="capture media/filters media/formats settings platform"
   [actions]="settings platform"
   [help]="actions settings platform"
-  [ui]="capture media/filters media/formats settings platform"
+  [ui]="control capture media/filters media/formats settings platform"
   [app]="*"
 )
 engine="platform settings media/formats media/filters capture"

@@ -134,9 +134,12 @@ void TSessionControl::ListClosed(const QString& closed) {
   record.audioSource = texts.value(1);
   record.audioEntry = texts.value(2);
   record.format = texts.value(3);
-  files_.push_back(record);
   CloseScene(closed, dropped);
   if (format_ == fcImageByImage) EndTimeLapseFile(closed);
+  // Read once the file is in its final form.
+  record.ReadDirectoryEntry();
+  files_.push_back(record);
+  if (hooks_.listed) hooks_.listed(record);
 }
 
 // A finished time-lapse part plays at "Framerate"; one without a single

@@ -16,6 +16,7 @@
 
 #include "capture/capturegraphs.h"
 #include "control/capturesession.h"
+#include "control/sessionfiles.h"
 
 class TCaptureEngine;
 class TCaptureJournal;
@@ -25,14 +26,6 @@ class DroppedFrameCounter;
 }
 
 enum TEtatSession : std::uint8_t { esPreview = 1, esCapture = 2, esProgramme = 3, esCaptureProgrammee = 4 };
-
-// One file of the session, as the session list shows it.
-struct TDataFichier {
-  QString fileName;
-  std::int64_t framesDropped = -1;  // -1: not known
-  std::int64_t framesCaptured = -1;
-  QString videoSource, audioSource, audioEntry, format;  // the panel's texts
-};
 
 enum class TAnswer { Yes, No, All };
 
@@ -61,6 +54,8 @@ struct TSessionHooks {
   std::function<bool(const QString& file)> toTrash;
   // "Framerate", the playback rate of a time-lapse file.
   std::function<double()> framerate;
+  // A file was finished: the session list takes its record.
+  std::function<void(const TDataFichier& file)> listed;
 };
 
 class TSessionControl {

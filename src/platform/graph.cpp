@@ -125,8 +125,18 @@ gboolean TMediaGraph::BusWatch(GstBus*, GstMessage* message, gpointer data) {
       self->onEvent({GraphEvent::Kind::EndOfStream, source, {}});
       break;
     case GST_MESSAGE_ELEMENT:
-      if (const GstStructure* body = gst_message_get_structure(message))
-        self->onEvent({GraphEvent::Kind::Element, source, gst_structure_get_name(body)});
+      if (const GstStructure* body = gst_message_get_structure(message)) {
+        GraphEvent event{GraphEvent::Kind::Element, source, gst_structure_get_name(body)};
+        gint notification = 0;
+        gint64 first = 0, second = 0;
+        if (gst_structure_get_int(body, "message", &notification) &&
+            gst_structure_get_int64(body, "first", &first) && gst_structure_get_int64(body, "second", &second)) {
+          event.notification = notification;
+          event.first = first;
+          event.second = second;
+        }
+        self->onEvent(event);
+      }
       break;
     default:
       break;

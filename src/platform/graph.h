@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,6 +29,10 @@ struct GraphEvent {
   enum class Kind { Error, EndOfStream, DeviceLost, Element } kind;
   std::string source;   // name of the element that posted it
   std::string message;  // error text, or the element message's structure name
+  // An element message with the fields message, first and second: a
+  // filter's notification to the window.
+  int notification = 0;
+  std::int64_t first = 0, second = 0;
 };
 
 // Counts the buffers through a pad and the gaps between them (a missing

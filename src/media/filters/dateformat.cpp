@@ -1,5 +1,6 @@
 #include "media/filters/dateformat.h"
 
+#include <QDateTime>
 #include <cmath>
 #include <cstdint>
 
@@ -102,4 +103,9 @@ QString FormatDateTime(const QString& format, double days) {
     i += run;
   }
   return text;
+}
+
+double DaysOf(const QDateTime& at) {
+  const QDate epoch(1899, 12, 30);
+  return static_cast<double>(epoch.daysTo(at.date())) + at.time().msecsSinceStartOfDay() / 86400000.0;
 }

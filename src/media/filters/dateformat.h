@@ -7,5 +7,10 @@
 
 #include <QString>
 
+class QDateTime;
+
 // `days` counts days since 1899-12-30, the time of day as the fraction.
 QString FormatDateTime(const QString& format, double days);
+
+// The local date and time as days since 1899-12-30.
+double DaysOf(const QDateTime& at);

@@ -23,11 +23,7 @@ constexpr std::int64_t kUnitsPerSecond = 10000;  // 100 µs units in a second
 constexpr double kSecondsPerDay = 86400.0;
 const QString kNotAvailable = QStringLiteral("N/A");
 
-double SystemClockDays() {
-  const QDateTime now = QDateTime::currentDateTime();
-  const QDate epoch(1899, 12, 30);
-  return epoch.daysTo(now.date()) + now.time().msecsSinceStartOfDay() / (kSecondsPerDay * 1000.0);
-}
+double SystemClockDays() { return DaysOf(QDateTime::currentDateTime()); }
 
 int DayOfMonth(double days) { return FormatDateTime("d", days).toInt(); }
 
@@ -340,7 +336,10 @@ void Tvx_Superposer::DrawLines(const Settings& settings, std::uint8_t* picture, 
 
 void Tvx_Superposer::CopyToSlot(const std::uint8_t* picture, int stride) {
   grabIndex_ = (grabIndex_ + 1) % kGrabSlots;
-  if (grabFull_[grabIndex_].load(std::memory_order_acquire)) return;  // still being read: this grab is lost
+  if (grabFull_[grabIndex_].load(std::memory_order_acquire)) {  // still being read: this grab is lost
+    lostGrabs_.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
   QImage& slot = grabs_[grabIndex_];
   // A free slot takes the picture's size: the window reads only full ones.
   if (slot.width() != type_.width || slot.height() != type_.height)

@@ -77,6 +77,8 @@ class Tvx_Superposer : public TTransformFilter {
   bool SlotFull(int slot) const { return grabFull_[slot].load(std::memory_order_acquire); }
   const QImage& GrabbedPicture(int slot) const { return grabs_[slot]; }
   void ReleaseGrabSlot(int slot) { grabFull_[slot].store(false, std::memory_order_release); }
+  // Grabs lost because their slot was still full.
+  std::uint64_t lostGrabs() const { return lostGrabs_.load(std::memory_order_relaxed); }
 
   // What was drawn on the last frame, for tests and the settings panel.
   QString line1() const;
@@ -116,6 +118,7 @@ class Tvx_Superposer : public TTransformFilter {
   int grabIndex_ = 0;
   std::array<QImage, kGrabSlots> grabs_;
   std::array<std::atomic<bool>, kGrabSlots> grabFull_{};
+  std::atomic<std::uint64_t> lostGrabs_{0};
   RenderedLine rendered_[2];
   mutable std::mutex linesMutex_;  // the texts are read from the application thread
   QString lines_[2];

@@ -1,5 +1,7 @@
 #include "media/formats/dsfunctions.h"
 
+#include <chrono>
+
 #include <sys/statvfs.h>
 
 #include <QFile>
@@ -43,7 +45,14 @@ DiskFigures QueryDisk(const QString& folder) {
 void PlayResource(const char* path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return;
-  if (const auto clip = riff::ParseWave(file.readAll())) sound::PlayClip(*clip);
+  const auto clip = riff::ParseWave(file.readAll());
+  if (!clip) return;
+  // The window waits for the clip and no longer, whatever the sound output
+  // does: its length and a little for the output to start.
+  const int bytesPerSecond = clip->sampleRate * clip->channels * clip->bitsPerSample / 8;
+  if (bytesPerSecond <= 0) return;
+  const auto length = std::chrono::milliseconds(1000 * clip->samples.size() / bytesPerSecond);
+  sound::PlayClip(*clip, length + std::chrono::milliseconds(150));
 }
 
 // Digits only: "22" is a number, " 22", "+22" and "" are not.
