@@ -123,7 +123,7 @@ TEST(MainWindow, comes_up_and_goes_down_in_order) {
   EXPECT_EQ(Between(lines, "Enter FormCreate", "Exit FormShow"),
             (QStringList{"Enter FormCreate", "Exit FormCreate", "Enter FormShow", "Enter ChargerPrefs1",
                          "loadfromregistry passed", "DossiersFrame passed", "SourcesFrame passed",
-                         "Optionsframe passed", "Exit ChargerPrefs1", "Exit FormShow"}));
+                         "Optionsframe passed", "Extraireframe passed", "Exit ChargerPrefs1", "Exit FormShow"}));
   EXPECT_EQ(Between(lines, "Enter AppEventsIdle", "Exit AppEventsIdle"),
             (QStringList{"Enter AppEventsIdle", "Enter ChergerPrefs2", "Exit ChargerPrefs2 OK", "ChargerDrivers passed",
                          "activervideo passed", "activeraudio passed", "activerformatcapture passed", "play passed",

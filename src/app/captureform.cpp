@@ -1,6 +1,8 @@
 #include "app/captureform.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/identity.h"
 #include "app/layout.h"
@@ -37,6 +40,11 @@
 #include "control/schedule.h"
 #include "ui/dossiersframe.h"
 #include "ui/programmerframe.h"
+#include "ui/extraireframe.h"
+#include "ui/listeframe.h"
+#include "ui/textgauge.h"
+#include "control/stillgrab.h"
+#include "control/cpuload.h"
 #include "ui/saveprefsform.h"
 #include "ui/sourcesframe.h"
 #include "ui/videowindow.h"
@@ -81,6 +89,8 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   CreateApplicationManagerCommands();
   BuildSessionControl();
   BuildSchedule();
+  BuildGrab();
+  BuildListe();
   FormCreate();
 }
 
@@ -137,7 +147,16 @@ void TCaptureForm::BuildWidgets() {
   sidePanels_->addWidget(dossiersFrame_);
   programmerFrame_ = new TProgrammerFrame(sidePanels_);
   sidePanels_->addWidget(programmerFrame_);
-  for (int panel = pnSchedule + 1; panel < kSidePanelCount; ++panel) sidePanels_->addWidget(new QWidget(sidePanels_));
+  extraireFrame_ = new TExtraireFrame(sidePanels_);
+  listeFrame_ = new TListeFrame(sidePanels_);
+  for (int panel = pnSchedule + 1; panel < kSidePanelCount; ++panel) {
+    if (panel == pnImageExtraction)
+      sidePanels_->addWidget(extraireFrame_);
+    else if (panel == pnCapturedFiles)
+      sidePanels_->addWidget(listeFrame_);
+    else
+      sidePanels_->addWidget(new QWidget(sidePanels_));
+  }
   BuildSourceSelection();
 
   for (int i = 0; i < kStatusPanelCount; ++i) {
@@ -165,7 +184,17 @@ void TCaptureForm::BuildSourceSelection() {
     else
       showPanel(panel);
   };
-  folderHooks.openFolder = [](const QString& folder) { shell::OpenDocument(folder); };
+  folderHooks.openFolder = [this](const QString& folder) { OpenDocument(folder); };
+  folderHooks.videoGauge = [this](std::int64_t totalMB) { listeFrame_->tgVideo->SetMaximum(totalMB); };
+  folderHooks.imageGauge = [this](std::int64_t totalMB, std::int64_t usedMB) {
+    listeFrame_->tgImage->SetMaximum(totalMB);
+    listeFrame_->tgImage->SetValue(usedMB);
+  };
+  folderHooks.imageShown = [this](const QString& text, const QString& path) {
+    extraireFrame_->destlabel->setText(text);
+    extraireFrame_->destlabel->setToolTip(path);
+  };
+  folderHooks.MajStatusTextes = [this] { MajStatusTextes(); };
   folderHooks.tell = [this](const QString& text) { ShowProblem(text); };
   folderNaming_ = std::make_unique<TFolderNaming>(*dossiersFrame_, *sourcesFrame_, parameters_, folderHooks);
   if (!preview_) return;
@@ -189,6 +218,14 @@ void TCaptureForm::BuildSourceSelection() {
   const auto video = [this](bool present) {
     sourcesFrame_->sbVideoSettings->setVisible(present);
     sourcesFrame_->LabVideo->setVisible(present);
+    // No picture, no stills: the interval timer stops with its source.
+    if (TCustomSuperAction* grab = al_.FindByObjectName("saGrab")) grab->setEnabled(present);
+    if (!present && extraireFrame_->RxSwitch1->isChecked()) {
+      extraireFrame_->RxSwitch1->setChecked(false);
+      ExtraireFrame1RxSwitch1Click();
+    }
+    extraireFrame_->RxSwitch1->setEnabled(present);
+    streamIsWide_ = false;
     EnableCapture();
   };
   const auto audio = [this](bool present) {
@@ -259,6 +296,9 @@ void TCaptureForm::FormShow() {
   ChargerPrefs1();
   AnnulerAlarme();
   AfficherPreview();
+  RefreshGauges();
+  if (TCustomSuperAction* folder = al_.FindByObjectName("acOuvrirDossierVideos"))
+    folder->setToolTip(QString::fromUtf8(texts::kCommandOpenVideosHint));
   TraceLine("Exit FormShow");
 }
 
@@ -311,7 +351,17 @@ void TCaptureForm::ChargerPrefs1() {
                                      preferences_->SetMode(parameterList_->mode(), ModeOrigin::Startup);
                                      TraceLine("Optionsframe passed");
                                    }},
-                                  {"Extraireframe", kNotBuiltYet},
+                                  {"Extraireframe",
+                                   [this] {
+                                     // Hand-edited values come to the nearest valid ones.
+                                     if (parameters_.ValeurIntervallometre)
+                                       extraireFrame_->RxSpinEdit7->setValue(parameters_.ValeurIntervallometre->value);
+                                     if (parameters_.UnitesIntervallometre)
+                                       extraireFrame_->cbUnites->setCurrentIndex(
+                                           std::clamp<int>(parameters_.UnitesIntervallometre->value, 0, 3));
+                                     if (parameters_.Beeps) extraireFrame_->cbBeeps->setChecked(parameters_.Beeps->value);
+                                     TraceLine("Extraireframe passed");
+                                   }},
                                   {"FreezePreview", kNotBuiltYet},
                                   {"FreezeCapture", kNotBuiltYet},
                                   {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},
@@ -512,6 +562,10 @@ void TCaptureForm::SauverPrefs() {
       parameters_.Framerate->value = rate ? *rate : 18.0;
     }
     folderNaming_->CopyToParameters();
+    if (parameters_.ValeurIntervallometre)
+      parameters_.ValeurIntervallometre->value = extraireFrame_->RxSpinEdit7->value();
+    if (parameters_.UnitesIntervallometre)
+      parameters_.UnitesIntervallometre->value = extraireFrame_->cbUnites->currentIndex();
     if (selection_ && parameters_.SourcesExclues) parameters_.SourcesExclues->value = selection_->checkList().Excluded();
   } catch (...) {
     qCWarning(lcStartup) << "SauverPrefs: the window state was not all copied";
@@ -532,6 +586,7 @@ void TCaptureForm::FormDestroy() {
   delete std::exchange(videoWindow_, nullptr);
   if (preview_) preview_->beforeEvent = nullptr;
   schedule_.reset();
+  grabber_.reset();
   control_.reset();
   selection_.reset();
   preview_.reset();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
@@ -25,6 +26,13 @@ class QDialog;
 class QTimer;
 class TCaptureJournal;
 class TSessionControl;
+class TStillGrabber;
+class TCpuMeter;
+class TExtraireFrame;
+class TListeFrame;
+namespace graph {
+struct GraphEvent;
+}
 class TScheduleClock;
 class TProgrammerFrame;
 enum class TAnswer;
@@ -72,6 +80,16 @@ struct FormEnvironment {
   std::function<TAnswer(const QString& text, bool withAll)> ask;
   // The time now, for the schedule; empty: the computer's clock.
   std::function<QDateTime()> now;
+  // The interval timer's beeps, 0 at the grab and 1 before it; empty: the
+  // sound output.
+  std::function<void(int beep)> beep;
+  // The desktop: a program started with its arguments (none through a
+  // shell), a file shown in the file manager, a file or folder opened in
+  // its application, a message for information. Empty: the desktop's own.
+  std::function<bool(const QString& program, const QStringList& arguments)> startProgram;
+  std::function<void(const QString& path)> revealFile;
+  std::function<bool(const QString& path)> openDocument;
+  std::function<void(const QString& text)> inform;
 
   static FormEnvironment ForThisProgram();
 };
@@ -105,6 +123,13 @@ class TCaptureForm : public QMainWindow {
   TSessionControl* sessionControl() const { return control_.get(); }
   TScheduleClock* scheduleClock() const { return schedule_.get(); }
   TProgrammerFrame* programmerFrame() const { return programmerFrame_; }
+  TExtraireFrame* extraireFrame() const { return extraireFrame_; }
+  TListeFrame* listeFrame() const { return listeFrame_; }
+  TStillGrabber* stillGrabber() const { return grabber_.get(); }
+  // The image type chosen ("rgExtension"): 0 BMP, 1 JPEG.
+  void rgExtensionClick(int index);
+  // The gauges read again: processor, then free space.
+  void RefreshGauges();
   // The four status panels' texts, as shown.
   QStringList statusTexts() const;
   QColor frameColour() const;
@@ -202,6 +227,34 @@ class TCaptureForm : public QMainWindow {
   void AfficherProgramme();
   void AfficherCaptureProgrammee();
   void ShowScheduleState(bool scheduled);
+  // Stills and the interval timer.
+  void BuildGrab();
+  void saGrabExecute(QObject* sender);
+  void acExtraireFrameExecute(QObject* sender);
+  void saIntervalloExecute(QObject* sender);
+  void acJpgOptionExecute(QObject* sender);
+  void acBmpOptionExecute(QObject* sender);
+  void ExtraireFrame1RxSwitch1Click();
+  void IntervalOff();
+  void HandleNotification(const graph::GraphEvent& event);
+  QSize StillAspect() const;
+  void ShowStill(const QImage& still);
+  void Beep(int which);
+  // The session list, its gauges and the companion program.
+  void BuildListe();
+  void saListeFrameExecute(QObject* sender);
+  void acScenologExecute(QObject* sender);
+  void acOuvrirDossierVideosExecute(QObject* sender);
+  void RefreshCpu();
+  void RefreshFreeSpace();
+  void ListInfos();
+  void ListParentFolder();
+  void ListOpen();
+  void ListScenolog();
+  void ShowInformation(const QString& text);
+  bool StartProgram(const QString& program, const QStringList& arguments);
+  void RevealFile(const QString& path);
+  bool OpenDocument(const QString& path);
 
   FormEnvironment environment_;
   std::unique_ptr<TOrbelinPreferences> preferences_;
@@ -219,9 +272,17 @@ class TCaptureForm : public QMainWindow {
   QTimer* scheduleTimer_ = nullptr;
   QDateTime scheduledEnd_;
   TProgrammerFrame* programmerFrame_ = nullptr;
+  bool intervalloOn_ = false;  // the interval text in red
   QString texteIntervallo_, texteEtat_, texteMiroirH_, texteSources_, texteInfo_;
   bool notifierChoice_ = true;  // the user's "Notifier", kept while a capture turns it off
   TSourcesFrame* sourcesFrame_ = nullptr;
+  TExtraireFrame* extraireFrame_ = nullptr;
+  TListeFrame* listeFrame_ = nullptr;
+  std::unique_ptr<TStillGrabber> grabber_;
+  std::unique_ptr<TCpuMeter> cpuMeter_;
+  QImage previewStill_;  // the last still, waiting to be drawn
+  bool previewPending_ = false;
+  bool streamIsWide_ = false;  // the DV picture is 16:9, as its packs say
   TDossiersFrame* dossiersFrame_ = nullptr;
   TVideoWindow* videoWindow_ = nullptr;
   QString startupErrors_;

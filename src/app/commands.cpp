@@ -57,6 +57,22 @@ void TCaptureForm::CreateCommands() {
        nullptr, &TCaptureForm::acDossiersFrameExecute, nullptr},
       {"acProgrammerFrame", Kind::Plain, texts::kCommandScheduleFrame, nullptr, "Alt+P", "", "pf", "program_frame",
        nullptr, &TCaptureForm::acProgrammerFrameExecute, nullptr},
+      {"acExtraireFrame", Kind::Plain, texts::kCommandExtraireFrame, nullptr, "Alt+G", "", "gf", "grab_frame", nullptr,
+       &TCaptureForm::acExtraireFrameExecute, nullptr},
+      {"saListeFrame", Kind::Plain, texts::kCommandListeFrame, nullptr, "Alt+L", "", "lf", "liste_frame", nullptr,
+       &TCaptureForm::saListeFrameExecute, nullptr},
+      {"saGrab", Kind::Plain, texts::kCommandGrab, nullptr, "F5", "Ctrl+G", "g", "grab", nullptr,
+       &TCaptureForm::saGrabExecute, nullptr},
+      {"saIntervallo", Kind::Plain, texts::kCommandIntervallo, nullptr, "Pause", "", "it", "intervalometer", nullptr,
+       &TCaptureForm::saIntervalloExecute, nullptr},
+      {"acJpgOption", Kind::Plain, texts::kCommandJpgOption, nullptr, "Ctrl+J", "", "j", "jpeg", nullptr,
+       &TCaptureForm::acJpgOptionExecute, nullptr},
+      {"acBmpOption", Kind::Plain, texts::kCommandBmpOption, nullptr, "Ctrl+B", "", "b", "bmp", nullptr,
+       &TCaptureForm::acBmpOptionExecute, nullptr},
+      {"acScenolog", Kind::Plain, texts::kCommandScenolog, nullptr, "F8", "", "sc", "scenolog", nullptr,
+       &TCaptureForm::acScenologExecute, nullptr},
+      {"acOuvrirDossierVideos", Kind::Plain, texts::kCommandOpenVideos, nullptr, "Alt+V", "", "v", "open_folder", nullptr,
+       &TCaptureForm::acOuvrirDossierVideosExecute, nullptr},
       {"saSourceVideo", Kind::Plain, texts::kCommandSourceVideo, nullptr, "", "", "sv", "source_video",
        &TCaptureForm::saSourceVideoPrepare, &TCaptureForm::saSourceVideoExecute, nullptr},
       {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio",
@@ -93,8 +109,13 @@ void TCaptureForm::CreateCommands() {
     addAction(action);
     al_.Add(action);
   }
+  for (const auto& [name, hint] : {std::pair{"saGrab", texts::kCommandGrabHint},
+                                   std::pair{"acScenolog", texts::kCommandScenologHint},
+                                   std::pair{"acOuvrirDossierVideos", texts::kCommandOpenVideosFirstHint}})
+    al_.FindByObjectName(name)->setToolTip(QString::fromUtf8(hint));
   // The panels' tool bar.
-  for (const char* name : {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame"}) panelsToolbar_->addAction(al_.FindByObjectName(name));
+  for (const char* name : {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "saListeFrame"})
+    panelsToolbar_->addAction(al_.FindByObjectName(name));
   for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;

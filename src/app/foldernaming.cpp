@@ -1,5 +1,7 @@
 #include "app/foldernaming.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
@@ -53,7 +55,6 @@ TFolderNaming::TFolderNaming(TDossiersFrame& folders, TSourcesFrame& sources, co
     if (hooks_.openFolder && folder) hooks_.openFolder(folder->value);
   };
   connect(folders_.sbVideo, &QToolButton::clicked, this, [this, open] { open(parameters_.VideoDirectory); });
-  connect(sources_.sbVideo, &QToolButton::clicked, this, [this, open] { open(parameters_.VideoDirectory); });
   connect(folders_.sbImage, &QToolButton::clicked, this, [this, open] { open(parameters_.ImageDirectory); });
 }
 
@@ -95,7 +96,8 @@ void TFolderNaming::Start(const QDateTime& dateNoms) {
   if (parameters_.Scenolog) folders_.feScenolog->setText(parameters_.Scenolog->value);
   if (parameters_.PluginsDir) folders_.PlugInDirEdit->setText(parameters_.PluginsDir->value);
   if (parameters_.CaptureFormat) captureFormat_ = parameters_.CaptureFormat->value;
-  if (parameters_.ExtensionDesImages) imageExtension_ = parameters_.ExtensionDesImages->value;
+  // A hand-edited type comes to the nearest one there is: BMP or JPEG.
+  if (parameters_.ExtensionDesImages) imageExtension_ = std::clamp<int>(parameters_.ExtensionDesImages->value, 0, 1);
   started_ = true;
   nomVideo_ = NomVideoSuivant();
   nomImage_ = NomImageSuivant();
@@ -143,8 +145,8 @@ void TFolderNaming::SetCaptureFormat(int code) {
 }
 
 void TFolderNaming::SetImageExtension(int index) {
-  imageExtension_ = index;
-  if (parameters_.ExtensionDesImages) parameters_.ExtensionDesImages->value = index;
+  imageExtension_ = std::clamp(index, 0, 1);
+  if (parameters_.ExtensionDesImages) parameters_.ExtensionDesImages->value = imageExtension_;
   ImageAgain();
   if (hooks_.MajStatusTextes) hooks_.MajStatusTextes();
 }
@@ -166,6 +168,7 @@ void TFolderNaming::ShowImage() {
   folders_.LabelImage->setText(imageByImage_ ? QString::fromUtf8(texts::kFoldersImageByImage)
                                              : FileNamePart(nomImage_));
   folders_.LabelImage->setToolTip(nomImage_);
+  if (hooks_.imageShown) hooks_.imageShown(folders_.LabelImage->text(), nomImage_);
 }
 
 void TFolderNaming::CopyToParameters() {

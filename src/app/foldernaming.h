@@ -20,6 +20,8 @@ struct TFolderHooks {
   std::function<void(std::int64_t totalMB)> videoGauge;
   std::function<void(std::int64_t totalMB, std::int64_t usedMB)> imageGauge;
   std::function<void()> MajStatusTextes;
+  // The next image as the labels show it, and its full name.
+  std::function<void(const QString& text, const QString& path)> imageShown;
   // Panels shown by the labels: 0 the sources, 1 the folders, 3 the grab.
   std::function<void(int panel)> showPanel;
   std::function<void(const QString& folder)> openFolder;

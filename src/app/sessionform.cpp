@@ -1,6 +1,8 @@
 // The main window's side of the capture session: its commands, the
 // presentation of each state, the status bar and its timer.
 #include <QComboBox>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,8 @@
 #include "platform/shellutils.h"
 #include "settings/conversions.h"
 #include "texts.h"
+#include "ui/extraireframe.h"
+#include "ui/listeframe.h"
 #include "ui/sourcesframe.h"
 
 namespace {
@@ -81,9 +85,15 @@ void TCaptureForm::BuildSessionControl() {
   };
   hooks.toTrash = [](const QString& file) { return shell::DeleteToRecycleBin(file); };
   hooks.framerate = [this] { return parameters_.Framerate ? parameters_.Framerate->value : 18.0; };
+  // The capture files join the stills in the session list.
+  hooks.listed = [this](const TDataFichier& file) { listeFrame_->Add(file); };
   control_ = std::make_unique<TSessionControl>(*environment_.engine, journal_.get(), std::move(hooks));
   if (preview_) {
     preview_->beforeEvent = [this](const graph::GraphEvent& event) {
+      if (event.notification) {
+        HandleNotification(event);
+        return true;
+      }
       if (!control_->HandleEvent(event)) return false;
       AfficherPreview();
       return true;
@@ -219,7 +229,14 @@ void TCaptureForm::AfficherCapture() {
 
 void TCaptureForm::MajStatusTextes() {
   const bool jpeg = parameters_.ExtensionDesImages && parameters_.ExtensionDesImages->value != 0;
-  texteIntervallo_ = QString(jpeg ? "JPG - " : "BMP - ") + Text(texts::kStatusIntervalOff);
+  texteIntervallo_ = QString(jpeg ? "JPG - " : "BMP - ");
+  intervalloOn_ = extraireFrame_->RxSwitch1->isChecked();
+  if (intervalloOn_)
+    texteIntervallo_ += Text(texts::kStatusInterval)
+                            .arg(extraireFrame_->RxSpinEdit7->value())
+                            .arg(extraireFrame_->cbUnites->currentText());
+  else
+    texteIntervallo_ += Text(texts::kStatusIntervalOff);
   texteEtat_ = Text(texts::kStatusPreview);
   if (parameters_.MuteOn && parameters_.MuteOn->value) texteEtat_ += " mute";
   texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
@@ -237,6 +254,7 @@ void TCaptureForm::MajStatusTextes() {
 void TCaptureForm::RepaintStatus() {
   if (statusPanels_.size() < 4) return;
   statusPanels_[0]->setText(texteIntervallo_);
+  statusPanels_[0]->setStyleSheet(intervalloOn_ ? "color: red" : "color: black");
   // The state in black, the horizontal mirror's mark in red after it.
   statusPanels_[1]->setTextFormat(Qt::RichText);
   statusPanels_[1]->setText(texteMiroirH_.isEmpty() ? texteEtat_.toHtmlEscaped()

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
@@ -48,7 +49,14 @@ TSourcesFrame::TSourcesFrame(QWidget* parent) : QWidget(parent) {
 
   ActualiserVideoSpeedBtn =
       Button(gbSources, "ActualiserVideoSpeedBtn", QStyle::SP_BrowserReload, texts::kSourcesRefreshHint);
-  sources->addWidget(ActualiserVideoSpeedBtn, 0, Qt::AlignRight);
+  sbScenolog = Button(gbSources, "sbScenolog", QStyle::SP_MediaPlay, texts::kCommandScenologHint);
+  {
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch(1);
+    buttons->addWidget(sbScenolog);
+    buttons->addWidget(ActualiserVideoSpeedBtn);
+    sources->addLayout(buttons);
+  }
 
   // A source's group: its list and settings button, the camcorder button,
   // a row for more, and the format label.

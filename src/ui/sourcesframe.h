@@ -18,6 +18,7 @@ class TSourcesFrame : public QWidget {
 
   QGroupBox* gbSources = nullptr;
   QToolButton* ActualiserVideoSpeedBtn = nullptr;
+  QToolButton* sbScenolog = nullptr;  // the companion program
   QGroupBox* gbVideo = nullptr;
   QComboBox* cboxvideo = nullptr;
   QToolButton* sbVideoSettings = nullptr;
@@ -34,7 +35,7 @@ class TSourcesFrame : public QWidget {
   QToolButton* sbFormatCapturesettings = nullptr;
   QLineEdit* leFramerate = nullptr;
   QLabel* LabelVideo = nullptr;  // the next video file; a click shows the folders panel
-  QToolButton* sbVideo = nullptr;
+  QToolButton* sbVideo = nullptr;  // the folder of the videos
 
  signals:
   void LabelVideoClicked();

@@ -1,5 +1,6 @@
 #include "ui/videowindow.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <cmath>
@@ -35,4 +36,9 @@ void TVideoWindow::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawImage(FitPicture(frame.size(), renderer_.PixelAspect(), rect()), frame);
   ++framesShown_;
+}
+
+void TVideoWindow::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) emit clicked();
+  QWidget::mousePressEvent(event);
 }

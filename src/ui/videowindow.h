@@ -14,8 +14,13 @@ class TVideoWindow : public QWidget {
   // Frames painted since the window was made.
   int framesShown() const { return framesShown_; }
 
+ signals:
+  // A left click: the user grabs a still.
+  void clicked();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   TVideoRenderer& renderer_;

@@ -91,6 +91,7 @@ class SimulatedWindow : public ::testing::Test {
     };
     environment.journalPath = installation_.folder().file("journal");
     environment.now = [this] { return now_.isValid() ? now_ : QDateTime::currentDateTime(); };
+    environment.beep = [this](int beep) { beeps_ << beep; };
     form_ = std::make_unique<TCaptureForm>(environment);
     form_->show();
     ASSERT_TRUE(WaitFor([this] { return form_->idleChainDone(); }));
@@ -152,5 +153,6 @@ class SimulatedWindow : public ::testing::Test {
   std::function<TAnswer(const QString&, bool)> ask_;
   QStringList questions_;
   QDateTime now_;  // the schedule's time; invalid: the computer's
+  QList<int> beeps_;  // the interval timer's beeps, 0 at the grab and 1 before it
 };
 
