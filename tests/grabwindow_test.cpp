@@ -144,32 +144,20 @@ class DesktopWindow : public GrabWindow {
     installation_.writeIni(IniFile::Encode(lines));
   }
   void Up(bool recordPrograms) {
-    FormEnvironment environment;
-    environment.locations = installation_.locations();
-    environment.defaults = installation_.defaults();
-    environment.inhibitScreenSaver = false;
-    environment.chooseSaveMode = [](const QString&) { return std::optional<TSavePreferences>(); };
-    environment.engine = &engine_;
-    environment.simulatedDevices = machine_.get();
-    environment.journalPath = installation_.folder().file("journal");
-    environment.ask = [this](const QString& text, bool) {
-      questions_ << text;
-      return TAnswer::Yes;
-    };
-    environment.inform = [this](const QString& text) { informed_ << text; };
-    environment.revealFile = [this](const QString& path) { revealed_ << path; };
-    environment.openDocument = [this](const QString& path) {
-      opened_ << path;
-      return true;
-    };
-    if (recordPrograms)
-      environment.startProgram = [this](const QString& program, const QStringList& arguments) {
-        started_ << QStringList{program} + arguments;
+    adjust_ = [this, recordPrograms](FormEnvironment& environment) {
+      environment.inform = [this](const QString& text) { informed_ << text; };
+      environment.revealFile = [this](const QString& path) { revealed_ << path; };
+      environment.openDocument = [this](const QString& path) {
+        opened_ << path;
         return true;
       };
-    form_ = std::make_unique<TCaptureForm>(environment);
-    form_->show();
-    ASSERT_TRUE(WaitFor([this] { return form_->idleChainDone(); }));
+      if (recordPrograms)
+        environment.startProgram = [this](const QString& program, const QStringList& arguments) {
+          started_ << QStringList{program} + arguments;
+          return true;
+        };
+    };
+    Restart();
   }
   QString Write(const QString& name, const QByteArray& bytes) {
     const QString path = images() + "/" + name;

@@ -92,6 +92,7 @@ class SimulatedWindow : public ::testing::Test {
     environment.journalPath = installation_.folder().file("journal");
     environment.now = [this] { return now_.isValid() ? now_ : QDateTime::currentDateTime(); };
     environment.beep = [this](int beep) { beeps_ << beep; };
+    if (adjust_) adjust_(environment);
     form_ = std::make_unique<TCaptureForm>(environment);
     form_->show();
     ASSERT_TRUE(WaitFor([this] { return form_->idleChainDone(); }));
@@ -153,6 +154,7 @@ class SimulatedWindow : public ::testing::Test {
   std::function<TAnswer(const QString&, bool)> ask_;
   QStringList questions_;
   QDateTime now_;  // the schedule's time; invalid: the computer's
-  QList<int> beeps_;  // the interval timer's beeps, 0 at the grab and 1 before it
+  QList<int> beeps_;
+  std::function<void(FormEnvironment&)> adjust_;  // a test's own services, set before Start  // the interval timer's beeps, 0 at the grab and 1 before it
 };
 
