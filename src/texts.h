@@ -344,4 +344,35 @@ inline constexpr char kImageExists[] =
 inline constexpr char kImageNotSaved[] =
     "L'image %1 n'a pas pu être enregistrée : %2\r\nLes images suivantes seront tentées sans autre message.";
 
+// Camcorder windows and their transport bar.
+inline constexpr char kCamPlay[] = "Play";
+inline constexpr char kCamPause[] = "Pause";
+inline constexpr char kCamStop[] = "Stop";
+inline constexpr char kCamPlayHint[] = "Faire jouer le camescope";
+inline constexpr char kCamPauseHint[] = "Mettre le camescope en Pause";
+inline constexpr char kCamStopHint[] = "Arrêter le camescope (Stop)";
+inline constexpr char kCamSlowForwardHint[] = "Avancer le camescope lentement";
+inline constexpr char kCamSlowBackwardHint[] = "Reculer le camescope lentement";
+inline constexpr char kCamFastForwardHint[] = "Avance rapide du camescope";
+inline constexpr char kCamFastBackwardHint[] = "Recul rapide du camescope";
+inline constexpr char kCamPlayPauseToPlayHint[] = "Mettre le camescope en Play";
+inline constexpr char kCamPlayPauseToPauseHint[] = "Mettre le camescope en Pause";
+inline constexpr char kCamTimecodeStart[] = "0:00:00:00";
+inline constexpr char kCamTimecodeHint[] = "Timecode sur la cassette DV";
+inline constexpr char kCamStopOnExit[] = "Stop en quittant";
+inline constexpr char kCamStopOnExitHint[] =
+    "Cocher pour mettre automatiquement le camescope en mode Stop quand on quitte le programme";
+inline constexpr char kCamKeyboardTargetHint[] =
+    "Indique que ce camescope reçoit les commandes clavier\r\ntelles que CTRL+Ins ou CTRL+Suppr";
+inline constexpr char kCamDateFormat[] = "dddd ddddd tt";
+inline constexpr char kCommandCamPlay[] = "caméra Play";
+inline constexpr char kCommandCamPause[] = "caméra Pause";
+inline constexpr char kCommandCamStop[] = "caméra Stop";
+inline constexpr char kCommandCamSlowForward[] = "caméra Avance Lent";
+inline constexpr char kCommandCamSlowBackward[] = "caméra Recule Lent";
+inline constexpr char kCommandCamFastForward[] = "caméra Avance Rapide";
+inline constexpr char kCommandCamFastBackward[] = "caméra Recule Rapide";
+inline constexpr char kCommandCamPlayPause[] = "caméra PlayPause";
+inline constexpr char kCommandCamToggle[] = "caméra Basculer";
+
 }  // namespace texts

@@ -30,6 +30,8 @@ class TStillGrabber;
 class TCpuMeter;
 class TExtraireFrame;
 class TListeFrame;
+class TcamForm;
+class TavFlux;
 namespace graph {
 struct GraphEvent;
 }
@@ -145,6 +147,10 @@ class TCaptureForm : public QMainWindow {
   // Camcorder windows open under the main window until their rectangles are
   // saved.
   QRect DefaultCamcorderRect() const;
+  // Camcorder window 1 or 2, and the one that takes the keyboard's camera
+  // commands.
+  TcamForm* camForm(int number) const { return cams_[number == 2 ? 1 : 0]; }
+  TcamForm* keyboardTarget() const { return keyTarget_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -240,6 +246,25 @@ class TCaptureForm : public QMainWindow {
   QSize StillAspect() const;
   void ShowStill(const QImage& still);
   void Beep(int which);
+  // The camcorder windows and their transport.
+  void BuildCamcorders();
+  void MakeKeyboardTarget(TcamForm* window);
+  void BindCamcorderWindows();
+  void RefreshCamcorders();
+  void CloseCamcorderWindows();
+  void ShowPilot(TavFlux* source, int number);
+  void TogglePilot(const TavFlux* source);
+  void cam_PlayExecute(QObject* sender);
+  void cam_PauseExecute(QObject* sender);
+  void cam_StopExecute(QObject* sender);
+  void cam_AvanceLentExecute(QObject* sender);
+  void cam_ReculeLentExecute(QObject* sender);
+  void cam_AvanceRapideExecute(QObject* sender);
+  void cam_ReculeRapideExecute(QObject* sender);
+  void cam_PlayPauseExecute(QObject* sender);
+  void cam_ToggleExecute(QObject* sender);
+  void acShowVideoPilotDVExecute(QObject* sender);
+  void acShowAudioPilotDVExecute(QObject* sender);
   // The session list, its gauges and the companion program.
   void BuildListe();
   void saListeFrameExecute(QObject* sender);
@@ -285,6 +310,8 @@ class TCaptureForm : public QMainWindow {
   bool streamIsWide_ = false;  // the DV picture is 16:9, as its packs say
   TDossiersFrame* dossiersFrame_ = nullptr;
   TVideoWindow* videoWindow_ = nullptr;
+  TcamForm* cams_[2] = {nullptr, nullptr};
+  TcamForm* keyTarget_ = nullptr;
   QString startupErrors_;
 
   bool startupFlag_ = false;

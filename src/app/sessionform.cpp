@@ -192,10 +192,6 @@ void TCaptureForm::ShowCapturing(bool capturing, const QColor& frame) {
 // group are built by later work; they follow the capture state here.
 void TCaptureForm::EnableOutsideCapture(bool /*enabled*/) {}
 
-// The camcorder windows shown again as they were: built with the transport
-// control.
-void TCaptureForm::ShowCamcorderWindows() {}
-
 // The sources summary: "Vid: DV  - Aud: DV =>natif"; the format decides
 // which sources take part. Empty without a source.
 QString TCaptureForm::SourcesSummary(bool videoCounts, bool audioCounts) const {
@@ -269,6 +265,7 @@ QStringList TCaptureForm::statusTexts() const {
 }
 
 void TCaptureForm::OnStatusTimer() {
+  RefreshCamcorders();
   if (!control_ || !control_->capturing()) return;
   texteSources_ = TSessionControl::DurationText(control_->DebutCapture().secsTo(QDateTime::currentDateTime()));
   const int format = parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0;

@@ -146,6 +146,8 @@ class TavFlux {
   QString Name;
   bool Active = false;
   bool HasTransport = false;
+  // The camcorder window bound to the source's tape: 1 or 2; 0 none.
+  int TransportWindow = 0;
   bool IsVcr = false;
   bool IsCamera = false;
   Tvx_SceneDetect* SceneDetector = nullptr;

@@ -1,8 +1,9 @@
 // What a capture device lets the user set beyond its picture format: its
 // inputs (a capture card's crossbar), its picture controls, its tuner and TV
-// sound, and a sound card's inputs. A V4L2 device answers them with ioctls on
-// its node, the sound server with its source's ports, a simulated device with
-// its own state; the settings dialogs and the source selection only see these
+// sound, a sound card's inputs, a deck's tape transport. A V4L2 device
+// answers them with ioctls on its node, the sound server with its source's
+// ports, a camcorder with AV/C commands, a simulated device with its own
+// state; the settings dialogs and the source selection only see these
 // interfaces.
 #pragma once
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 class IV4l2Inputs;
+class IDeckTransport;
 
 // One picture control (brightness, contrast...), as VIDIOC_QUERY_EXT_CTRL
 // describes it.
@@ -68,6 +70,19 @@ class IDeviceSettings {
   virtual IVideoControls* PictureControls() { return nullptr; }
   virtual ITvTuner* Tuner() { return nullptr; }
   virtual ISoundPorts* SoundPorts() { return nullptr; }
+  // A camcorder or deck whose tape can be driven; shared with whoever
+  // drives it, which may outlive the device.
+  virtual std::shared_ptr<IDeckTransport> Transport() { return {}; }
+};
+
+// A camcorder's settings: its tape transport alone.
+class TDeckSettings : public IDeviceSettings {
+ public:
+  explicit TDeckSettings(std::shared_ptr<IDeckTransport> transport) : transport_(std::move(transport)) {}
+  std::shared_ptr<IDeckTransport> Transport() override { return transport_; }
+
+ private:
+  std::shared_ptr<IDeckTransport> transport_;
 };
 
 // The settings of a V4L2 node, opened on each use of the object (the node

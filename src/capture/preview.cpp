@@ -13,7 +13,9 @@
 
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
+#include "capture/devicesettings.h"
 #include "capture/mediamodule.h"
+#include "capture/transport.h"
 #include "capture/videorenderer.h"
 #include "media/filters/vx_superposer.h"
 
@@ -160,12 +162,16 @@ void RemoveAudioPreview(TCaptureEngine& engine) {
 
 bool SameDevice(const TavFlux* a, const TavFlux* b) { return a && b && a->Device == b->Device; }
 
-// An activated source; its transport is looked up again by its panel.
+// An activated source, with what its device says of its tape: the type
+// was learnt when the device was listed, so nothing waits for the deck here.
 void MarkActive(TavFlux& source) {
   source.Active = true;
-  source.IsVcr = false;
-  source.IsCamera = false;
-  source.HasTransport = false;
+  IDeviceSettings* settings = source.Device->settings();
+  const std::shared_ptr<IDeckTransport> deck = settings ? settings->Transport() : nullptr;
+  source.HasTransport = deck != nullptr;
+  const transport::DeviceType type = deck ? deck->Type() : transport::DeviceType::Unknown;
+  source.IsVcr = type == transport::DeviceType::Vcr;
+  source.IsCamera = type == transport::DeviceType::Camera;
 }
 
 // Takes the device's part out again after a failed activation; its source
@@ -379,6 +385,7 @@ bool DeactivateVideoSource(TCaptureEngine& engine, TVideoSource& source, bool fu
     context.VideoSourceFilter = {};
     source.Device->KillSourceGraph(engine);
     source.HasTransport = false;
+    source.TransportWindow = 0;
   }
   context.CurrentVideoSource = nullptr;
   return true;
@@ -415,6 +422,7 @@ bool DeactivateAudioSource(TCaptureEngine& engine, TAudioSource& source, bool fu
     context.AudioSourceFilter = {};
     source.Device->KillSourceGraph(engine);
     source.HasTransport = false;
+    source.TransportWindow = 0;
   }
   context.CurrentAudioSource = nullptr;
   return true;

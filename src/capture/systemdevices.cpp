@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "capture/avctransport.h"
 #include "capture/devicesettings.h"
 #include "capture/simulated/simulateddevices.h"
 
@@ -149,6 +150,9 @@ std::vector<TDeviceMoniker> TFireWireProvider::Devices() {
                         avc1394_check_subunit_type(bus, id, AVC1394_SUBUNIT_TYPE_VIDEO_CAMERA));
       if (avc) {
         const quint64 guid = rom1394_get_guid(bus, id);
+        const transport::DeviceType type = avc1394_check_subunit_type(bus, id, AVC1394_SUBUNIT_TYPE_VCR)
+                                               ? transport::DeviceType::Vcr
+                                               : transport::DeviceType::Camera;
         TDeviceMoniker moniker;
         moniker.identity = QStringLiteral("ieee1394:%1").arg(guid, 16, 16, QLatin1Char('0'));
         moniker.friendlyName =
@@ -156,11 +160,14 @@ std::vector<TDeviceMoniker> TFireWireProvider::Devices() {
         moniker.caps = gst::CapsPtr(gst_caps_from_string("video/x-dv,systemstream=true"));
         moniker.videoStreams = 1;
         moniker.audioStreams = 1;
+        // Only the program drives the tape.
         moniker.createSource = [guid] {
           auto source = gst::ElementPtr::Sink(gst_element_factory_make("dv1394src", nullptr));
-          if (source) g_object_set(source.get(), "guid", static_cast<guint64>(guid), nullptr);
+          if (source) g_object_set(source.get(), "guid", static_cast<guint64>(guid), "use-avc", FALSE, nullptr);
           return source;
         };
+        if (std::unique_ptr<IAvcUnit> unit = OpenAvcUnit(port, guid))
+          moniker.settings = std::make_shared<TDeckSettings>(std::make_shared<TAvcTransport>(std::move(unit), type));
         devices.push_back(std::move(moniker));
       }
       rom1394_free_directory(&directory);

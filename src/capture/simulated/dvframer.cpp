@@ -5,9 +5,11 @@
 #include <QDateTime>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <mutex>
 #include <vector>
 
+#include "capture/simulated/simulatedtape.h"
 #include "media/filters/elementshell.h"
 #include "media/formats/dvcodes.h"
 #include "platform/gstreamer.h"
@@ -17,12 +19,17 @@ namespace {
 constexpr int kFramesPerSecond = 25;
 constexpr int kSceneSeconds = 20;
 constexpr int kSamplesPerFrame = dv::kAudioRate / kFramesPerSecond;  // 1920
+constexpr char kTapeKey[] = "tessivo-tape";
 
 // The camcorder's microphone: a 1 kHz tone on the left, 1.5 kHz on the right,
 // continuous from frame to frame. The right one pauses during the first frame
 // of each second, a beat to line the sound up with the pictures by.
-void Sound(std::vector<std::uint8_t>& frame, guint64 index) {
-  std::array<std::int16_t, 2 * kSamplesPerFrame> samples;
+void Sound(std::vector<std::uint8_t>& frame, guint64 index, bool silent) {
+  std::array<std::int16_t, 2 * kSamplesPerFrame> samples{};
+  if (silent) {
+    dv::WriteAudio(frame.data(), frame.size(), dv::kSystem625, samples.data(), kSamplesPerFrame);
+    return;
+  }
   const double twoPi = 2 * M_PI;
   const bool beat = index % kFramesPerSecond == 0;
   for (int n = 0; n < kSamplesPerFrame; ++n) {
@@ -60,7 +67,8 @@ GstStaticPadTemplate kSrcTemplate =
 // The framer's state, on the streaming thread of its input.
 class TDvFramerState {
  public:
-  explicit TDvFramerState(GstElement* element) : adapterOwner_(gst_adapter_new()), adapter_(adapterOwner_.get()) {
+  explicit TDvFramerState(GstElement* element)
+      : element_(element), adapterOwner_(gst_adapter_new()), adapter_(adapterOwner_.get()) {
     sink_ = gst_pad_new_from_static_template(&kSinkTemplate, "sink");
     gst_pad_set_chain_function(
         sink_, [](GstPad*, GstObject* parent, GstBuffer* buffer) { return ShellType::Of(parent).Chain(buffer); });
@@ -79,13 +87,27 @@ class TDvFramerState {
 
   GstFlowReturn Chain(GstBuffer* buffer) {
     gst_adapter_push(adapter_, buffer);
+    if (!tapeLooked_) {
+      tapeLooked_ = true;
+      if (auto* tape = static_cast<std::shared_ptr<TSimulatedTape>*>(g_object_get_data(G_OBJECT(element_), kTapeKey)))
+        tape_ = *tape;
+    }
     GstFlowReturn result = GST_FLOW_OK;
     while (result == GST_FLOW_OK && gst_adapter_available(adapter_) >= dv::kFrameBytes625) {
       std::vector<std::uint8_t> frame(dv::kFrameBytes625);
       gst_adapter_copy(adapter_, frame.data(), 0, frame.size());
       gst_adapter_flush(adapter_, frame.size());
-      Stamp(frame, index_, startSeconds_);
-      Sound(frame, index_);
+      // Without a tape, the frames follow one another; with one, each shows
+      // the tape where it is, and a stopped or winding deck gives none.
+      TSimulatedTape::Frame onTape{static_cast<std::int64_t>(index_), true, true};
+      if (tape_) onTape = tape_->Current();
+      if (!onTape.picture) {
+        ++index_;
+        continue;
+      }
+      const auto position = static_cast<guint64>(onTape.index);
+      Stamp(frame, position, startSeconds_);
+      Sound(frame, position, !onTape.sound);
       GstBuffer* out = gst_buffer_new_memdup(frame.data(), frame.size());
       GST_BUFFER_PTS(out) = gst_util_uint64_scale(index_, GST_SECOND, kFramesPerSecond);
       GST_BUFFER_DURATION(out) = GST_SECOND / kFramesPerSecond;
@@ -122,6 +144,9 @@ class TDvFramerState {
 
  private:
   using ShellType = ElementShell<GstElement, GstElementClass, TDvFramerState>;
+  GstElement* element_;  // the element this state belongs to
+  bool tapeLooked_ = false;
+  std::shared_ptr<TSimulatedTape> tape_;
   GstPad* sink_;
   GstPad* src_;
   gst::GObjectPtr<GstAdapter> adapterOwner_;
@@ -141,6 +166,11 @@ void ClassInit(gpointer klass) {
 }
 
 }  // namespace
+
+void SetFramerTape(GstElement* framer, std::shared_ptr<TSimulatedTape> tape) {
+  g_object_set_data_full(G_OBJECT(framer), kTapeKey, new std::shared_ptr<TSimulatedTape>(std::move(tape)),
+                         [](gpointer data) { delete static_cast<std::shared_ptr<TSimulatedTape>*>(data); });
+}
 
 bool RegisterDvFramer() {
   return gst_element_register(nullptr, kDvFramerElement, GST_RANK_NONE,

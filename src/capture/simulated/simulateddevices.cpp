@@ -12,6 +12,7 @@
 
 #include "capture/devicesettings.h"
 #include "capture/simulated/dvframer.h"
+#include "capture/simulated/simulatedtape.h"
 #include "capture/v4l2crossbar.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcDevices)
@@ -32,20 +33,27 @@ gst::ElementPtr MakeBin(const char* description) {
 
 gst::CapsPtr Caps(const char* text) { return gst::CapsPtr(gst_caps_from_string(text)); }
 
+gst::ElementPtr Child(GstElement* bin, const char* name) {
+  return gst::ElementPtr(gst_bin_get_by_name(GST_BIN(bin), name));
+}
+
 }  // namespace
 
 // The DV encoder alone gives whole frames; the framer stamps them and writes
 // the sound into them (the DV muxer gives nothing from live sources).
-gst::ElementPtr TSimulatedDeviceProvider::MakeCamcorder(int number) {
+gst::ElementPtr TSimulatedDeviceProvider::MakeCamcorder(int number, std::shared_ptr<TSimulatedTape> tape) {
   gst::EnsureInitialised();
   RegisterDvFramer();
   const std::string pattern = number % 2 ? "smpte" : "ball";
   const std::string description =
       "videotestsrc is-live=true pattern=" + pattern +
       " ! video/x-raw,format=I420,width=720,height=576,framerate=25/1,pixel-aspect-ratio=16/15 ! avenc_dvvideo ! "
-      "tessivo_dvframer";
+      "tessivo_dvframer name=framer";
   gst::ElementPtr bin = MakeBin(description.c_str());
-  if (bin) gst_object_set_name(GST_OBJECT(bin.get()), ("simulated_camcorder_" + std::to_string(number)).c_str());
+  if (!bin) return bin;
+  gst_object_set_name(GST_OBJECT(bin.get()), ("simulated_camcorder_" + std::to_string(number)).c_str());
+  if (tape)
+    if (const gst::ElementPtr framer = Child(bin.get(), "framer")) SetFramerTape(framer.get(), std::move(tape));
   return bin;
 }
 
@@ -95,10 +103,6 @@ class TLiveElements {
   }
   std::vector<std::unique_ptr<GWeakRef>> references_;
 };
-
-gst::ElementPtr Child(GstElement* bin, const char* name) {
-  return gst::ElementPtr(gst_bin_get_by_name(GST_BIN(bin), name));
-}
 
 }  // namespace
 
@@ -321,9 +325,12 @@ std::vector<TDeviceMoniker> TSimulatedDeviceProvider::Devices() {
     devices.push_back(Simulated(identity, name, caps, std::move(tracked), videoStreams, audioStreams));
     devices.back().settings = std::move(settings);
   };
-  for (int number = 1; number <= camcorders_; ++number)
+  for (int number = 1; number <= camcorders_; ++number) {
+    const std::shared_ptr<TSimulatedTape> tape = Tape(number);
     add(QStringLiteral("simulated:camcorder:%1").arg(number), QStringLiteral("Caméscope DV simulé"),
-        "video/x-dv,systemstream=true", [number] { return MakeCamcorder(number); }, 1, 1);
+        "video/x-dv,systemstream=true", [number, tape] { return MakeCamcorder(number, tape); }, 1, 1,
+        std::make_shared<TDeckSettings>(decks_.count(number) ? decks_[number] : tape));
+  }
   add(kWebcam, QStringLiteral("Webcam simulée"), "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1",
       [] {
         return MakeBin(
@@ -350,6 +357,16 @@ std::vector<TDeviceMoniker> TSimulatedDeviceProvider::Devices() {
     add(kFailing, QStringLiteral("Webcam défaillante"), "video/x-raw,format=YUY2,width=320,height=240",
         [] { return gst::ElementPtr(); }, 1, 0);
   return devices;
+}
+
+std::shared_ptr<TSimulatedTape> TSimulatedDeviceProvider::Tape(int number) {
+  std::shared_ptr<TSimulatedTape>& tape = tapes_[number];
+  if (!tape) tape = std::make_shared<TSimulatedTape>();
+  return tape;
+}
+
+void TSimulatedDeviceProvider::ReplaceTransport(int number, std::shared_ptr<IDeckTransport> deck) {
+  decks_[number] = std::move(deck);
 }
 
 void TSimulatedDeviceProvider::AddFailingDevice() {

@@ -1,6 +1,7 @@
-// Devices for a machine without capture hardware: a DV camcorder (live PAL DV
-// frames with a time code and a recording date that follows the clock and
-// jumps to a new scene every 20 seconds, with a two-tone sound), a webcam (a
+// Devices for a machine without capture hardware: a DV camcorder (a tape of
+// PAL DV frames with a time code and a recording date that advance with the
+// tape and jump to a new scene every 20 seconds, with a two-tone sound, and a
+// transport that plays, pauses, winds and searches it), a webcam (a
 // moving test pattern, 640x480 at 30 frames a second), an MPEG-2 device (a
 // program stream at 352x288, the size the encoder keeps up with here), a
 // capture card (Composite, S-Video and Tuner inputs, PAL, SECAM or NTSC, with
@@ -13,6 +14,7 @@
 #pragma once
 
 #include <QSet>
+#include <map>
 #include <functional>
 #include <memory>
 
@@ -24,6 +26,8 @@ inline constexpr int kSimulatedLineHertz = 660;
 inline constexpr int kSimulatedMicHertz = 440;
 
 struct TSimulatedCard;
+class TSimulatedTape;
+class IDeckTransport;
 struct TSimulatedSoundCard;
 
 class TSimulatedDeviceProvider : public TDeviceProvider {
@@ -33,8 +37,15 @@ class TSimulatedDeviceProvider : public TDeviceProvider {
   std::vector<TDeviceMoniker> Devices() override;
 
   // The camcorder's source: a bin whose output is whole interleaved DV
-  // frames (video/x-dv, systemstream=true), paced at 25 frames a second.
-  static gst::ElementPtr MakeCamcorder(int number);
+  // frames (video/x-dv, systemstream=true), paced at 25 frames a second;
+  // with a tape, the frames are the tape's where it is.
+  static gst::ElementPtr MakeCamcorder(int number, std::shared_ptr<TSimulatedTape> tape = {});
+  // The tape in camcorder `number`, kept for as long as the provider lives.
+  std::shared_ptr<TSimulatedTape> Tape(int number);
+  // Camcorder `number` answers its transport commands through `deck`
+  // instead of its tape's (a deck that answers slowly, or not at all); the
+  // pictures still come from the tape. Applies to the next listing.
+  void ReplaceTransport(int number, std::shared_ptr<IDeckTransport> deck);
 
   // How many simulated camcorders the environment asks for; 0 when it asks
   // for none (the variable is unset).
@@ -64,4 +75,6 @@ class TSimulatedDeviceProvider : public TDeviceProvider {
   std::shared_ptr<TSimulatedCard> card_;
   std::shared_ptr<TSimulatedSoundCard> soundCard_;
   std::shared_ptr<Live> live_;
+  std::map<int, std::shared_ptr<TSimulatedTape>> tapes_;
+  std::map<int, std::shared_ptr<IDeckTransport>> decks_;
 };
