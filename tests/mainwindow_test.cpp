@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "app/captureform.h"
+#include "ui/camform.h"
 #include "app/previewsession.h"
 #include "app/sourceselection.h"
 #include "ui/dossiersframe.h"
@@ -122,7 +123,7 @@ TEST(MainWindow, comes_up_and_goes_down_in_order) {
   // Steps whose work is not built yet trace nothing.
   EXPECT_EQ(Between(lines, "Enter FormCreate", "Exit FormShow"),
             (QStringList{"Enter FormCreate", "Exit FormCreate", "Enter FormShow", "Enter ChargerPrefs1",
-                         "loadfromregistry passed", "DossiersFrame passed", "SourcesFrame passed",
+                         "loadfromregistry passed", "cam1 passed", "cam2 passed", "DossiersFrame passed", "SourcesFrame passed",
                          "Optionsframe passed", "Extraireframe passed", "Exit ChargerPrefs1", "Exit FormShow"}));
   EXPECT_EQ(Between(lines, "Enter AppEventsIdle", "Exit AppEventsIdle"),
             (QStringList{"Enter AppEventsIdle", "Enter ChergerPrefs2", "Exit ChargerPrefs2 OK", "ChargerDrivers passed",
@@ -268,7 +269,7 @@ TEST(MainWindow, portable_mode_keeps_changes_and_the_components_sections_across_
     ASSERT_EQ(form.parameterList().mode(), TSavePreferences::spPortable);
     form.parameters().Volume->value = 1234;
     form.dossiersFrame()->VideoRacineEdit->setText("Mariage");
-    form.preferences().WriteRect("raCam1", camcorder);
+    form.camForm(1)->setGeometry(camcorder);
     EXPECT_TRUE(form.close());
   }
   TCaptureForm again(EnvironmentFor(installation));
@@ -276,6 +277,7 @@ TEST(MainWindow, portable_mode_keeps_changes_and_the_components_sections_across_
   EXPECT_EQ(again.parameters().Volume->value, 1234);
   EXPECT_EQ(again.parameters().VideoRacine->value, "Mariage");
   EXPECT_EQ(again.preferences().ReadRect("raCam1", {}), camcorder);
+  EXPECT_EQ(again.camForm(1)->geometry(), camcorder);
   again.close();
 }
 

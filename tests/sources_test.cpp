@@ -165,7 +165,8 @@ TEST_F(Sources, the_previewed_webcam_unplugged_gives_way_to_the_next_source) {
   for (const bool notifier : {true, false}) {
     SCOPED_TRACE(notifier ? "Notifier on" : "Notifier off");
     machine_->Replug(TSimulatedDeviceProvider::kWebcam);
-    Start({"Source video=Webcam simulée", notifier ? "Notifier=1" : "Notifier=0"});
+    // The camcorder taken over keeps playing its tape after the first round.
+    Start({"Source video=Webcam simulée", notifier ? "Notifier=1" : "Notifier=0", "Stopper camera DV 1 en quittant=0"});
     ASSERT_EQ(currentVideo(), "Webcam simulée");
     ASSERT_TRUE(WaitFor([&] { return engine_.renderer().framesReceived() > 3; }));
     int rebuilt = 0;

@@ -9,14 +9,13 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
-#include <atomic>
-#include <mutex>
 #include <thread>
 
 #include "capture/avctransport.h"
 #include "capture/simulated/simulatedtape.h"
 #include "capture/transport.h"
 #include "control/deckcontrol.h"
+#include "support/recordingdeck.h"
 #include "ui/camform.h"
 
 using namespace transport;
@@ -31,55 +30,6 @@ bool WaitFor(Condition condition, int milliseconds = 4000) {
   while (!condition() && clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 10);
   return condition();
 }
-
-// A deck that keeps every mode it is sent and answers from a mode and a
-// time code the test sets; it can take its time, or have no reader.
-class RecordingDeck : public IDeckTransport {
- public:
-  bool SetMode(int mode) override {
-    Delay();
-    const std::lock_guard lock(mutex_);
-    sent_.push_back(mode);
-    mode_ = mode;
-    return true;
-  }
-  bool Mode(int& mode) override {
-    Delay();
-    const std::lock_guard lock(mutex_);
-    mode = mode_;
-    return answers_;
-  }
-  bool HasTimecodeReader() const override { return reader_; }
-  bool Timecode(std::uint32_t& bcd) override {
-    Delay();
-    ++reads_;
-    bcd = code_;
-    return answers_;
-  }
-  DeviceType Type() const override { return DeviceType::Vcr; }
-
-  std::vector<int> sent() const {
-    const std::lock_guard lock(mutex_);
-    return sent_;
-  }
-  void setMode(int mode) {
-    const std::lock_guard lock(mutex_);
-    mode_ = mode;
-  }
-  std::atomic<std::uint32_t> code_{0};
-  std::atomic<bool> answers_{true};
-  std::atomic<bool> reader_{true};
-  std::atomic<int> delayMs_{0};
-  std::atomic<int> reads_{0};
-
- private:
-  void Delay() const {
-    if (delayMs_) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs_.load()));
-  }
-  mutable std::mutex mutex_;
-  std::vector<int> sent_;
-  int mode_ = kModeStop;
-};
 
 TEST(Timecode, packed_digits_read_as_the_panel_shows_them) {
   EXPECT_EQ(TimecodeText(0x00102530), "0:10:25:30");
@@ -311,8 +261,8 @@ TEST_F(Bar, the_time_code_and_the_date_shown_and_left_when_none_is_read) {
   form_.Refresh(45000.5);  // 15/03/2023 12:00:00
   ASSERT_TRUE(WaitFor([this] { return form_.TimecodePanel->text() == "0:10:25:30"; }));
   EXPECT_EQ(form_.Label1->text(), QString::fromUtf8("mercredi 15/03/2023 12:00:00"));
-  form_.Refresh(0);  // no date on this frame
   deck_->code_ = 0x12000000;
+  form_.Refresh(0);  // no date on this frame
   ASSERT_TRUE(WaitFor([this] { return form_.TimecodePanel->text() == "12:00:00:00"; }));
   EXPECT_EQ(form_.Label1->text(), "");
 

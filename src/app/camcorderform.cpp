@@ -29,10 +29,11 @@ std::shared_ptr<IDeckTransport> DeckOf(const TavFlux* source) {
   return settings ? settings->Transport() : nullptr;
 }
 
-void Unbind(TcamForm& window) {
+// A deck that only moves to the other window keeps running.
+void Unbind(TcamForm& window, bool deckLetGo) {
   TTransportBar& bar = window.nav->bar();
   if (!bar.hasTransport()) return;
-  if (window.cbStopQuittant->isChecked()) bar.Stop();
+  if (deckLetGo && window.cbStopQuittant->isChecked()) bar.Stop();
   bar.Bind(nullptr);
   window.hide();
 }
@@ -74,7 +75,7 @@ void TCaptureForm::BindCamcorderWindows() {
     TcamForm& window = *cams_[i];
     TTransportBar& bar = window.nav->bar();
     if (bar.deck() != wanted[i]) {
-      Unbind(window);
+      Unbind(window, bar.deck() != wanted[0] && bar.deck() != wanted[1]);
       if (wanted[i]) {
         bar.Bind(wanted[i]);
         window.setWindowTitle(followed[i]->Device->Name);
@@ -137,6 +138,28 @@ void TCaptureForm::CloseCamcorderWindows() {
       qCWarning(lcStartup) << "camcorder" << window->number() << "did not confirm its stop";
     bar.Bind(nullptr);
     window->hide();
+  }
+}
+
+// "Stop en quittant" and whether the window is wanted, from the parameters
+// of window 1 (the video source's) or 2 (the audio source's).
+void TCaptureForm::LoadCamcorderWindow(int number) {
+  TcamForm* window = camForm(number);
+  const bool first = number == 1;
+  if (const TBooleanParameter* stop = first ? parameters_.StopperCameraDV1EnQuittant : parameters_.StopperCameraDV2EnQuittant)
+    window->cbStopQuittant->setChecked(stop->value);
+  if (const TBooleanParameter* show = first ? parameters_.ShowVideoPilotDV : parameters_.ShowAudioPilotDV)
+    window->rememberedVisible = show->value;
+  trace::TraceLine(QStringLiteral("cam%1 passed").arg(number));
+}
+
+void TCaptureForm::SaveCamcorderWindows() {
+  for (TcamForm* window : cams_) {
+    const bool first = window->number() == 1;
+    if (TBooleanParameter* stop = first ? parameters_.StopperCameraDV1EnQuittant : parameters_.StopperCameraDV2EnQuittant)
+      stop->value = window->cbStopQuittant->isChecked();
+    if (TBooleanParameter* show = first ? parameters_.ShowVideoPilotDV : parameters_.ShowAudioPilotDV)
+      show->value = window->rememberedVisible;
   }
 }
 

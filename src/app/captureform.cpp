@@ -74,6 +74,7 @@ FormEnvironment FormEnvironment::ForThisProgram() {
 TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
     : QMainWindow(parent), environment_(std::move(environment)) {
   BuildWidgets();
+  BuildCamcorders();
   TOrbelinPreferences::ModeChooser chooser = environment_.chooseSaveMode;
   if (!chooser) {
     chooser = [this](const QString& caption) {
@@ -327,8 +328,8 @@ void TCaptureForm::ChargerPrefs1() {
                                   {"Fullscreen", kNotBuiltYet},
                                   {"ReducedOn", kNotBuiltYet},
                                   {"MuteOn", kNotBuiltYet},
-                                  {"cam1", kNotBuiltYet},
-                                  {"cam2", kNotBuiltYet},
+                                  {"cam1", [this] { LoadCamcorderWindow(1); }},
+                                  {"cam2", [this] { LoadCamcorderWindow(2); }},
                                   {"DossiersFrame",
                                    [this] {
                                      folderNaming_->Start(QDateTime::currentDateTime());
@@ -523,12 +524,13 @@ void TCaptureForm::closeEvent(QCloseEvent* event) {
 void TCaptureForm::FormCloseQuery() {
   TraceLine("Enter FormCloseQuery");
   // Not built yet, each with the work that brings it: leaving full screen
-  // (F2), the camcorder windows (F6) and the Windows Media profiles (F8).
+  // (F2) and the Windows Media profiles (F8).
   // F3: a capture under way is stopped with its files finished.
   if (control_ && control_->capturing()) {
     control_->ArreterCapture();
     AfficherPreview();
   }
+  CloseCamcorderWindows();  // F6, before the sources let their decks go
   if (selection_) selection_->ClearSources();  // F4, F5 and F7: video, audio, the graph, the lists
   TraceLine("Exit FormCloseQuery");
 }
@@ -562,6 +564,7 @@ void TCaptureForm::SauverPrefs() {
       parameters_.Framerate->value = rate ? *rate : 18.0;
     }
     folderNaming_->CopyToParameters();
+    SaveCamcorderWindows();
     if (parameters_.ValeurIntervallometre)
       parameters_.ValeurIntervallometre->value = extraireFrame_->RxSpinEdit7->value();
     if (parameters_.UnitesIntervallometre)

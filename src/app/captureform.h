@@ -252,6 +252,8 @@ class TCaptureForm : public QMainWindow {
   void BindCamcorderWindows();
   void RefreshCamcorders();
   void CloseCamcorderWindows();
+  void LoadCamcorderWindow(int number);
+  void SaveCamcorderWindows();
   void ShowPilot(TavFlux* source, int number);
   void TogglePilot(const TavFlux* source);
   void cam_PlayExecute(QObject* sender);

@@ -13,6 +13,7 @@
 #include "ui/sourcesframe.h"
 #include "capture/captureengine.h"
 #include "texts.h"
+#include "ui/camform.h"
 
 namespace {
 
@@ -176,6 +177,25 @@ void TCaptureForm::CreateApplicationManagerCommands() {
     if (bounds.width() >= minimumWidth() && bounds.height() >= minimumHeight()) setGeometry(bounds);
   };
   am_.Add(raFormSave);
+
+  // The camcorder windows' bounds, under the main window the first time.
+  for (int number = 1; number <= 2; ++number) {
+    auto* raCam = new TRectAction(actionContext_, this);
+    raCam->setObjectName(QStringLiteral("raCam%1").arg(number));
+    raCam->InternalId = raCam->objectName();
+    raCam->ScriptName = number == 1 ? QStringLiteral("raCam1") : QStringLiteral("Cam2");
+    raCam->setText(QStringLiteral("Cam%1").arg(number));
+    raCam->ApplyWhenLoad = true;
+    raCam->InternalDefault = [this](TRectValue& value) { value = TRectValue::FromQRect(DefaultCamcorderRect()); };
+    raCam->InternalBeforeSave = [this, number](TRectValue& value) {
+      value = TRectValue::FromQRect(camForm(number)->geometry());
+    };
+    raCam->InternalApply = [this, number, raCam] {
+      const QRect bounds = raCam->value().ToQRect();
+      if (bounds.width() > 0 && bounds.height() > 0) camForm(number)->setGeometry(bounds);
+    };
+    am_.Add(raCam);
+  }
 
   // The main list takes every key first; the manager's commands keep only
   // the keys nobody in it uses.
