@@ -375,4 +375,43 @@ inline constexpr char kCommandCamFastBackward[] = "caméra Recule Rapide";
 inline constexpr char kCommandCamPlayPause[] = "caméra PlayPause";
 inline constexpr char kCommandCamToggle[] = "caméra Basculer";
 
+// Overlay panel.
+inline constexpr char kIncrusterTitle[] = "Incruster (Alt+I)";
+inline constexpr char kCommandIncrusterFrame[] = "Panneau Incruster";
+inline constexpr char kFontHint[] = "Police de l'incrustation";
+inline constexpr char kSizeAuto[] = "auto";
+inline constexpr char kColourAutomatic[] = "Automatic";
+inline constexpr char kColourMore[] = "Autres couleurs...";
+inline constexpr char kBorderNone[] = "Aucun bord";
+inline constexpr char kBorderOne[] = "1 pixel";
+inline constexpr char kBorderPixels[] = "%1 pixels";
+inline constexpr char kShowReal[] = "Réel";
+inline constexpr char kShowDatecode[] = "Datecode";
+inline constexpr char kShowTimecode[] = "Timecode";
+inline constexpr char kShowPerso[] = "Perso";
+inline constexpr char kShowNothing[] = "Néant";
+inline constexpr char kWhenGroup[] = "Quand incruster?";
+inline constexpr char kWhenPermanent[] = "en permanence";
+inline constexpr char kWhenOnce[] = "une seule fois";
+inline constexpr char kWhenScene[] = "à chaque nouvelle scène";
+inline constexpr char kWhenDay[] = "à chaque nouveau jour";
+inline constexpr char kDurationLabel[] = "Durée (en secondes)";
+inline constexpr char kDecalageShow[] = "Ajouter un décalage";
+inline constexpr char kDecalageHide[] = "Masquer décalage";
+inline constexpr char kDecalageHint[] = "Cliquer pour corriger un décalage horaire";
+inline constexpr char kNewDateGroup[] = "Nouvelle date";
+inline constexpr char kDecalageReset[] = "Reset";
+inline constexpr char kDecalageResetHint[] = "Remettre le décalage horaire à zéro.";
+inline constexpr char kOldDate[] = "Ancienne date: ";
+inline constexpr char kDecalageLabelHint[] = "Décalage horaire appliqué à la vidéo";
+inline constexpr char kDecalageDaysFormat[] = "%d jours %.2dh %.2dm %.2ds";
+inline constexpr char kDecalageHoursFormat[] = "%d heures";
+inline constexpr char kCommandIncrusterOn[] = "Incruster";
+inline constexpr char kCommandIncrusterOff[] = "Stopper l'incrustation";
+inline constexpr char kCommandSliders[] = "Afficher les curseurs";
+inline constexpr char kSlidersShow[] = "Afficher les curseurs de l'incrustation";
+inline constexpr char kSlidersHide[] = "Masquer les curseurs de l'incrustation";
+inline constexpr char kSlidersCornerHint[] =
+    "Cliquez sur ce coin pour faire apparaître ou disparaitre\r\nles curseurs de position de l'incrustation.";
+
 }  // namespace texts

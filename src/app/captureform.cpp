@@ -38,10 +38,12 @@
 #include "settings/conversions.h"
 #include "texts.h"
 #include "control/schedule.h"
+#include "media/filters/vx_superposer.h"
 #include "ui/dossiersframe.h"
 #include "ui/programmerframe.h"
 #include "ui/extraireframe.h"
 #include "ui/listeframe.h"
+#include "ui/incrusterframe.h"
 #include "ui/textgauge.h"
 #include "control/stillgrab.h"
 #include "control/cpuload.h"
@@ -92,6 +94,7 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   BuildSchedule();
   BuildGrab();
   BuildListe();
+  BuildIncruster();
   FormCreate();
 }
 
@@ -150,9 +153,12 @@ void TCaptureForm::BuildWidgets() {
   sidePanels_->addWidget(programmerFrame_);
   extraireFrame_ = new TExtraireFrame(sidePanels_);
   listeFrame_ = new TListeFrame(sidePanels_);
+  incrusterFrame_ = new TIncrusterFrame(sidePanels_);
   for (int panel = pnSchedule + 1; panel < kSidePanelCount; ++panel) {
     if (panel == pnImageExtraction)
       sidePanels_->addWidget(extraireFrame_);
+    else if (panel == pnOverlay)
+      sidePanels_->addWidget(incrusterFrame_);
     else if (panel == pnCapturedFiles)
       sidePanels_->addWidget(listeFrame_);
     else
@@ -227,6 +233,8 @@ void TCaptureForm::BuildSourceSelection() {
     }
     extraireFrame_->RxSwitch1->setEnabled(present);
     streamIsWide_ = false;
+    ShowOverlayControls(present);
+    ApplyIncrust();
     EnableCapture();
   };
   const auto audio = [this](bool present) {
@@ -342,9 +350,27 @@ void TCaptureForm::ChargerPrefs1() {
                                            shell::FloatToText(parameters_.Framerate->value));
                                      TraceLine("SourcesFrame passed");
                                    }},
-                                  {"SetIncrust", kNotBuiltYet},
-                                  {"Superposer.setincrust", kNotBuiltYet},
-                                  {"Superposer.whenincrust", kNotBuiltYet},
+                                  {"SetIncrust",
+                                   [this] {
+                                     LoadIncruster();
+                                     TraceLine("SetIncrust passed");
+                                   }},
+                                  {"Superposer.setincrust",
+                                   [this] {
+                                     if (Tvx_Superposer* overlay = Overlay(); overlay && parameters_.IncrustRec)
+                                       overlay->setincrust(parameters_.IncrustRec->value);
+                                     TraceLine("Superposer.setincrust passed");
+                                   }},
+                                  {"Superposer.whenincrust",
+                                   [this] {
+                                     if (!parameters_.WhenIncrust || !parameters_.DureeIncruster) return;
+                                     incrusterFrame_->LoadTiming(parameters_.WhenIncrust->value,
+                                                                 parameters_.DureeIncruster->value);
+                                     if (Tvx_Superposer* overlay = Overlay())
+                                       overlay->whenincrust(parameters_.WhenIncrust->value,
+                                                            parameters_.DureeIncruster->value);
+                                     TraceLine("Superposer.whenincrust passed");
+                                   }},
                                   {"Optionsframe",
                                    [this] {
                                      // The preference-mode selector follows the mode the
@@ -437,7 +463,12 @@ void TCaptureForm::AppEventsIdle() {
                     TraceLine("play passed");
                   }},
                  {"flip", kNotBuiltYet},
-                 {"incruster.execute", kNotBuiltYet},
+                 {"incruster.execute",
+                  [this] {
+                    if (parameters_.WantIncrust && parameters_.WantIncrust->value)
+                      if (TCustomSuperAction* overlay = al_.FindByObjectName("taIncruster")) overlay->Execute();
+                    TraceLine("incruster.execute passed");
+                  }},
                  {"images", kNotBuiltYet},
                  {"setsystem", kNotBuiltYet},
                  {"notifier",
@@ -629,6 +660,7 @@ void TCaptureForm::TntFormResize() {
   buttonRow_->setGeometry(layout.buttonRow);
   sidePanels_->setGeometry(layout.sidePanels);
   for (QLabel* panel : statusPanels_) panel->setFixedWidth(std::max(0, layout.statusPanelWidth));
+  PlaceSliders();
 }
 
 QRect TCaptureForm::DefaultCamcorderRect() const {

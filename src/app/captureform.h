@@ -31,6 +31,10 @@ class TCpuMeter;
 class TExtraireFrame;
 class TListeFrame;
 class TcamForm;
+class TIncrusterFrame;
+class QSlider;
+class QToolButton;
+class Tvx_Superposer;
 class TavFlux;
 namespace graph {
 struct GraphEvent;
@@ -151,6 +155,13 @@ class TCaptureForm : public QMainWindow {
   // commands.
   TcamForm* camForm(int number) const { return cams_[number == 2 ? 1 : 0]; }
   TcamForm* keyboardTarget() const { return keyTarget_; }
+  TIncrusterFrame* incrusterFrame() const { return incrusterFrame_; }
+  QSlider* xslider() const { return xslider_; }
+  QSlider* yslider() const { return yslider_; }
+  // The overlay is drawn: wanted, and the picture is processed.
+  bool overlayActive() const { return overlayActive_; }
+  // "Autoriser les effets sur la vidéo" changed.
+  void ActiverSuperpositionChanged(bool allowed);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -267,6 +278,27 @@ class TCaptureForm : public QMainWindow {
   void cam_ToggleExecute(QObject* sender);
   void acShowVideoPilotDVExecute(QObject* sender);
   void acShowAudioPilotDVExecute(QObject* sender);
+  // The overlay panel, its command, sliders and time shift.
+  void BuildIncruster();
+  void PlaceSliders();
+  Tvx_Superposer* Overlay() const;
+  bool VideoProcessingAvailable() const;
+  void SendIncrust();
+  void IncrustChanged();
+  void IncrustTimingChanged();
+  void LoadIncruster();
+  void ApplyIncrust();
+  void taIncrusterfalseExecute(QObject* sender);
+  void taIncrusterTrueExecute(QObject* sender);
+  void XsliderChange(int value);
+  void YsliderChange(int value);
+  void acSlidersExecute(QObject* sender);
+  void ShowOverlayControls(bool videoPresent);
+  void acIncrusterFrameExecute(QObject* sender);
+  void tbDecalageClick();
+  void taDecalagePrepare(TCustomSuperAction& action);
+  void taDecalageExecute(QObject* sender);
+  void LiftTypingShortcuts(bool typing);
   // The session list, its gauges and the companion program.
   void BuildListe();
   void saListeFrameExecute(QObject* sender);
@@ -314,6 +346,11 @@ class TCaptureForm : public QMainWindow {
   TVideoWindow* videoWindow_ = nullptr;
   TcamForm* cams_[2] = {nullptr, nullptr};
   TcamForm* keyTarget_ = nullptr;
+  TIncrusterFrame* incrusterFrame_ = nullptr;
+  QSlider* xslider_ = nullptr;
+  QSlider* yslider_ = nullptr;
+  QToolButton* shape1_ = nullptr;
+  bool overlayActive_ = false;
   QString startupErrors_;
 
   bool startupFlag_ = false;

@@ -74,6 +74,14 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::acScenologExecute, nullptr},
       {"acOuvrirDossierVideos", Kind::Plain, texts::kCommandOpenVideos, nullptr, "Alt+V", "", "v", "open_folder", nullptr,
        &TCaptureForm::acOuvrirDossierVideosExecute, nullptr},
+      {"acIncrusterFrame", Kind::Plain, texts::kCommandIncrusterFrame, nullptr, "Alt+I", "", "if", "inlay_frame",
+       nullptr, &TCaptureForm::acIncrusterFrameExecute, nullptr},
+      {"acSliders", Kind::Plain, texts::kCommandSliders, nullptr, "Alt+Y", "", "ss", "sliders", nullptr,
+       &TCaptureForm::acSlidersExecute, nullptr},
+      {"taDecalage", Kind::Toggle, "", "", "", "", "dh", "decalage", &TCaptureForm::taDecalagePrepare,
+       &TCaptureForm::taDecalageExecute, &TCaptureForm::taDecalageExecute},
+      {"taIncruster", Kind::Toggle, texts::kCommandIncrusterOn, texts::kCommandIncrusterOff, "F12", "", "i", "inlay",
+       nullptr, &TCaptureForm::taIncrusterfalseExecute, &TCaptureForm::taIncrusterTrueExecute},
       {"cam_Play", Kind::Plain, texts::kCommandCamPlay, nullptr, "Ctrl+Ins", "", "cp", "camera_play", nullptr,
        &TCaptureForm::cam_PlayExecute, nullptr},
       {"cam_Pause", Kind::Plain, texts::kCommandCamPause, nullptr, "Ctrl+Del", "", "co", "camera_pause", nullptr,
@@ -137,7 +145,8 @@ void TCaptureForm::CreateCommands() {
                                    std::pair{"acOuvrirDossierVideos", texts::kCommandOpenVideosFirstHint}})
     al_.FindByObjectName(name)->setToolTip(QString::fromUtf8(hint));
   // The panels' tool bar.
-  for (const char* name : {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "saListeFrame"})
+  for (const char* name :
+       {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "acIncrusterFrame", "saListeFrame"})
     panelsToolbar_->addAction(al_.FindByObjectName(name));
   for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };

@@ -19,7 +19,10 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in) {
   out.sidePanels = QRect(sideLeft, top, kSidePanelWidth, std::max(0, sideBottom - top));
 
   const QRect leftToolbar(0, 0, in.ecranGauche ? in.actionsToolbarWidth : in.panelsToolbarWidth, in.toolbarHeight);
-  const int rightWidth = in.ecranGauche ? in.panelsToolbarWidth : in.actionsToolbarWidth;
+  // The right one never covers the left one: what does not fit goes into
+  // its extension menu.
+  const int rightWidth = std::min(in.ecranGauche ? in.panelsToolbarWidth : in.actionsToolbarWidth,
+                                  std::max(0, in.width - leftToolbar.width()));
   const QRect rightToolbar(in.width - rightWidth, 0, rightWidth, in.toolbarHeight);
   out.actionsToolbar = in.ecranGauche ? leftToolbar : rightToolbar;
   out.panelsToolbar = in.ecranGauche ? rightToolbar : leftToolbar;

@@ -188,6 +188,8 @@ void TCaptureForm::AfficherProgramme() {
   if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(false);
   texteEtat_ = Text(texts::kStatusScheduled);
   if (parameters_.MuteOn && parameters_.MuteOn->value) texteEtat_ += " mute";
+  if (const TCustomSuperAction* overlay = al_.FindByObjectName("taIncruster"); overlay && overlay->IsChecked())
+    texteEtat_ += " in";
   texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
   texteMiroirH_.clear();
   texteInfo_ = Text(texts::kStatusStartsAt).arg(TScheduleClock::TimeText(schedule_->at()));

@@ -156,6 +156,8 @@ void TCaptureForm::SetFrameColour(const QColor& colour) {
   QPalette palette = videoArea_->palette();
   palette.setColor(QPalette::Window, colour);
   videoArea_->setPalette(palette);
+  for (QWidget* slider : {static_cast<QWidget*>(xslider()), static_cast<QWidget*>(yslider())})
+    if (slider) slider->setPalette(palette);
 }
 
 QColor TCaptureForm::frameColour() const { return videoArea_->palette().color(QPalette::Window); }
@@ -235,6 +237,7 @@ void TCaptureForm::MajStatusTextes() {
     texteIntervallo_ += Text(texts::kStatusIntervalOff);
   texteEtat_ = Text(texts::kStatusPreview);
   if (parameters_.MuteOn && parameters_.MuteOn->value) texteEtat_ += " mute";
+  if (overlayActive_) texteEtat_ += " in";
   texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
   texteMiroirH_.clear();
   if (environment_.engine)
