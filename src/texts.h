@@ -414,4 +414,91 @@ inline constexpr char kSlidersHide[] = "Masquer les curseurs de l'incrustation";
 inline constexpr char kSlidersCornerHint[] =
     "Cliquez sur ce coin pour faire apparaître ou disparaitre\r\nles curseurs de position de l'incrustation.";
 
+// Options panel.
+inline constexpr char kOptionsTitle[] = "Options (F10)";
+inline constexpr char kCommandOptionsFrame[] = "Panneau Options";
+inline constexpr char kOptConfirmVideo[] = "Confirmer avant d'écraser une vidéo";
+inline constexpr char kOptConfirmVideoHint[] = "Toujours demander confirmation avant d'écraser un fichier video existant.";
+inline constexpr char kOptConfirmImage[] = "Confirmer avant d'écraser une image";
+inline constexpr char kOptConfirmImageHint[] = "Toujours demander confirmation avant d'effacer un fichier image existant.";
+inline constexpr char kOptNotifier[] = "Notifier les changements de sources";
+inline constexpr char kOptNotifierHint[] =
+    "Prise en compte automatique de la connexion de nouvelles sources\r\nou de la déconnexion de sources existantes";
+inline constexpr char kOptEffects[] = "Autoriser les effets sur la vidéo";
+inline constexpr char kOptEffectsHint[] = "Décochez si votre système manque de ressources.";
+inline constexpr char kOptPrefMode[] = "Comment sauver les préférences en quittant";
+inline constexpr char kOptPrefModes[] = "Mode normal (registre)|Mode portable (clé USB)|Ne pas enregistrer en quittant";
+inline constexpr char kOptPrefModeHint[] =
+    "Indiquer où les préférences seront conservées pour que vous les retrouviez au prochain démarrage.";
+inline constexpr char kOptMpeg2Ratio[] = "Afficher le mpeg2 normal en 4x3";
+inline constexpr char kOptMpeg2RatioHint[] =
+    "Lorsqu'un flux mpeg2 est traité, s'il ne donne pas \r\nd'indication spécifique, on l'affiche par défaut au format 4x3.";
+inline constexpr char kOptWmvGroup[] = "Profils standards de wmv";
+inline constexpr char kOptWmvVersionLabel[] = "version\r\nde Windows Media";
+inline constexpr char kOptWmvHint[] = "Paramètres Windows media pour une capture en format Wmv.";
+inline constexpr char kOptWmvDefaults[] = "Profils par défaut";
+inline constexpr char kOptWmvDefaultItems[] = "High|Medium|Low|Internet";
+inline constexpr char kOptWmvDefaultsHint[] = "profils de base proposés pour la capture wmv";
+inline constexpr char kOptWmvPreset[] = "Utiliser les profils pré-programmés";
+inline constexpr char kOptWmvPresetHint[] =
+    "Cochez pour utiliser l'un des profils pré-programmés.\r\nDécochez pour pouvoir choisir parmi tous les profils.";
+inline constexpr char kOptDivxGroup[] = "DivX vidéo";
+inline constexpr char kOptDivxListHint[] = "Liste des codecs DivX ou Xvid trouvés sur le système";
+inline constexpr char kOptDivxProperties[] = "Propriétés";
+inline constexpr char kOptDivxPropertiesHint[] =
+    "Réglage fin du codec DivX ou Xvid.\r\nAttention à ne choisir que des réglages en 1 passe!";
+inline constexpr char kOptDivxVersion[] = "version";
+inline constexpr char kOptDivxVersionHint[] = "Version du codec DivX ou Xvid";
+inline constexpr char kOptDivxHalf[] = "Hauteur d'image DivX <= 288";
+inline constexpr char kOptDivxHalfHint[] =
+    "Si coché, alors l'image sera réduite de moitié\r\ndès que sa hauteur dépasse 288 pixels.";
+inline constexpr char kOptDivxRatioItems[] = "Normal|4x3|16x9|natif";
+inline constexpr char kOptDivxRatioHint[] = "Aspect de la vidéo capturée en DivX";
+inline constexpr char kOptMp3[] = "Compression mp3";
+inline constexpr char kOptMp3Hint[] =
+    "Si coché, la capture Divx ou Xvid comprime l'audio en mp3.\r\nSi décoché, l'audio reste en PCM non comprimé.";
+inline constexpr char kOptMp3Group[] = "Mp3";
+inline constexpr char kOptBitrateLabel[] = "Bitrate en kbits par s";
+inline constexpr char kOptBitrates[] = "32|40|48|56|64|80|96|112|128|160|192|224|256|320";
+inline constexpr char kOptBitrateHint[] =
+    "Choix du bitrate mp3 en nombre de kilobits par secondes.\r\nPour gagner de la place, 96Kbits est souvent suffisant.";
+inline constexpr char kOptBitrateDefault[] = "128";
+inline constexpr char kOptMp3Advanced[] = "Avancé";
+inline constexpr char kOptMp3AdvancedHint[] =
+    "Réglages fins de la capture Mp3, notamment la fréquence audio\r\nsi on ne veut pas garder 44100Hz en standard. Le "
+    "bitrate ne sera cependant\r\npas modifié ici, mais dans la boîte de dialogue spécialisée.";
+inline constexpr char kOptMp3NoteLine1[] = "Si vous installez  le paquet gstreamer1.0-plugins-good,";
+inline constexpr char kOptMp3NoteLine2[] = "vous pourrez compresser l";
+inline constexpr char kOptImageTypes[] = "bmp|jpeg";
+inline constexpr char kOptImageTypeHint[] = "Choisir le type de l'image enregistrée";
+inline constexpr char kOptJpegGroup[] = "Qualité jpeg";
+inline constexpr char kOptJpegHint[] = "Régler la qualité Jpeg.\r\nmini à gauche - maxi à droite";
+inline constexpr char kOptDeinterlace[] = "Toujours désentrelacer les images";
+inline constexpr char kOptDeinterlaceHint[] =
+    "Si coché, les images extraites seront toujours désentrelacées\r\nque la video le soit ou non.";
+inline constexpr char kOptDvStandard[] = "Standard";
+inline constexpr char kOptDvStandards[] = "Pal|Ntsc";
+inline constexpr char kOptDvStandardHint[] = "Standard utilisé pour compresser en DV type2";
+inline constexpr char kOptDvFrequency[] = "Fréquence";
+inline constexpr char kOptDvFrequencies[] = "32.000 Hz|44.100 Hz|48.000 Hz";
+inline constexpr char kOptDvFrequencyHint[] = "Fréquence utilisée pour compresser en DV type2";
+inline constexpr char kOptDvNative[] = "Garder la fréquence native si possible";
+inline constexpr char kOptDvNativeHint[] =
+    "Garde la fréquence audio d'origine lors d'une recompression\r\nen DV type2, pourvu que celle-ci soit 32.000, 44.100 ou 48.000";
+inline constexpr char kOptScn[] = "Créer un fichier scn";
+inline constexpr char kOptScnHint[] =
+    "Créer un fichier scn qui accélère l'ouverture dans Studio de Pinnacle,\r\net permet de naviguer de scène en scène avec Scenolog.";
+inline constexpr char kOptNoDatecode[] = "Affichage si pas de datecode";
+inline constexpr char kOptNoDatecodeHint[] = "Caractères affichés s'il n'y a pas de datecode,\r\npar exemple N/A.";
+inline constexpr char kOptDvRatio[] = "Ratio";
+inline constexpr char kOptDvRatios[] = "4x3|16x9";
+inline constexpr char kOptDvRatioHint[] = "Aspect de l'image capturée en DV.\r\nUtilisé pour une recompression en DV type 2.";
+inline constexpr char kOptKeepDv[] = "Garder le format DV";
+inline constexpr char kOptKeepDvHint[] =
+    "Si coché, alors une recompression de DV en DV type 2 (par exemple pour faire une incrustation) garde le format\r\nde la vidéo d'origine.";
+inline constexpr char kOptDvHalf[] = "Demi format si compression DivX";
+inline constexpr char kOptDvHalfHint[] =
+    "Si on capture depuis une caméra DV vers un fichier DivX,\r\nalors l'image sera réduite de moitié sur la source pour économiser des\r\nressources.";
+inline constexpr char kOptNoProfileName[] = "(profil sans vidéo)";
+
 }  // namespace texts

@@ -50,7 +50,8 @@ TEST(MediaUtilities, disk_figures_add_up_and_a_missing_folder_gives_zero) {
 
 TEST(MediaUtilities, encoders_are_found_by_factory_name_and_by_long_name) {
   QStringList encoders;
-  ASSERT_TRUE(ListVideoCompressors(encoders));
+  for (const gst::FactoryPtr& factory : gst::FactoriesInCategory(kVideoEncoderCategory))
+    encoders << QString::fromUtf8(gst_element_factory_get_metadata(factory.get(), GST_ELEMENT_METADATA_LONGNAME));
   TFilterHolder holder;
   ASSERT_TRUE(SelectFilterByClsid(kVideoEncoderCategory, "avenc_dvvideo", holder));
   ASSERT_TRUE(holder.factory);
@@ -108,4 +109,33 @@ TEST(MediaUtilities, wave_reader_refuses_what_it_cannot_play) {
   QByteArray huge = wave.left(36);
   huge += QByteArray("LIST\xFF\xFF\xFF\x7F", 8);
   EXPECT_FALSE(riff::ParseWave(huge));
+}
+
+TEST(MediaUtilities, the_mpeg4_compressors_are_kept_by_name_with_xvid_the_default) {
+  const TCompressorChoice two = FilterCompressorNames({"DivX Pro", "Codec Xvid", "Cinepak"});
+  EXPECT_EQ(two.kept, (QStringList{"DivX Pro", "Codec Xvid"}));
+  EXPECT_EQ(two.defaultIndex, 1);
+  const TCompressorChoice capitals = FilterCompressorNames({"XVID MPEG-4"});
+  EXPECT_EQ(capitals.kept, QStringList{"XVID MPEG-4"});
+  EXPECT_EQ(capitals.defaultIndex, 0);
+  EXPECT_TRUE(FilterCompressorNames({"Cinepak", "Indeo"}).kept.isEmpty());
+  EXPECT_EQ(FilterCompressorNames({"divx 5"}).defaultIndex, 0);
+
+  // Each encoder gives both entries, with the FourCC its files carry.
+  const std::vector<TCompressorEntry> entries = CompressorEntries({"enc_a", "enc_b"});
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].name, "DivX (enc_a)");
+  EXPECT_EQ(entries[0].fourcc, "DX50");
+  EXPECT_EQ(entries[3].name, "Xvid (enc_b)");
+  EXPECT_EQ(entries[3].fourcc, "XVID");
+
+  // Here: the libav encoder, found by what it makes.
+  std::vector<TCompressorEntry> installed;
+  ASSERT_TRUE(ListMpeg4Compressors(installed));
+  QStringList names;
+  for (const TCompressorEntry& entry : installed) names << entry.name;
+  EXPECT_TRUE(names.contains("DivX (avenc_mpeg4)"));
+  EXPECT_TRUE(names.contains("Xvid (avenc_mpeg4)"));
+  EXPECT_FALSE(names.contains("DivX (avenc_dvvideo)"));
+  EXPECT_EQ(names.value(FilterCompressorNames(names).defaultIndex).left(4), "Xvid");
 }

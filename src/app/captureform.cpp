@@ -44,6 +44,8 @@
 #include "ui/extraireframe.h"
 #include "ui/listeframe.h"
 #include "ui/incrusterframe.h"
+#include "ui/optionsframe.h"
+#include "capture/wmvprofiles.h"
 #include "ui/textgauge.h"
 #include "control/stillgrab.h"
 #include "control/cpuload.h"
@@ -95,6 +97,7 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   BuildGrab();
   BuildListe();
   BuildIncruster();
+  BuildOptions();
   FormCreate();
 }
 
@@ -154,11 +157,14 @@ void TCaptureForm::BuildWidgets() {
   extraireFrame_ = new TExtraireFrame(sidePanels_);
   listeFrame_ = new TListeFrame(sidePanels_);
   incrusterFrame_ = new TIncrusterFrame(sidePanels_);
+  optionsFrame_ = new TOptionsFrame(sidePanels_);
   for (int panel = pnSchedule + 1; panel < kSidePanelCount; ++panel) {
     if (panel == pnImageExtraction)
       sidePanels_->addWidget(extraireFrame_);
     else if (panel == pnOverlay)
       sidePanels_->addWidget(incrusterFrame_);
+    else if (panel == pnOptions)
+      sidePanels_->addWidget(optionsFrame_);
     else if (panel == pnCapturedFiles)
       sidePanels_->addWidget(listeFrame_);
     else
@@ -373,6 +379,7 @@ void TCaptureForm::ChargerPrefs1() {
                                    }},
                                   {"Optionsframe",
                                    [this] {
+                                     LoadOptions();
                                      // The preference-mode selector follows the mode the
                                      // parameters were loaded with.
                                      preferences_->SetMode(parameterList_->mode(), ModeOrigin::Startup);
@@ -400,11 +407,20 @@ void TCaptureForm::ChargerPrefs1() {
 void TCaptureForm::ChargerPrefs2() {
   TraceLine("Enter ChergerPrefs2");
   RunGuarded("ChargerPrefs2", {
-                                  {"optionsframe.populate", kNotBuiltYet},
+                                  {"optionsframe.populate",
+                                   [this] {
+                                     PopulateOptions();
+                                     TraceLine("optionsframe.populate passed");
+                                   }},
                                   {"sourcesexclues",
                                    [this] {
                                      if (selection_ && parameters_.SourcesExclues)
                                        selection_->checkList().Load(parameters_.SourcesExclues->value);
+                                   }},
+                                  {"wmvprofiles",
+                                   [this] {
+                                     FillWmvProfiles();
+                                     SelectFavouriteWmvProfile();
                                    }},
                                   {"Exit ChargerPrefs2", [] { TraceLine("Exit ChargerPrefs2 OK"); }},
                               });
@@ -417,6 +433,7 @@ void TCaptureForm::AppEventsIdle() {
   RunGuarded("AppEventsIdle",
              {
                  {"populatecrossbar", kNotBuiltYet},
+                 {"profilemanager", [this] { windowsMediaAvailable_ = WindowsMediaAvailable(); }},
                  {"startuperrors", [this] { startupErrors_.clear(); }},
                  {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
                  {"pluginaddtolist", kNotBuiltYet},
@@ -596,6 +613,7 @@ void TCaptureForm::SauverPrefs() {
     }
     folderNaming_->CopyToParameters();
     SaveCamcorderWindows();
+    SaveOptions();
     if (parameters_.ValeurIntervallometre)
       parameters_.ValeurIntervallometre->value = extraireFrame_->RxSpinEdit7->value();
     if (parameters_.UnitesIntervallometre)

@@ -15,6 +15,7 @@
 #include "actions/actioncontext.h"
 #include "actions/commandengine.h"
 #include "actions/superaction.h"
+#include "media/formats/compressorentry.h"
 #include "settings/orbelinpreferences.h"
 #include "settings/parametertable.h"
 
@@ -32,6 +33,9 @@ class TExtraireFrame;
 class TListeFrame;
 class TcamForm;
 class TIncrusterFrame;
+class TOptionsFrame;
+class QMenu;
+class QSettings;
 class QSlider;
 class QToolButton;
 class Tvx_Superposer;
@@ -96,6 +100,12 @@ struct FormEnvironment {
   std::function<void(const QString& path)> revealFile;
   std::function<bool(const QString& path)> openDocument;
   std::function<void(const QString& text)> inform;
+  // The MPEG-4 encoders and the MP3 encoder as the options find them;
+  // empty: the installed ones.
+  std::function<std::vector<TCompressorEntry>()> listCompressors;
+  std::function<bool()> mp3Available;
+  // Where the MP3 bitrate is kept; empty: the user's own settings.
+  QString mp3SettingsFile;
 
   static FormEnvironment ForThisProgram();
 };
@@ -162,6 +172,13 @@ class TCaptureForm : public QMainWindow {
   bool overlayActive() const { return overlayActive_; }
   // "Autoriser les effets sur la vidéo" changed.
   void ActiverSuperpositionChanged(bool allowed);
+  TOptionsFrame* optionsFrame() const { return optionsFrame_; }
+  // The Windows Media profile a capture uses (its row in the version's
+  // table); -1 none.
+  int SelectedWmvProfileRow() const;
+  // The profile pop-up menu's choice.
+  void SelectWmvProfile(int position);
+  QMenu* WmvProfileMenu();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -299,6 +316,22 @@ class TCaptureForm : public QMainWindow {
   void taDecalagePrepare(TCustomSuperAction& action);
   void taDecalageExecute(QObject* sender);
   void LiftTypingShortcuts(bool typing);
+  // The options panel.
+  void BuildOptions();
+  void LoadOptions();
+  void SaveOptions();
+  void PopulateOptions();
+  void acOptionsFrameExecute(QObject* sender);
+  void ProfilParDefautClick(bool on);
+  void ShowMp3Controls();
+  void BindCompressor(int index);
+  std::unique_ptr<QSettings> Mp3Settings() const;
+  void BitrateChanged(const QString& text);
+  void ApplyBitrate(int bitrate);
+  void EditEncoder(bool mp3);
+  void ShowCompressorVersion();
+  void FillWmvProfiles();
+  void SelectFavouriteWmvProfile();
   // The session list, its gauges and the companion program.
   void BuildListe();
   void saListeFrameExecute(QObject* sender);
@@ -351,6 +384,12 @@ class TCaptureForm : public QMainWindow {
   QSlider* yslider_ = nullptr;
   QToolButton* shape1_ = nullptr;
   bool overlayActive_ = false;
+  TOptionsFrame* optionsFrame_ = nullptr;
+  QMenu* wmvMenu_ = nullptr;
+  std::vector<TCompressorEntry> compressors_;  // as the DivX list shows them
+  bool optionsLoading_ = false;
+  bool divxAvailable_ = false;
+  bool mp3Available_ = false;
   QString startupErrors_;
 
   bool startupFlag_ = false;

@@ -74,6 +74,8 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::acScenologExecute, nullptr},
       {"acOuvrirDossierVideos", Kind::Plain, texts::kCommandOpenVideos, nullptr, "Alt+V", "", "v", "open_folder", nullptr,
        &TCaptureForm::acOuvrirDossierVideosExecute, nullptr},
+      {"acOptionsFrame", Kind::Plain, texts::kCommandOptionsFrame, nullptr, "F10", "Alt+O", "of", "options_frame",
+       nullptr, &TCaptureForm::acOptionsFrameExecute, nullptr},
       {"acIncrusterFrame", Kind::Plain, texts::kCommandIncrusterFrame, nullptr, "Alt+I", "", "if", "inlay_frame",
        nullptr, &TCaptureForm::acIncrusterFrameExecute, nullptr},
       {"acSliders", Kind::Plain, texts::kCommandSliders, nullptr, "Alt+Y", "", "ss", "sliders", nullptr,
@@ -146,7 +148,8 @@ void TCaptureForm::CreateCommands() {
     al_.FindByObjectName(name)->setToolTip(QString::fromUtf8(hint));
   // The panels' tool bar.
   for (const char* name :
-       {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "acIncrusterFrame", "saListeFrame"})
+       {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "acIncrusterFrame", "acOptionsFrame",
+        "saListeFrame"})
     panelsToolbar_->addAction(al_.FindByObjectName(name));
   for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };

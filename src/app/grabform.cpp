@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QGroupBox>
 #include <QPixmap>
+#include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTimer>
@@ -27,6 +29,7 @@
 #include "settings/conversions.h"
 #include "texts.h"
 #include "ui/extraireframe.h"
+#include "ui/optionsframe.h"
 #include "ui/listeframe.h"
 #include "ui/sourcesframe.h"
 #include "ui/videowindow.h"
@@ -59,7 +62,8 @@ void TCaptureForm::BuildGrab() {
   hooks.nomImage = [this] { return folderNaming_->NomImage(); };
   hooks.nomImageSuivant = [this] { return folderNaming_->NomImageSuivant(); };
   hooks.extension = [this] { return parameters_.ExtensionDesImages ? int(parameters_.ExtensionDesImages->value) : 0; };
-  hooks.quality = [this] { return parameters_.QualiteJpeg ? int(parameters_.QualiteJpeg->value) : 50; };
+  // The slider as it stands: the parameter takes it only at the save.
+  hooks.quality = [this] { return optionsFrame_->tbQualite->value(); };
   // Until the options panel exists, "Tous" clears the parameter itself.
   hooks.confirmImage = [this] { return parameters_.ConfirmerImage && parameters_.ConfirmerImage->value; };
   hooks.clearConfirmImage = [this] {
@@ -117,9 +121,11 @@ void TCaptureForm::acJpgOptionExecute(QObject*) { rgExtensionClick(1); }
 void TCaptureForm::acBmpOptionExecute(QObject*) { rgExtensionClick(0); }
 
 void TCaptureForm::rgExtensionClick(int index) {
-  // The JPEG quality group of the options panel follows the type when the
-  // panel exists.
   folderNaming_->SetImageExtension(index);
+  if (parameters_.ExtensionDesImages) parameters_.ExtensionDesImages->value = index;
+  TOptionsFrame::Select(optionsFrame_->rgExtension, index);
+  optionsFrame_->gbQualite->setVisible(index == 1);
+  MajStatusTextes();
 }
 
 // The shape a still takes, as the display shows the picture.

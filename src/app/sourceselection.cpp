@@ -55,8 +55,6 @@ void UpdateInPlace(QComboBox& list, const QStringList& wanted, const QString& cl
 
 int NativeFormats(const TCaptureDevice& device) { return device.NativeFormat1 << 8 | device.NativeFormat2; }
 
-bool FactoryExists(const char* name) { return static_cast<bool>(gst::FactoryPtr(gst_element_factory_find(name))); }
-
 }  // namespace
 
 // --- Source check list ------------------------------------------------------------
@@ -292,12 +290,12 @@ void TSourceSelection::ActiverFormatCapture(int wantedCode) {
     for (const std::uint8_t native : {video->Device->NativeFormat1, video->Device->NativeFormat2})
       if (native) names << FormatCaptureName(native);
     names << FormatCaptureName(fcDvType2Recompressed);
-    if (FactoryExists("avenc_mpeg4")) names << FormatCaptureName(fcDivx);
+    if (gst::FactoryExists("avenc_mpeg4")) names << FormatCaptureName(fcDivx);
     names << FormatCaptureName(fcWmv) << FormatCaptureName(fcImageByImage);
   }
   if (context.CurrentAudioSource) {
     names << FormatCaptureName(fcWav);
-    if (FactoryExists("lamemp3enc")) names << FormatCaptureName(fcMp3);
+    if (gst::FactoryExists("lamemp3enc")) names << FormatCaptureName(fcMp3);
   }
   QComboBox& list = *frame_.cbFormatCapture;
   list.clear();

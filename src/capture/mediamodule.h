@@ -54,6 +54,8 @@ class Tdm : NonCopyable {
   TFilterSlot null{"null", "fakesink"};
   TFilterSlot test{"test"}, divx{"divx"}, mp3{"mp3"}, muxer{"muxer"}, audioenc{"audioenc"},
       AudioEncoder{"AudioEncoder"};
+  // The FourCC the DivX captures carry, as the compressor chosen says.
+  std::string divxFourCC = "XVID";
 
   // The program's own filters, with the names they take in the graph.
   struct OwnFilter {

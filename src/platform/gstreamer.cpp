@@ -48,6 +48,11 @@ bool FactoryInCategory(GstElementFactory* factory, const QString& category) {
   return true;
 }
 
+bool FactoryExists(const char* name) {
+  EnsureInitialised();
+  return static_cast<bool>(FactoryPtr(gst_element_factory_find(name)));
+}
+
 QList<FactoryPtr> FactoriesInCategory(const QString& category) {
   EnsureInitialised();
   QList<FactoryPtr> found;

@@ -224,6 +224,8 @@ QStringList MissingElements(const QStringList& factoryNames);
 // the category ("Encoder/Video").
 bool FactoryInCategory(GstElementFactory* factory, const QString& category);
 
+// Whether an element factory of that name is installed.
+bool FactoryExists(const char* name);
 // Factories of the category, highest rank first.
 QList<FactoryPtr> FactoriesInCategory(const QString& category);
 

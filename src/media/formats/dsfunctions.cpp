@@ -73,11 +73,45 @@ bool SelectFilterByName(const QString& category, const QString& friendlyName, TF
   return SelectFilter(category, friendlyName, Match::LongName, holder);
 }
 
-bool ListVideoCompressors(QStringList& names) {
-  names.clear();
-  for (const gst::FactoryPtr& factory : gst::FactoriesInCategory(kVideoEncoderCategory))
-    names << QString::fromUtf8(gst_element_factory_get_metadata(factory.get(), GST_ELEMENT_METADATA_LONGNAME));
-  return true;
+std::vector<TCompressorEntry> CompressorEntries(const std::vector<std::string>& factories) {
+  std::vector<TCompressorEntry> entries;
+  for (const std::string& factory : factories) {
+    const QString shown = QString::fromStdString(factory);
+    entries.push_back({"DivX (" + shown + ")", factory, "DX50"});
+    entries.push_back({"Xvid (" + shown + ")", factory, "XVID"});
+  }
+  return entries;
+}
+
+bool ListMpeg4Compressors(std::vector<TCompressorEntry>& entries) {
+  gst::EnsureInitialised();
+  const gst::CapsPtr mpeg4(gst_caps_from_string("video/mpeg,mpegversion=(int)4,systemstream=(boolean)false; video/x-divx"));
+  std::vector<std::string> factories;
+  const gst::FactoryList encoders =
+      gst::FactoryList::Elements(GST_ELEMENT_FACTORY_TYPE_ENCODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO, GST_RANK_NONE);
+  for (GstElementFactory* factory : encoders.items()) {
+    const std::string name = GST_OBJECT_NAME(factory);
+    // libav's OpenMAX wrappers need an embedded board's codec library and
+    // fail at the first frame on a desktop.
+    const bool openMax = name.size() > 4 && name.compare(name.size() - 4, 4, "_omx") == 0;
+    if (!openMax && gst_element_factory_can_src_any_caps(factory, mpeg4.get())) factories.push_back(name);
+  }
+  entries = CompressorEntries(factories);
+  return !entries.empty();
+}
+
+TCompressorChoice FilterCompressorNames(const QStringList& names) {
+  TCompressorChoice choice;
+  for (const QString& name : names) {
+    const QString lower = name.toLower();
+    if (lower.contains("divx")) {
+      choice.kept << name;
+    } else if (lower.contains("xvid")) {
+      choice.kept << name;
+      choice.defaultIndex = int(choice.kept.size()) - 1;
+    }
+  }
+  return choice;
 }
 
 std::int64_t DiskTotalMB(const QString& folder) { return QueryDisk(folder).totalMB; }

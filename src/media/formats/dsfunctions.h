@@ -5,9 +5,12 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <vector>
 #include <QStringList>
 #include <cstdint>
 
+#include "media/formats/compressorentry.h"
 #include "platform/gstreamer.h"
 
 // Holds the element factory chosen for a slot of the media graph; the graph
@@ -28,9 +31,20 @@ bool SelectFilterByClsid(const QString& category, const QString& factoryName, TF
 // encoder").
 bool SelectFilterByName(const QString& category, const QString& friendlyName, TFilterHolder& holder);
 
-// Replaces the list with the long names of the installed video encoders,
-// highest rank first.
-bool ListVideoCompressors(QStringList& names);
+// The entries of those encoders, two each, in the order given.
+std::vector<TCompressorEntry> CompressorEntries(const std::vector<std::string>& factories);
+// Replaces the list with the installed encoders whose output is MPEG-4
+// Part 2 (video/mpeg mpegversion 4, or video/x-divx), highest rank first;
+// false when there is none.
+bool ListMpeg4Compressors(std::vector<TCompressorEntry>& entries);
+// Of the compressor names, those with "divx" in them, and those without
+// but with "xvid" (case aside), in order; the default is the last Xvid
+// one kept, else the first.
+struct TCompressorChoice {
+  QStringList kept;
+  int defaultIndex = 0;
+};
+TCompressorChoice FilterCompressorNames(const QStringList& names);
 
 // Size of the volume holding the folder, what is used of it and what the user
 // may still write, in MiB (2^20 bytes, truncated). 0 when the volume cannot be
