@@ -59,10 +59,11 @@ int RunTessivo(int argc, char** argv) {
   FormEnvironment environment = FormEnvironment::ForThisProgram();
   environment.commandLine = commands;
   environment.engine = &engine;
-  TCaptureForm mainWindow(environment);
   // A signal closes the window as the user would, asking nothing: files
-  // finished, preferences saved.
+  // finished, preferences saved. The signals are taken before the window is
+  // built, so that one sent while it is being built waits for it.
   TSignalWatcher watcher;
+  TCaptureForm mainWindow(environment);
   QObject::connect(&watcher, &TSignalWatcher::received, &mainWindow, [&mainWindow] { mainWindow.CloseUnattended(); });
   mainWindow.show();
   return application.exec();

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -103,8 +104,16 @@ class TDvFramerState {
       if (tape_) onTape = tape_->Current();
       if (!onTape.picture) {
         ++index_;
+        playing_ = false;
         continue;
       }
+      // At normal play the frames follow one another, as on a tape, however
+      // late this one comes; the tape's own position is taken again after
+      // any other motion, or when the two have drifted apart.
+      if (onTape.sound && playing_ && std::abs(onTape.index - (lastOnTape_ + 1)) <= kPlayDrift)
+        onTape.index = lastOnTape_ + 1;
+      playing_ = onTape.sound;
+      lastOnTape_ = onTape.index;
       const auto position = static_cast<guint64>(onTape.index);
       Stamp(frame, position, startSeconds_);
       Sound(frame, position, !onTape.sound);
@@ -146,6 +155,9 @@ class TDvFramerState {
   using ShellType = ElementShell<GstElement, GstElementClass, TDvFramerState>;
   GstElement* element_;  // the element this state belongs to
   bool tapeLooked_ = false;
+  bool playing_ = false;  // the last frame was at normal play
+  std::int64_t lastOnTape_ = 0;
+  static constexpr std::int64_t kPlayDrift = 3;
   std::shared_ptr<TSimulatedTape> tape_;
   GstPad* sink_;
   GstPad* src_;
