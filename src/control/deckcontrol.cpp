@@ -129,22 +129,17 @@ void TTransportBar::Stop() { Send(kModeStop); }
 void TTransportBar::SlowForward() { Send(kModePlaySlowestForward); }
 void TTransportBar::SlowBackward() { Send(kModePlaySlowestReverse); }
 
-void TTransportBar::FastForward() {
-  if (!deck_) return;
-  Post([deck = deck_]() -> TDeckWorker::Reply {
-    int mode = 0;
-    deck->Mode(mode);
-    deck->SetMode(mode == kModeStop ? kModeFastForward : kModePlayFastestForward);
-    return {};
-  });
-}
+void TTransportBar::FastForward() { Wind(kModeFastForward, kModePlayFastestForward); }
+void TTransportBar::FastBackward() { Wind(kModeRewind, kModePlayFastestReverse); }
 
-void TTransportBar::FastBackward() {
+// From stop the tape winds without a picture; otherwise it plays at its
+// fastest, so the user still sees where it is.
+void TTransportBar::Wind(int fromStop, int whilePlaying) {
   if (!deck_) return;
-  Post([deck = deck_]() -> TDeckWorker::Reply {
+  Post([deck = deck_, fromStop, whilePlaying]() -> TDeckWorker::Reply {
     int mode = 0;
     deck->Mode(mode);
-    deck->SetMode(mode == kModeStop ? kModeRewind : kModePlayFastestReverse);
+    deck->SetMode(mode == kModeStop ? fromStop : whilePlaying);
     return {};
   });
 }

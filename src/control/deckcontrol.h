@@ -87,6 +87,7 @@ class TTransportBar : public QObject {
 
  private:
   void Send(int mode);
+  void Wind(int fromStop, int whilePlaying);
   void Post(TDeckWorker::Job job);
 
   std::shared_ptr<IDeckTransport> deck_;
