@@ -17,7 +17,9 @@
 #include <QLocale>
 #include <QTimer>
 #include <cstdio>
+#include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
@@ -26,9 +28,11 @@
 #include "capture/systemdevices.h"
 #include "control/capturejournal.h"
 #include "control/capturesession.h"
+#include "media/filters/filtercontract.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_superposer.h"
 #include "media/formats/avirepair.h"
+#include "media/formats/dsfunctions.h"
 #include "media/formats/fpsunit.h"
 #include "platform/shellutils.h"
 #include "platform/signalwatcher.h"
@@ -140,24 +144,27 @@ int main(int argc, char** argv) {
     return 0;
   }
   const QStringList files = parser.positionalArguments();
-  if (files.size() != 1 || !parser.isSet(video)) {
-    Say("Indiquez une source vidéo (--video) et un fichier.");
+  // Every argument is checked before anything is built.
+  const int formatCode = FormatCaptureFromName(parser.value(format));
+  if (FormatCaptureName(static_cast<std::uint8_t>(formatCode)) != parser.value(format)) {
+    Say(QStringLiteral("--format : format inconnu « %1 ».").arg(parser.value(format)));
     return 2;
   }
-  TVideoSource* videoSource = Find(videoSources, parser.value(video));
-  if (!videoSource) {
+  // Sound alone needs no picture.
+  const bool soundOnly = formatCode == fcWav || formatCode == fcMp3;
+  if (files.size() != 1 || (!soundOnly && !parser.isSet(video)) || (soundOnly && !parser.isSet(audio))) {
+    Say(soundOnly ? "Indiquez une source audio (--audio) et un fichier."
+                  : "Indiquez une source vidéo (--video) et un fichier.");
+    return 2;
+  }
+  TVideoSource* videoSource = parser.isSet(video) ? Find(videoSources, parser.value(video)) : nullptr;
+  if (parser.isSet(video) && !videoSource) {
     Say(QStringLiteral("Source vidéo introuvable : %1").arg(parser.value(video)));
     return 2;
   }
   TAudioSource* audioSource = parser.isSet(audio) ? Find(audioSources, parser.value(audio)) : nullptr;
   if (parser.isSet(audio) && !audioSource) {
     Say(QStringLiteral("Source audio introuvable : %1").arg(parser.value(audio)));
-    return 2;
-  }
-  // Every argument is checked before anything is built.
-  const int formatCode = FormatCaptureFromName(parser.value(format));
-  if (FormatCaptureName(static_cast<std::uint8_t>(formatCode)) != parser.value(format)) {
-    Say(QStringLiteral("--format : format inconnu « %1 ».").arg(parser.value(format)));
     return 2;
   }
   const std::optional<double> totalSeconds = Seconds(parser, seconds, 0.1, 7 * 86400.0);
@@ -180,12 +187,22 @@ int main(int argc, char** argv) {
   const auto cutMs = static_cast<qint64>(*cutSeconds * 1000);
   const int intervalMs = std::max(1, static_cast<int>(*intervalSeconds * 1000));
 
-  if (!ActivateVideoSource(engine, *videoSource) || (audioSource && !ActivateAudioSource(engine, *audioSource))) {
+  if ((videoSource && !ActivateVideoSource(engine, *videoSource)) ||
+      (audioSource && !ActivateAudioSource(engine, *audioSource))) {
     Say("Impossible d'activer les sources.");
     return 1;
   }
   if (parser.isSet(overlay)) ShowCamcorderDate(engine, 5);
   TCaptureSettings settings;
+  if (formatCode == fcDivx) {
+    // The first MPEG-4 encoder found, as the options would choose it.
+    std::vector<TCompressorEntry> encoders;
+    if (!ListMpeg4Compressors(encoders) || !engine.dm().divx.Load(encoders.front().factory)) {
+      Say("Aucun encodeur MPEG-4 n'est installé.");
+      return 1;
+    }
+    engine.dm().divxFourCC = encoders.front().fourcc;
+  }
   const QString file = files.first();
   // Files killed before they are finished are offered for repair at the
   // program's next start.
@@ -196,7 +213,13 @@ int main(int argc, char** argv) {
   bool graphError = false;
   bool cutShort = false;  // a full disk or a failed writer: the file is finished, the capture is not
   int stopSignal = 0;
+  int part = 1;
+  bool waveFull = false;  // a WAV file near 4 GiB: the next part is due
   engine.graph().onEvent = [&](const graph::GraphEvent& event) {
+    if (event.kind == graph::GraphEvent::Kind::Element && event.notification == kNotifyWaveFileFull) {
+      waveFull = true;
+      return;
+    }
     if (const std::optional<TCaptureFailure> failure = session.HandleEvent(event)) {
       Say(failure->Text());
       cutShort = true;
@@ -226,13 +249,14 @@ int main(int argc, char** argv) {
   TSignalWatcher watcher;
   QObject::connect(&watcher, &TSignalWatcher::received, [&stopSignal](int signal) { stopSignal = signal; });
   bool allFinished = true;
-  int part = 1;
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < totalMs && !stopSignal) {
     const qint64 untilCut = cutMs > 0 ? cutMs * part - clock.elapsed() : totalMs;
-    RunFor(static_cast<int>(std::max<qint64>(1, std::min<qint64>(untilCut, totalMs - clock.elapsed()))), stopSignal);
-    if (!stopSignal && cutMs > 0 && clock.elapsed() >= cutMs * part && clock.elapsed() < totalMs) {
+    RunFor(static_cast<int>(std::max<qint64>(1, std::min<qint64>({untilCut, totalMs - clock.elapsed(), qint64{200}}))),
+           stopSignal);
+    const bool cutDue = cutMs > 0 && clock.elapsed() >= cutMs * part;
+    if (!stopSignal && (cutDue || std::exchange(waveFull, false)) && clock.elapsed() < totalMs) {
       ++part;
       if (const TOutcome cut = session.Cut(PartName(file, part)); !cut) {
         Say(cut.failure().Text());
@@ -255,7 +279,7 @@ int main(int argc, char** argv) {
   if (formatCode == fcImageByImage)
     for (qsizetype n = 0; n < session.files().size(); ++n)
       if (n + 1 < session.files().size() || stopped.ok()) SetAviFrameRate(session.files()[n], 25);
-  DeactivateVideoSource(engine, *videoSource, true);
+  if (videoSource) DeactivateVideoSource(engine, *videoSource, true);
   if (audioSource) DeactivateAudioSource(engine, *audioSource, true);
   std::printf("images écrites : %llu\nimages perdues : %llu\nfichiers : %d\n", static_cast<unsigned long long>(written),
               static_cast<unsigned long long>(droppedFrames), part);

@@ -176,6 +176,8 @@ class TCaptureForm : public QMainWindow {
   // The Windows Media profile a capture uses (its row in the version's
   // table); -1 none.
   int SelectedWmvProfileRow() const;
+  // The MP3 bitrate chosen in the options, in kbit/s.
+  int Mp3Kbps() const;
   // The profile pop-up menu's choice.
   void SelectWmvProfile(int position);
   QMenu* WmvProfileMenu();

@@ -347,6 +347,12 @@ int TCaptureForm::SelectedWmvProfileRow() const {
                             std::max(0, TOptionsFrame::Selected(o.rgProfilDefaut)), o.cbProfils->currentIndex());
 }
 
+int TCaptureForm::Mp3Kbps() const {
+  bool whole = false;
+  const int kbps = optionsFrame_->cbBitrate->currentText().toInt(&whole);
+  return whole && kbps > 0 ? kbps : 128;
+}
+
 void TCaptureForm::SelectWmvProfile(int position) {
   if (position >= 0 && position < optionsFrame_->cbProfils->count()) optionsFrame_->cbProfils->setCurrentIndex(position);
 }

@@ -60,6 +60,13 @@ void TCaptureForm::BuildSessionControl() {
     if (parameters_.FrequenceDV) settings.dvRate = parameters_.FrequenceDV->value;
     if (parameters_.StandardDV) settings.dvStandard = parameters_.StandardDV->value;
     if (parameters_.RatioDV) settings.ratioDv = parameters_.RatioDV->value;
+    if (parameters_.RatioDivX) settings.ratioDivx = parameters_.RatioDivX->value;
+    if (parameters_.DemiTaille) settings.demiTaille = parameters_.DemiTaille->value;
+    if (parameters_.DVDemiSiDivX) settings.dvHalfForDivx = parameters_.DVDemiSiDivX->value;
+    if (parameters_.WantMp3) settings.wantMp3 = parameters_.WantMp3->value;
+    settings.mp3Kbps = Mp3Kbps();
+    settings.wmvVersion = parameters_.VersionWmv ? parameters_.VersionWmv->value : 2;
+    settings.wmvProfile = SelectedWmvProfileRow();
     return settings;
   };
   // Until the options panel exists, "Tous" clears the parameter itself.

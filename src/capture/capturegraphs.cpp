@@ -4,18 +4,24 @@
 #include <QLoggingCategory>
 #include <algorithm>
 #include <condition_variable>
+#include <gst/video/video.h>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
+#include "capture/preview.h"
+#include "capture/wmvprofiles.h"
 #include "capture/mediamodule.h"
 #include "media/filters/branchguard.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/dvavisink.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/filters/vx_dvheader.h"
+#include "media/filters/vx_resizer.h"
+#include "media/filters/vx_timestamper.h"
 #include "media/filters/vx_scenedetect.h"
 #include "media/formats/dvcodes.h"
 #include "settings/conversions.h"
@@ -52,6 +58,74 @@ gst::PadProbe CountBuffers(GstPad* pad, std::shared_ptr<std::atomic<std::uint64_
     counter->fetch_add(1);
     return GST_PAD_PROBE_OK;
   });
+}
+
+// A writer input that takes its stream's times in the part: the segment
+// from zero, each buffer at its running time less the part's start and the
+// frozen stretches, never going back. A stream whose encoder lost the times
+// gets its frames' ones back, in order.
+void RetimeInput(TCaptureBranch& branch, GstPad* input, std::shared_ptr<TStreamTimes> given) {
+  struct Timing {
+    GstSegment original{};
+    GstClockTime last = GST_CLOCK_TIME_NONE;
+    GstClockTime nextRunning = GST_CLOCK_TIME_NONE;  // the end of the last buffer, in running time
+  };
+  auto timing = std::make_shared<Timing>();
+  gst_segment_init(&timing->original, GST_FORMAT_TIME);
+  branch.probes.emplace_back(input, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, [timing](GstPad*, GstPadProbeInfo* info) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
+    const GstSegment* segment = nullptr;
+    gst_event_parse_segment(event, &segment);
+    if (segment->format != GST_FORMAT_TIME) return GST_PAD_PROBE_OK;
+    gst_segment_copy_into(segment, &timing->original);
+    GstSegment fromZero;
+    gst_segment_init(&fromZero, GST_FORMAT_TIME);
+    gst_event_unref(event);
+    GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_segment(&fromZero);
+    return GST_PAD_PROBE_OK;
+  });
+  branch.probes.emplace_back(
+      input, GST_PAD_PROBE_TYPE_BUFFER,
+      [timing, given = std::move(given), clock = branch.clock](GstPad*, GstPadProbeInfo* info) {
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        GstClockTime running = GST_CLOCK_TIME_NONE;
+        if (given) {
+          const std::lock_guard lock(given->mutex);
+          if (!given->times.empty()) {
+            running = given->times.front();
+            given->times.pop_front();
+          }
+        } else if (GST_BUFFER_PTS_IS_VALID(buffer)) {
+          running = gst_segment_to_running_time(&timing->original, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        }
+        if (!GST_CLOCK_TIME_IS_VALID(running)) running = timing->nextRunning;
+        if (!GST_CLOCK_TIME_IS_VALID(running)) return GST_PAD_PROBE_DROP;  // no time yet: nothing to place it at
+        const GstClockTime duration = GST_BUFFER_DURATION(buffer);
+        timing->nextRunning = running + (GST_CLOCK_TIME_IS_VALID(duration) ? duration : 0);
+        GstClockTime inPart = clock->InPart(running);
+        if (GST_CLOCK_TIME_IS_VALID(timing->last) && inPart < timing->last) inPart = timing->last;
+        timing->last = inPart;
+        buffer = gst_buffer_make_writable(buffer);
+        GST_BUFFER_PTS(buffer) = inPart;
+        GST_BUFFER_DTS(buffer) = inPart;
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        return GST_PAD_PROBE_OK;
+      });
+}
+
+// Retimes every input of the branch's writer, each with the times given back
+// to its stream if any.
+void RetimeWriterInputs(TCaptureBranch& branch) {
+  if (!branch.clock) return;
+  GstElement* writer = branch.muxer ? branch.muxer.get() : branch.sink.get();
+  for (const gst::PadObjectPtr& input : gst::Pads(writer, GST_PAD_SINK)) {
+    std::shared_ptr<TStreamTimes> given;
+    const PadPtr from(gst_pad_get_peer(input.get()));
+    for (const auto& [pad, times] : branch.givenTimes)
+      if (pad.get() == from.get()) given = times;
+    RetimeInput(branch, input.get(), std::move(given));
+  }
 }
 
 // Puts a builder's steps together, checking each one.
@@ -167,6 +241,51 @@ class BranchBuilder {
     return Chain(from, {convert, scale, rate, format, Add(dm.DVenc)}, "the pictures to the DV encoder");
   }
 
+  // A capsfilter of the caps, with the name.
+  GstElement* Format(const std::string& caps, const std::string& name) {
+    GstElement* filter = Make("capsfilter", name);
+    const gst::CapsPtr parsed(gst_caps_from_string(caps.c_str()));
+    if (!parsed) throw BuildError("bad caps for " + name);
+    g_object_set(filter, "caps", parsed.get(), nullptr);
+    return filter;
+  }
+  // Sound converted to the rate and channels, in whatever sample format
+  // the next element takes.
+  PadPtr Resampled(PadPtr from, int rate, int channels, const std::string& prefix) {
+    return Chain(from,
+                 {Make("audioconvert", prefix + "_convert"), Make("audioresample", prefix + "_resample"),
+                  Format("audio/x-raw,rate=" + std::to_string(rate) + ",channels=" + std::to_string(channels),
+                         prefix + "_format"),
+                  Make("audioconvert", prefix + "_samples")},
+                 "the sound to its format");
+  }
+  // The writer's input for the media type, linked from `from`.
+  PadPtr LinkToWriter(const PadPtr& from, GstElement* writer, const char* media, const char* what) {
+    const PadPtr input = engine_.graph().FindPin(writer, Direction::Input, media, true, 0);
+    Link(from, input, what);
+    return input;
+  }
+  // The options' MP3 encoder (or a new one) at a constant bitrate.
+  GstElement* Mp3Encoder(int kbps) {
+    Tdm& dm = engine_.dm();
+    GstElement* encoder = dm.mp3.empty() ? Make("lamemp3enc", dm.mp3.name()) : Add(dm.mp3);
+    gst_util_set_object_arg(G_OBJECT(encoder), "target", "bitrate");
+    g_object_set(encoder, "bitrate", kbps, "cbr", TRUE, nullptr);
+    return encoder;
+  }
+  // The encoder's frames get back the running times they came in with.
+  void GiveTimesBack(GstElement* encoder) {
+    auto times = std::make_shared<TStreamTimes>();
+    Probe(In(encoder).get(), GST_PAD_PROBE_TYPE_BUFFER, [times](GstPad* pad, GstPadProbeInfo* info) {
+      const GstClockTime running = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info)).first;
+      const std::lock_guard lock(times->mutex);
+      times->times.push_back(running);
+      return GST_PAD_PROBE_OK;
+    });
+    const PadPtr out = Out(encoder);
+    branch_.givenTimes.emplace_back(out, times);
+  }
+
  private:
   TCaptureEngine& engine_;
   TCaptureBranch& branch_;
@@ -220,6 +339,7 @@ bool Guarded(TCaptureEngine& engine, const char* name, int format, const std::st
     BranchBuilder builder(engine, *engine.branch);
     build(builder);
     RecordTail(*engine.branch);
+    RetimeWriterInputs(*engine.branch);
     qCInfo(lcCapture) << name << "ready:" << fileName.c_str();
     return true;
   } catch (const std::exception& error) {
@@ -432,6 +552,224 @@ bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, cons
   });
 }
 
+GstClockTime TPartClock::InPart(GstClockTime running) {
+  const std::lock_guard lock(mutex);
+  if (!GST_CLOCK_TIME_IS_VALID(start)) start = running;
+  GstClockTime offset = start;
+  for (const auto& [from, length] : frozen)
+    if (from >= start && from <= running) offset += length;
+  return running > offset ? running - offset : 0;
+}
+
+namespace {
+
+// The writer's header names the MPEG-4 stream by the FourCC of the entry
+// chosen ("DX50", "XVID") instead of the muxer's generic "DIVX".
+void PatchFourCC(TCaptureBranch& branch, GstElement* sink, const std::string& fourCC) {
+  if (fourCC.size() != 4) return;
+  const PadPtr input(gst_element_get_static_pad(sink, "sink"));
+  branch.probes.emplace_back(input.get(), GST_PAD_PROBE_TYPE_BUFFER, [fourCC](GstPad*, GstPadProbeInfo* info) {
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    constexpr gsize kLongestHead = 1 << 16;
+    if (gst_buffer_get_size(buffer) > kLongestHead || gst_buffer_memcmp(buffer, 0, "RIFF", 4) != 0)
+      return GST_PAD_PROBE_OK;
+    buffer = gst_buffer_make_writable(buffer);
+    GstMapInfo map;
+    if (gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
+      // The stream header's handler and the picture format's compression.
+      for (const char* generic : {"DIVX", "FMP4"})
+        for (guint8* at = map.data; at + 4 <= map.data + map.size; ++at)
+          if (std::equal(generic, generic + 4, at)) std::copy(fourCC.begin(), fourCC.end(), at);
+      gst_buffer_unmap(buffer, &map);
+    }
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return GST_PAD_PROBE_OK;
+  });
+}
+
+// Whether the encoder has the property (libav's generic options).
+bool HasProperty(GstElement* element, const char* name) {
+  return g_object_class_find_property(G_OBJECT_GET_CLASS(element), name) != nullptr;
+}
+
+// The DV decoder at half or full size: the source is taken down and brought
+// back, the graph stopped.
+bool RestartDvDecoder(TCaptureEngine& engine, bool half) {
+  TVideoSource* source = engine.context.CurrentVideoSource;
+  if (!source || engine.context.DvHalfRes == half) return true;
+  DeactivateVideoSource(engine, *source, false);
+  engine.context.DvHalfRes = half;
+  const bool activated = ActivateVideoSource(engine, *source);
+  Stop(engine);
+  return activated;
+}
+
+}  // namespace
+
+bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "Wmv", fcWmv, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
+    if (!context.VideoTee) throw BuildError("no video source");
+    const std::vector<TWmvProfile>& table = WmvProfiles(settings.wmvVersion);
+    if (settings.wmvProfile < 0 || settings.wmvProfile >= static_cast<int>(table.size()))
+      throw BuildError("no Windows Media profile chosen");
+    const TWmvProfile& profile = table[static_cast<std::size_t>(settings.wmvProfile)];
+    auto file = engine.graph().SetOutputFileName(graph::TMediaGraph::OutputKind::Asf, fileName);
+    if (!file) throw BuildError("cannot open the ASF writer");
+    TCaptureBranch& branch = *engine.branch;
+    branch.muxer = file->muxer;
+    branch.sink = file->sink;
+    branch.elements.push_back(file->muxer);
+    branch.elements.push_back(file->sink);
+    branch.clock = std::make_shared<TPartClock>();
+    GstElement* muxer = file->muxer.get();
+
+    // The Windows Media encoders take whole progressive pictures only.
+    GstElement* encoder = b.Make(profile.videoEncoder, "wmv_video");
+    g_object_set(encoder, "bitrate", profile.videoKbps * 1000, nullptr);
+    if (HasProperty(encoder, "gop-size")) g_object_set(encoder, "gop-size", profile.framesPerSecond * 4, nullptr);
+    branch.keyFrameEncoders.push_back(gst::ElementPtr::Ref(encoder));
+    PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)}, "the pictures to their gate");
+    from = b.Chain(from,
+                   {b.Make("deinterlace", "wmv_deinterlace"), b.Make("videoconvert", "wmv_convert"),
+                    b.Make("videoscale", "wmv_scale"),
+                    b.Make("videorate", "wmv_rate"),
+                    b.Format("video/x-raw,format=I420,width=" + std::to_string(profile.width) +
+                                 ",height=" + std::to_string(profile.height) + ",pixel-aspect-ratio=1/1,framerate=" +
+                                 std::to_string(profile.framesPerSecond) + "/1",
+                             "wmv_size"),
+                    encoder},
+                   "the pictures to the Windows Media encoder");
+    b.CountVideo(b.LinkToWriter(from, muxer, "video/", "the pictures to the ASF writer"));
+    // The profile's audio stream only with a sound source. Its gate is ours:
+    // the writer would otherwise take the sound of a frozen stretch.
+    if (context.CurrentAudioSource) {
+      GstElement* sound = b.Make(profile.audioEncoder, "wmv_audio");
+      g_object_set(sound, "bitrate", profile.audioKbps * 1000, nullptr);
+      PadPtr audio = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.captureAudioStamper)}, "the sound to its gate");
+      audio = b.Resampled(audio, profile.audioRate, profile.channels, "wmv_sound");
+      audio = b.Chain(audio, {sound}, "the sound to its encoder");
+      b.LinkToWriter(audio, muxer, "audio/", "the sound to the ASF writer");
+    }
+  });
+}
+
+bool BuildDivx(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "divx", fcDivx, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
+    if (!context.VideoTee) throw BuildError("no video source");
+    if (dm.divx.empty()) throw BuildError("no MPEG-4 encoder chosen");
+    // The camcorder's pictures decoded at half size until the branch goes.
+    if (IsDvSource(engine) && settings.dvHalfForDivx && !RestartDvDecoder(engine, true))
+      throw BuildError("the camcorder cannot be decoded at half size");
+    GstElement* muxer = b.AviFile(fileName);
+    TCaptureBranch& branch = *engine.branch;
+    branch.clock = std::make_shared<TPartClock>();
+    const std::string fourCC = dm.divxFourCC;
+    branch.onNewSink = [fourCC](TCaptureBranch& owner, GstElement* sink) { PatchFourCC(owner, sink, fourCC); };
+    branch.onNewSink(branch, branch.sink.get());
+
+    TVX_Resizer& resizer = dm.Resizer();
+    resizer.SetResizeMode(settings.ratioDivx);
+    resizer.demiTaille = settings.demiTaille;
+    resizer.aspectX = context.AspectX;
+    resizer.aspectY = context.AspectY;
+    GstElement* encoder = b.Add(dm.divx);
+    if (HasProperty(encoder, "max-bframes")) g_object_set(encoder, "max-bframes", 0, nullptr);
+    // The stream's headers in the file's format block, so that every part
+    // decodes from its first key frame.
+    if (HasProperty(encoder, "flags")) gst_util_set_object_arg(G_OBJECT(encoder), "flags", "global-header");
+    branch.keyFrameEncoders.push_back(gst::ElementPtr::Ref(encoder));
+    PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)}, "the pictures to their gate");
+    from = b.Chain(from,
+                   {b.Make("videoconvert", "divx_to_rgb"), b.Format("video/x-raw,format=BGR", "divx_rgb"),
+                    b.Add(dm.resizer), b.Make("videoconvert", "divx_to_yuv"),
+                    b.Format("video/x-raw,format=I420", "divx_yuv")},
+                   "the pictures to the resizer");
+    b.GiveTimesBack(encoder);
+    from = b.Chain(from, {encoder, b.Add(dm.infdumvideo)}, "the pictures to the MPEG-4 encoder");
+    const PadPtr encoded = engine.graph().TeeOutput(dm.infdumvideo.get(), 1);
+    b.CountVideo(b.LinkToWriter(encoded, muxer, "video/", "the MPEG-4 pictures to the writer"));
+    // The times given back are matched at the writer's input.
+    branch.givenTimes.back().first = encoded;
+    if (!context.CurrentAudioSource) return;
+    PadPtr sound = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
+    if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
+    if (settings.wantMp3 && (!dm.mp3.empty() || gst::FactoryExists("lamemp3enc"))) {
+      GstElement* mp3 = b.Mp3Encoder(settings.mp3Kbps);
+      sound = b.Chain(sound, {mp3, b.Make("mpegaudioparse", "mp3_parse")}, "the sound to the MP3 encoder");
+    }
+    GstElement* stamper = b.Add(dm.captureAudioStamper.element.get(), Tdm::kDivxAudioStamperName);
+    sound = b.Chain(sound, {stamper}, "the sound to its stamper");
+    b.LinkToWriter(sound, muxer, "audio/", "the sound to the writer");
+  });
+}
+
+bool BuildWav(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "Wav", fcWav, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
+    if (!context.CurrentAudioSource) throw BuildError("no audio source");
+    GstElement* sink = b.Add(dm.FileWriter);
+    g_object_set(sink, "location", fileName.c_str(), "async", FALSE, nullptr);
+    GstElement* wave = b.Add(dm.waveDest);
+    // The WAV writer makes the file's head: it goes with the file at a cut.
+    engine.branch->muxer = gst::ElementPtr::Ref(wave);
+    engine.branch->sink = gst::ElementPtr::Ref(sink);
+    PadPtr from = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
+    if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
+    from = b.Chain(from, {b.Add(dm.captureAudioStamper)}, "the sound to its gate");
+    b.Link(from, b.In(wave), "the sound to the WAV writer");
+    b.Link(b.Out(wave), b.In(sink), "the WAV writer to its file");
+  });
+}
+
+bool BuildMp3(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
+  return Guarded(engine, "mp3", fcMp3, fileName, [&](BranchBuilder& b) {
+    TCaptureContext& context = engine.context;
+    Tdm& dm = engine.dm();
+    if (!context.CurrentAudioSource) throw BuildError("no audio source");
+    GstElement* sink = b.Add(dm.FileWriter);
+    g_object_set(sink, "location", fileName.c_str(), "async", FALSE, nullptr);
+    GstElement* encoder = b.Mp3Encoder(settings.mp3Kbps);
+    // A plain MP3 stream; its first frame tells the length once it is known.
+    GstElement* header = b.Make("xingmux", "mp3_header");
+    engine.branch->muxer = gst::ElementPtr::Ref(header);
+    engine.branch->sink = gst::ElementPtr::Ref(sink);
+    PadPtr from = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
+    if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
+    from = b.Chain(from, {b.Add(dm.captureAudioStamper), encoder}, "the sound to the MP3 encoder");
+    b.Link(from, b.In(header), "the MP3 frames to their header");
+    b.Link(b.Out(header), b.In(sink), "the MP3 stream to its file");
+  });
+}
+
+bool SetCaptureFrozen(TCaptureEngine& engine, bool frozen) {
+  TCaptureBranch* branch = engine.branch.get();
+  if (!branch || !engine.context.dm) return false;
+  Tdm& dm = engine.dm();
+  dm.Stamper(dm.captureVideoControl).SetDropAll(frozen);
+  dm.Stamper(dm.captureAudioStamper).SetDropAll(frozen);
+  if (!branch->clock) return true;
+  const GstClockTime now = gst_element_get_current_running_time(GST_ELEMENT(engine.graph().pipeline()));
+  const std::lock_guard lock(branch->clock->mutex);
+  TPartClock& clock = *branch->clock;
+  if (frozen && !GST_CLOCK_TIME_IS_VALID(clock.frozenSince)) {
+    clock.frozenSince = now;
+  } else if (!frozen && GST_CLOCK_TIME_IS_VALID(clock.frozenSince)) {
+    if (GST_CLOCK_TIME_IS_VALID(now) && now > clock.frozenSince)
+      clock.frozen.emplace_back(clock.frozenSince, now - clock.frozenSince);
+    clock.frozenSince = GST_CLOCK_TIME_NONE;
+  }
+  return true;
+}
+
+bool CaptureFrozen(const TCaptureEngine& engine) {
+  return engine.branch && engine.context.dm && engine.dm().Stamper(engine.dm().captureAudioStamper).dropAll();
+}
+
 bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fileName,
                        const TCaptureSettings& settings) {
   switch (format) {
@@ -446,6 +784,14 @@ bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fi
       return BuildDvRecompressed(engine, fileName, settings);
     case fcImageByImage:
       return BuildImageByImage(engine, fileName, settings, nullptr);
+    case fcWmv:
+      return BuildWmv(engine, fileName, settings);
+    case fcDivx:
+      return BuildDivx(engine, fileName, settings);
+    case fcWav:
+      return BuildWav(engine, fileName, settings);
+    case fcMp3:
+      return BuildMp3(engine, fileName, settings);
     case fcDvType1Native:
       return engine.context.CurrentVideoSource &&
              engine.context.CurrentVideoSource->Device->CaptureNative(engine, QString::fromStdString(fileName));
@@ -518,20 +864,26 @@ std::string InputsWithoutEnd(const TCaptureBranch& branch) {
 // Where a stream may start a new file. An MPEG video stream starts where a
 // decoder can: at a sequence header, and in a program stream at a pack
 // holding one.
-enum class CutPoint { AnyBuffer, SequenceHeader, PackWithSequenceHeader };
+// An encoded picture stream starts at a key frame.
+enum class CutPoint { AnyBuffer, SequenceHeader, PackWithSequenceHeader, KeyFrame };
 
 CutPoint CutPointOf(GstPad* pad) {
   const gst::CapsPtr caps(gst_pad_get_current_caps(pad));
   if (!caps || gst_caps_is_empty(caps.get())) return CutPoint::AnyBuffer;
   const GstStructure* structure = gst_caps_get_structure(caps.get(), 0);
+  if (gst_structure_has_name(structure, "video/x-wmv") || gst_structure_has_name(structure, "video/x-divx"))
+    return CutPoint::KeyFrame;
   if (!gst_structure_has_name(structure, "video/mpeg")) return CutPoint::AnyBuffer;
   gboolean system = FALSE;
   gst_structure_get_boolean(structure, "systemstream", &system);
+  int version = 0;
+  if (gst_structure_get_int(structure, "mpegversion", &version) && version == 4) return CutPoint::KeyFrame;
   return system ? CutPoint::PackWithSequenceHeader : CutPoint::SequenceHeader;
 }
 
 bool IsCutPoint(CutPoint point, GstBuffer* buffer) {
   if (point == CutPoint::AnyBuffer) return true;
+  if (point == CutPoint::KeyFrame) return !GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
   GstMapInfo map;
   if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return false;
   static constexpr guint8 kPack[] = {0, 0, 1, 0xBA}, kSequence[] = {0, 0, 1, 0xB3};
@@ -620,8 +972,11 @@ class StreamHold {
       for (std::size_t i = 0; i < pads_.size(); ++i)
         if (shared_->held[i] && !std::exchange(ended_[i], char{1})) ready.push_back(i);
     }
+    // Each on its own thread: an encoder draining at the end pushes its last
+    // frames into a writer that may wait for the other streams' ends.
     for (std::size_t i : ready)
-      if (const PadPtr peer{gst_pad_get_peer(pads_[i].get())}) gst_pad_send_event(peer.get(), gst_event_new_eos());
+      if (PadPtr peer{gst_pad_get_peer(pads_[i].get())})
+        std::thread([peer = std::move(peer)] { gst_pad_send_event(peer.get(), gst_event_new_eos()); }).detach();
   }
 
   struct Shared {
@@ -672,7 +1027,7 @@ bool EndFile(const TCaptureBranch& branch, StreamHold& hold, EndWatch& watch, st
 // Puts a new writer and file sink, made like the old ones, in place of them;
 // the tail's inputs are held. False (logged) when the new tail cannot be
 // linked: the branch then has none.
-bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string& nextFileName) {
+bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string& nextFileName, GstClockTime cutTime) {
   graph::TMediaGraph& graph = engine.graph();
   const gst::ElementPtr oldMuxer = branch.muxer, oldSink = branch.sink;
   const gst::ElementPtr muxer = oldMuxer ? gst::NewLike(oldMuxer.get()) : gst::ElementPtr();
@@ -716,6 +1071,14 @@ bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string&
       branch.countedInput = pad;
     }
   }
+  if (branch.onNewSink) branch.onNewSink(branch, sink.get());
+  if (branch.clock) {
+    // The next part's clock starts where it does.
+    auto clock = std::make_shared<TPartClock>();
+    clock->start = cutTime;
+    branch.clock = clock;
+    RetimeWriterInputs(branch);
+  }
   for (GstElement* element : {sink.get(), muxer.get()})
     if (element) linked = gst_element_sync_state_with_parent(element) && linked;
   if (!linked) qCWarning(lcCapture) << "the new writer cannot be linked for" << nextFileName.c_str();
@@ -743,7 +1106,18 @@ bool KillCaptureGraph(TCaptureEngine& engine) {
   if (!branch) return true;
   for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) engine.graph().RemoveFilter(it->get());
   for (const auto& [tee, position] : branch->teeOutputs) engine.graph().ReleaseTeeOutput(tee.get(), position);
-  engine.dm().ControlFilter().onStopped = nullptr;
+  Tdm& dm = engine.dm();
+  dm.ControlFilter().onStopped = nullptr;
+  // The next recording starts unfrozen.
+  dm.Stamper(dm.captureVideoControl).SetDropAll(false);
+  dm.Stamper(dm.captureAudioStamper).SetDropAll(false);
+  // A camcorder decoded at half size for the recording is shown whole again.
+  if (engine.context.DvHalfRes) {
+    const bool running = engine.graph().Running();
+    if (running) Stop(engine);
+    RestartDvDecoder(engine, false);
+    if (running) Play(engine);
+  }
   return true;
 }
 
@@ -766,9 +1140,14 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
   {
     EndWatch watch(finishedSink.get());
     StreamHold hold(streams, cutTime, cutPoints);
+    // The next part of an encoded picture starts at a key frame, asked for
+    // once the hold waits for it.
+    for (const gst::ElementPtr& encoder : branch->keyFrameEncoders)
+      if (const PadPtr out{gst_element_get_static_pad(encoder.get(), "src")})
+        gst_pad_send_event(out.get(), gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
     finished = EndFile(*branch, hold, watch, timeout);
     branch->fileName = nextFileName;
-    if (!SwapTail(engine, *branch, nextFileName)) return false;
+    if (!SwapTail(engine, *branch, nextFileName, cutTime)) return false;
   }
   // The finished file's writer may have failed while closing it.
   if (const std::optional<std::string> error = engine.graph().TakeError(finishedSink.get())) {

@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,35 @@ struct TCaptureSettings {
   int dvRate = 3;             // "FrequenceDV": 1 32 kHz, 2 44.1 kHz, 3 48 kHz
   int dvStandard = 0;         // "Standard DV": 0 PAL, other NTSC
   int ratioDv = 0;            // "RatioDV"
+  // MPEG-4 captures.
+  int ratioDivx = 0;          // "Ratio DivX": the resizer's aspect mode
+  bool demiTaille = true;     // "Demi Taille"
+  bool dvHalfForDivx = true;  // "DV demi si DivX"
+  bool wantMp3 = true;        // "Want Mp3"
+  int mp3Kbps = 128;          // the MP3 encoder's constant bitrate
+  // Windows Media: the version (0 "4", 1 "7", 2 "8") and the row of its
+  // profile table; -1 when none is chosen.
+  int wmvVersion = 2;
+  int wmvProfile = 0;
+};
+
+// The clock of one part of a recording, for the writers that lay their
+// streams out by time: a stream's running time less the part's start and the
+// frozen stretches before it.
+struct TPartClock {
+  std::mutex mutex;
+  GstClockTime start = GST_CLOCK_TIME_NONE;  // set by the first buffer when not at a cut
+  GstClockTime frozenSince = GST_CLOCK_TIME_NONE;
+  std::vector<std::pair<GstClockTime, GstClockTime>> frozen;  // (from, length)
+  // The time in the part of a buffer at running time `running`.
+  GstClockTime InPart(GstClockTime running);
+};
+
+// The running times of the frames going into an encoder that loses them, in
+// order: its outputs get them back one by one.
+struct TStreamTimes {
+  std::mutex mutex;
+  std::deque<GstClockTime> times;
 };
 
 // What a builder added, and where the branch starts.
@@ -53,6 +84,18 @@ class TCaptureBranch {
   };
   std::vector<TailInput> tail;
   graph::PadPtr countedInput;  // the writer's input whose buffers are counted
+  // The writers that lay their streams out by time get them from zero, the
+  // frozen stretches left out; null for the others. A new part starts its
+  // own clock.
+  std::shared_ptr<TPartClock> clock;
+  // Times given back to streams whose encoder loses them, by the writer's
+  // input they feed.
+  std::vector<std::pair<graph::PadPtr, std::shared_ptr<TStreamTimes>>> givenTimes;
+  // What each new file sink of the branch needs (the FourCC patched into an
+  // MPEG-4 AVI's header).
+  std::function<void(TCaptureBranch&, GstElement* sink)> onNewSink;
+  // The encoders asked for a key frame where a part starts.
+  std::vector<gst::ElementPtr> keyFrameEncoders;
 };
 
 // The sample rate of recorded sound.
@@ -71,7 +114,16 @@ bool BuildDvRecompressed(TCaptureEngine& engine, const std::string& fileName, co
 bool BuildMpegNative(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
 bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings,
                        std::function<void()> onFrame);
+bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildDivx(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildWav(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
+bool BuildMp3(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings);
 bool SetAudioPcmFormat(TCaptureEngine& engine, const TCaptureSettings& settings);
+// Freezes the recording (its gates drop everything) or lets it go on; the
+// file lacks the frozen stretch, its times going on from where they stopped.
+// False when nothing is recorded.
+bool SetCaptureFrozen(TCaptureEngine& engine, bool frozen);
+bool CaptureFrozen(const TCaptureEngine& engine);
 
 // Sends the end of the stream into the branch and waits until the file sink
 // has it (the graph may be running or stopped); false when it did not come

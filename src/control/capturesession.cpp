@@ -18,6 +18,8 @@ QString TCaptureFailure::Text() const {
       return QString::fromUtf8(texts::kCaptureBusy);
     case R::NoVideoSource:
       return QString::fromUtf8(texts::kCaptureNoVideoSource);
+    case R::NoAudioSource:
+      return QString::fromUtf8(texts::kCaptureNoAudioSource);
     case R::NotBuilt:
       return QString::fromUtf8(texts::kCaptureNotBuilt).arg(subject);
     case R::DoesNotRun:
@@ -61,7 +63,12 @@ std::uint64_t TCaptureSession::framesWritten() const {
 TOutcome TCaptureSession::Start(int format, const QString& fileName, const TCaptureSettings& settings) {
   const TCaptureEngine::Change change(engine_);
   if (!change.accepted()) return Busy();
-  if (!engine_.context.CurrentVideoSource) return TCaptureFailure{TCaptureFailure::Reason::NoVideoSource, {}, {}};
+  // Sound alone needs no picture.
+  const bool soundOnly = format == fcWav || format == fcMp3;
+  if (soundOnly && !engine_.context.CurrentAudioSource)
+    return TCaptureFailure{TCaptureFailure::Reason::NoAudioSource, {}, {}};
+  if (!soundOnly && !engine_.context.CurrentVideoSource)
+    return TCaptureFailure{TCaptureFailure::Reason::NoVideoSource, {}, {}};
   settings_ = settings;
   files_.clear();
   lastError_.clear();

@@ -20,6 +20,7 @@ struct TCaptureFailure {
   enum class Reason {
     Busy,
     NoVideoSource,
+    NoAudioSource,
     NotBuilt,
     DoesNotRun,
     NotFinished,

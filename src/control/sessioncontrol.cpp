@@ -1,5 +1,7 @@
 #include "control/sessioncontrol.h"
 
+#include "media/filters/filtercontract.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,7 @@
 #include "capture/preview.h"
 #include "media/filters/vx_scenedetect.h"
 #include "capture/mediamodule.h"
+#include "media/filters/filtercontract.h"
 #include "media/filters/vx_controlunit.h"
 #include "media/formats/ecrire_scnunit.h"
 #include "media/formats/fpsunit.h"
@@ -232,6 +235,11 @@ bool TSessionControl::Couper() {
 
 bool TSessionControl::HandleEvent(const graph::GraphEvent& event) {
   if (!capturing()) return false;
+  // A WAV file nearing its 4 GiB limit goes on in the next one.
+  if (event.kind == graph::GraphEvent::Kind::Element && event.notification == kNotifyWaveFileFull) {
+    Couper();
+    return true;
+  }
   const std::optional<TCaptureFailure> failure = session_->HandleEvent(event);
   if (!failure) return false;
   // The session has finished what it could: the part is listed and the
