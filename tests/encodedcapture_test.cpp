@@ -161,3 +161,16 @@ TEST(Encoded, divx_from_the_camcorder_is_half_size_with_its_fourcc_and_mp3_sound
   EXPECT_EQ(static_cast<int>(avi.video.size()), recorded.frames);
   EXPECT_EQ(DemuxedBuffers(file, {"avidemux", "!", "avdec_mpeg4"}), recorded.frames);
 }
+
+// A cut cannot start these files at a key frame yet: it is refused before
+// anything is written, rather than leave a part that does not decode.
+TEST(Encoded, a_cut_in_the_encoded_picture_formats_is_refused) {
+  QTemporaryDir dir;
+  for (const char* format : {"Wmv", "divx"}) {
+    const QString file = dir.filePath(QString("cut.") + format);
+    const Recorded refused = Record(kCamcorder, format, file, "3", "1.5");
+    EXPECT_EQ(refused.exitCode, 2) << format;
+    EXPECT_TRUE(refused.errors.contains("La coupure n'est pas possible dans ce format")) << refused.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+  }
+}
