@@ -16,6 +16,7 @@
 #include "media/filters/vx_controlunit.h"
 #include "media/formats/dvaviwriter.h"
 #include "media/formats/dvcodes.h"
+#include "settings/conversions.h"
 #include "support/aviwalk.h"
 #include "support/dvframes.h"
 #include "support/readers.h"
@@ -385,6 +386,39 @@ TEST_F(Capture, a_branch_that_cannot_be_built_leaves_nothing) {
   EXPECT_EQ(Graph().ElementCount(), preview);
   EXPECT_EQ(CurrentCaptureBranch(*engine_), nullptr);
   EXPECT_TRUE(Play(*engine_));
+}
+
+// A frozen stretch is left out of the file: the times go on from where they
+// stopped, the sound as long as the picture.
+TEST_F(Capture, a_frozen_stretch_is_left_out_of_the_encoded_and_sound_files) {
+  Activate("DV Source - Video", "DV Source - Audio");
+  ASSERT_TRUE(engine_->dm().divx.Load("avenc_mpeg4"));
+  settings_.wantMp3 = false;
+  const auto record = [this](int format, const std::string& file) {
+    Stop(*engine_);
+    ASSERT_TRUE(BuildCaptureGraph(*engine_, format, file, settings_)) << file;
+    ASSERT_TRUE(Play(*engine_));
+    Wait(2000);
+    EXPECT_TRUE(SetCaptureFrozen(*engine_, true));
+    EXPECT_TRUE(CaptureFrozen(*engine_));
+    Wait(1500);
+    EXPECT_TRUE(SetCaptureFrozen(*engine_, false));
+    Wait(2000);
+    EXPECT_TRUE(FinishCaptureFile(*engine_));
+    Stop(*engine_);
+    EXPECT_TRUE(KillCaptureGraph(*engine_));
+    EXPECT_FALSE(CaptureFrozen(*engine_));
+  };
+  const std::string divx = File("frozen.avi");
+  record(fcDivx, divx);
+  const AviContents avi = ReadAvi(QString::fromStdString(divx), false);
+  EXPECT_NEAR(avi.video.size() / 25.0, 4.0, 0.4);
+  EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), avi.video.size() / 25.0, 0.2);
+  EXPECT_NEAR(DiscoveredSeconds(Discover(divx)), avi.video.size() / 25.0, 0.2);
+
+  const std::string wav = File("frozen.wav");
+  record(fcWav, wav);
+  EXPECT_NEAR((QFileInfo(QString::fromStdString(wav)).size() - 46) / (48000.0 * 4), 4.0, 0.4);
 }
 
 TEST(CaptureSettings, sound_rate_follows_the_preferences) {

@@ -630,8 +630,9 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
     g_object_set(encoder, "bitrate", profile.videoKbps * 1000, nullptr);
     if (HasProperty(encoder, "gop-size")) g_object_set(encoder, "gop-size", profile.framesPerSecond * 4, nullptr);
     branch.keyFrameEncoders.push_back(gst::ElementPtr::Ref(encoder));
-    PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)}, "the pictures to their gate");
-    from = b.Chain(from,
+    // The gate stands after the frame rate's converter, which would fill a
+    // frozen stretch with copies.
+    PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2),
                    {b.Make("deinterlace", "wmv_deinterlace"), b.Make("videoconvert", "wmv_convert"),
                     b.Make("videoscale", "wmv_scale"),
                     b.Make("videorate", "wmv_rate"),
@@ -639,7 +640,7 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
                                  ",height=" + std::to_string(profile.height) + ",pixel-aspect-ratio=1/1,framerate=" +
                                  std::to_string(profile.framesPerSecond) + "/1",
                              "wmv_size"),
-                    encoder},
+                    b.Add(dm.captureVideoControl), encoder},
                    "the pictures to the Windows Media encoder");
     b.CountVideo(b.LinkToWriter(from, muxer, "video/", "the pictures to the ASF writer"));
     // The profile's audio stream only with a sound source. Its gate is ours:
