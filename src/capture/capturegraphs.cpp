@@ -708,42 +708,41 @@ bool BuildDivx(TCaptureEngine& engine, const std::string& fileName, const TCaptu
   });
 }
 
+namespace {
+
+// Sound alone into a file: the converter, the gate, the elements through
+// which it goes, then the writer making the file's bytes (the WAV writer,
+// the MP3 length header), which goes with the file at a cut.
+void RecordSoundFile(TCaptureEngine& engine, BranchBuilder& b, const std::string& fileName,
+                     const TCaptureSettings& settings, std::initializer_list<GstElement*> through, GstElement* writer) {
+  Tdm& dm = engine.dm();
+  GstElement* sink = b.Add(dm.FileWriter);
+  g_object_set(sink, "location", fileName.c_str(), "async", FALSE, nullptr);
+  engine.branch->muxer = gst::ElementPtr::Ref(writer);
+  engine.branch->sink = gst::ElementPtr::Ref(sink);
+  PadPtr from = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
+  if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
+  from = b.Chain(from, {b.Add(dm.captureAudioStamper)}, "the sound to its gate");
+  from = b.Chain(from, through, "the sound to its encoder");
+  b.Link(from, b.In(writer), "the sound to its writer");
+  b.Link(b.Out(writer), b.In(sink), "the writer to its file");
+}
+
+}  // namespace
+
 bool BuildWav(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
   return Guarded(engine, "Wav", fcWav, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = engine.context;
-    Tdm& dm = engine.dm();
-    if (!context.CurrentAudioSource) throw BuildError("no audio source");
-    GstElement* sink = b.Add(dm.FileWriter);
-    g_object_set(sink, "location", fileName.c_str(), "async", FALSE, nullptr);
-    GstElement* wave = b.Add(dm.waveDest);
-    // The WAV writer makes the file's head: it goes with the file at a cut.
-    engine.branch->muxer = gst::ElementPtr::Ref(wave);
-    engine.branch->sink = gst::ElementPtr::Ref(sink);
-    PadPtr from = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
-    if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
-    from = b.Chain(from, {b.Add(dm.captureAudioStamper)}, "the sound to its gate");
-    b.Link(from, b.In(wave), "the sound to the WAV writer");
-    b.Link(b.Out(wave), b.In(sink), "the WAV writer to its file");
+    if (!engine.context.CurrentAudioSource) throw BuildError("no audio source");
+    RecordSoundFile(engine, b, fileName, settings, {}, b.Add(engine.dm().waveDest));
   });
 }
 
 bool BuildMp3(TCaptureEngine& engine, const std::string& fileName, const TCaptureSettings& settings) {
   return Guarded(engine, "mp3", fcMp3, fileName, [&](BranchBuilder& b) {
-    TCaptureContext& context = engine.context;
-    Tdm& dm = engine.dm();
-    if (!context.CurrentAudioSource) throw BuildError("no audio source");
-    GstElement* sink = b.Add(dm.FileWriter);
-    g_object_set(sink, "location", fileName.c_str(), "async", FALSE, nullptr);
-    GstElement* encoder = b.Mp3Encoder(settings.mp3Kbps);
+    if (!engine.context.CurrentAudioSource) throw BuildError("no audio source");
     // A plain MP3 stream; its first frame tells the length once it is known.
-    GstElement* header = b.Make("xingmux", "mp3_header");
-    engine.branch->muxer = gst::ElementPtr::Ref(header);
-    engine.branch->sink = gst::ElementPtr::Ref(sink);
-    PadPtr from = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
-    if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
-    from = b.Chain(from, {b.Add(dm.captureAudioStamper), encoder}, "the sound to the MP3 encoder");
-    b.Link(from, b.In(header), "the MP3 frames to their header");
-    b.Link(b.Out(header), b.In(sink), "the MP3 stream to its file");
+    GstElement* encoder = b.Mp3Encoder(settings.mp3Kbps);
+    RecordSoundFile(engine, b, fileName, settings, {encoder}, b.Make("xingmux", "mp3_header"));
   });
 }
 
