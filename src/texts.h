@@ -504,4 +504,41 @@ inline constexpr char kOptDvHalfHint[] =
     "Si on capture depuis une caméra DV vers un fichier DivX,\r\nalors l'image sera réduite de moitié sur la source pour économiser des\r\nressources.";
 inline constexpr char kOptNoProfileName[] = "(profil sans vidéo)";
 
+// The preview's display: full screen, compact window, shape, mirrors,
+// monitoring sound, freezes, the lock to the capture format, the panels.
+inline constexpr char kCommandFullScreenOn[] = "Mettre en plein écran";
+inline constexpr char kCommandFullScreenOff[] = "Enlever le plein écran";
+inline constexpr char kCommandExitFullScreen[] = "Interrompre";
+inline constexpr char kCommandReduce[] = "Réduire";
+inline constexpr char kCommandRestore[] = "Restaurer";
+inline constexpr char kCommandRatioNormal[] = "Image normale";
+inline constexpr char kCommandRatio4x3[] = "Image 4x3";
+inline constexpr char kCommandRatio16x9[] = "Image 16x9";
+inline constexpr char kCommandRatioNative[] = "Image native";
+inline constexpr char kCommandVertFlip[] = "Miroir Vertical";
+inline constexpr char kCommandHorzFlip[] = "Miroir Horizontal";
+inline constexpr char kCommandHorzFlipHint[] =
+    "retourner l'image Gauche <=> Droite\r\nAttention: La fonction ne peut être activée que pour la preview et sera "
+    "désactivée pendant la capture\r\npour éviter de perdre des frames.";
+inline constexpr char kCommandMute[] = "Couper le son";
+inline constexpr char kCommandUnmute[] = "Remettre le son";
+inline constexpr char kCommandIncVolume[] = "Augmenter le volume";
+inline constexpr char kCommandDecVolume[] = "Diminuer le volume";
+inline constexpr char kCommandFreezePreview[] = "Geler la preview";
+inline constexpr char kCommandResumePreview[] = "Relancer la preview";
+inline constexpr char kCommandFreezePreviewHint[] =
+    "Cliquer pour geler la preview.\r\nPermet d'enregistrer sans trop solliciter le processeur.";
+inline constexpr char kCommandResumePreviewHint[] = "Cliquer pour réactiver la preview.";
+inline constexpr char kCommandFreezeCapture[] = "Geler la capture";
+inline constexpr char kCommandResumeCapture[] = "Relancer la capture";
+inline constexpr char kCommandFreezeCaptureHint[] =
+    "Permet de faire une pause dans l'enregistrement d'un fichier\r\npour le reprendre plus tard.";
+inline constexpr char kCommandLock[] = "Preview conforme";
+inline constexpr char kCommandUnlock[] = "Preview libre";
+inline constexpr char kCommandNextPanel[] = "Panneau Suivant";
+inline constexpr char kCommandSwitchPanels[] = "Panneau Inverser";
+inline constexpr char kCommandHelpFrame[] = "Panneau Aide";
+inline constexpr char kCommandAboutFrame[] = "Panneau A propos...";
+inline constexpr char kVolumeLabel[] = "Volume";
+
 }  // namespace texts

@@ -26,6 +26,7 @@
 #include "support/simulatedwindow.h"
 #include "ui/dossiersframe.h"
 #include "ui/programmerframe.h"
+#include "ui/videowindow.h"
 
 namespace {
 
@@ -65,8 +66,10 @@ TEST_P(CaptureFormats, capture_cut_and_stop_give_two_whole_files_listed_in_order
   Run("saCapturerBascule");
   ASSERT_EQ(control().EtatSession, esCapture) << form_->statusBar()->currentMessage().toStdString();
   EXPECT_EQ(form_->frameColour(), QColor(Qt::red));
-  // As drawn: red around the picture.
-  EXPECT_EQ(QColor(form_->videoArea()->grab().toImage().pixel(2, 2)), QColor(Qt::red));
+  // As drawn: red around the picture, just outside it.
+  const QWidget& picture = *form_->videoWindow();
+  const QPoint outside = picture.mapTo(form_->videoArea(), QPoint(-4, picture.height() / 2));
+  EXPECT_EQ(QColor(form_->videoArea()->grab().toImage().pixel(outside)), QColor(Qt::red));
   EXPECT_TRUE(form_->statusTexts()[1].startsWith("Vid: DV  - Aud: DV =>")) << form_->statusTexts()[1].toStdString();
   EXPECT_FALSE(panel().gbVideo->isEnabled());
   EXPECT_EQ(form_->al().FindByObjectName("saCapturerBascule")->text(), "Stop Capture");

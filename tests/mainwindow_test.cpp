@@ -123,14 +123,15 @@ TEST(MainWindow, comes_up_and_goes_down_in_order) {
   // Steps whose work is not built yet trace nothing.
   EXPECT_EQ(Between(lines, "Enter FormCreate", "Exit FormShow"),
             (QStringList{"Enter FormCreate", "Exit FormCreate", "Enter FormShow", "Enter ChargerPrefs1",
-                         "loadfromregistry passed", "cam1 passed", "cam2 passed", "DossiersFrame passed",
-                         "SourcesFrame passed", "SetIncrust passed", "Superposer.setincrust passed",
-                         "Superposer.whenincrust passed", "Optionsframe passed", "Extraireframe passed",
-                         "Exit ChargerPrefs1", "Exit FormShow"}));
+                         "loadfromregistry passed", "Fullscreen passed", "ReducedOn passed", "MuteOn passed",
+                         "cam1 passed", "cam2 passed", "DossiersFrame passed", "SourcesFrame passed",
+                         "SetIncrust passed", "Superposer.setincrust passed", "Superposer.whenincrust passed",
+                         "Optionsframe passed", "Extraireframe passed", "FreezePreview passed",
+                         "FreezeCapture passed", "Exit ChargerPrefs1", "Exit FormShow"}));
   EXPECT_EQ(Between(lines, "Enter AppEventsIdle", "Exit AppEventsIdle"),
             (QStringList{"Enter AppEventsIdle", "Enter ChergerPrefs2", "optionsframe.populate passed",
                          "Exit ChargerPrefs2 OK", "ChargerDrivers passed", "activervideo passed", "activeraudio passed",
-                         "activerformatcapture passed", "play passed", "incruster.execute passed",
+                         "activerformatcapture passed", "play passed", "flip passed", "incruster.execute passed",
                          "erreur passed",
                          "Exit AppEventsIdle"}));
   EXPECT_EQ(Between(lines, "Enter FormCloseQuery", "Exit FormDestroy"),

@@ -136,7 +136,7 @@ class OverlayWindow : public SimulatedWindow {
 };
 
 TEST_F(OverlayWindow, choosing_what_to_show_switches_the_overlay_on_and_tells_the_filter) {
-  Start();
+  Start({"Preview Locked=0"});
   ASSERT_FALSE(command("taIncruster").IsChecked());
   frame().JvImgBtn2->click();  // "Timecode"
   EXPECT_TRUE(command("taIncruster").IsChecked());
@@ -163,7 +163,7 @@ TEST_F(OverlayWindow, choosing_what_to_show_switches_the_overlay_on_and_tells_th
 }
 
 TEST_F(OverlayWindow, the_sliders_place_the_text_and_the_subtitle_gives_way_to_centre) {
-  Start();
+  Start({"Preview Locked=0"});
   QSlider& x = *form_->xslider();
   QSlider& y = *form_->yslider();
   EXPECT_TRUE(x.isHidden());
@@ -194,7 +194,7 @@ TEST_F(OverlayWindow, the_sliders_place_the_text_and_the_subtitle_gives_way_to_c
 }
 
 TEST_F(OverlayWindow, the_time_shift_needs_a_recording_date_in_datecode_mode) {
-  Start({QString::fromUtf8("Source video=Webcam simulée")});
+  Start({QString::fromUtf8("Source video=Webcam simulée"), "Preview Locked=0"});
   frame().JvImgBtn1->click();  // "Datecode", from a webcam
   frame().tbDecalage->click();
   EXPECT_FALSE(frame().decalageOpen());
@@ -214,7 +214,7 @@ TEST_F(OverlayWindow, the_time_shift_needs_a_recording_date_in_datecode_mode) {
 }
 
 TEST_F(OverlayWindow, the_camcorder_date_opens_the_time_shift) {
-  Start();
+  Start({"Preview Locked=0"});
   ASSERT_TRUE(WaitFor([this] {
     const TVideoSource* video = engine_.context.CurrentVideoSource;
     return video && video->SceneDetector && video->SceneDetector->currentHasDate();
@@ -228,7 +228,7 @@ TEST_F(OverlayWindow, the_camcorder_date_opens_the_time_shift) {
 // The text typed shows in the picture at once, and typing fast takes no
 // picture away from the preview.
 TEST_F(OverlayWindow, typing_own_text_changes_the_picture_and_drops_no_frame) {
-  Start();
+  Start({"Preview Locked=0"});
   frame().tbLeftAlign->click();
   form_->xslider()->setValue(60);
   form_->yslider()->setValue(930 - 200);  // the white bar at the top left

@@ -285,8 +285,15 @@ TEST(VideoFormat, is_read_from_the_native_stream_caps) {
 }
 
 TEST(VideoFormat, monitoring_volume_is_logarithmic_from_silent_to_full) {
+  EXPECT_EQ(MonitorMillibels(0), -10000);
+  EXPECT_EQ(MonitorMillibels(5000), -752);
+  EXPECT_EQ(MonitorMillibels(10000), 0);
+  EXPECT_EQ(MonitorMillibels(20000), 0);
   EXPECT_NEAR(MonitorGain(10000), 1.0, 0.001);
-  EXPECT_NEAR(MonitorGain(0), 1e-5, 1e-6);
+  EXPECT_NEAR(MonitorGain(5000), 0.421, 0.001);
+  // The bottom of the scale is silence, not a whisper.
+  EXPECT_EQ(MonitorGain(0), 0.0);
+  EXPECT_EQ(MonitorGain(-5), 0.0);
+  EXPECT_GT(MonitorGain(1), 0.0);
   EXPECT_LT(MonitorGain(100), MonitorGain(5000));
-  EXPECT_NEAR(MonitorGain(-5), MonitorGain(0), 1e-9);
 }

@@ -38,7 +38,7 @@ namespace {
 using Sources = SimulatedWindow;
 
 TEST_F(Sources, the_lists_offer_every_source_and_each_device_its_formats) {
-  Start();
+  Start({"Preview Locked=0"});
   EXPECT_EQ(Items(panel().cboxvideo), (QStringList{"DV Source - Video", "Webcam simulée", "Encodeur MPEG-2 simulé",
                                                    "Carte d'acquisition simulée", "aucun flux vidéo"}));
   EXPECT_EQ(Items(panel().cboxAudio), (QStringList{"DV Source - Audio", "Carte son simulée", "aucun flux audio"}));
@@ -108,7 +108,7 @@ TEST_F(Sources, the_active_entry_chosen_again_leaves_the_graph_alone) {
 }
 
 TEST_F(Sources, a_saved_source_that_is_gone_gives_the_first_one) {
-  Start({"Source video=Caméra débranchée", "Source Audio=Carte son simulée"});
+  Start({"Source video=Caméra débranchée", "Source Audio=Carte son simulée", "Preview Locked=0"});
   EXPECT_EQ(currentVideo(), "DV Source - Video");
   EXPECT_EQ(currentAudio(), "Carte son simulée");
   EXPECT_EQ(form_->parameters().SourceVideo->value, "DV Source - Video");
@@ -310,7 +310,7 @@ TEST_F(Sources, every_settings_entry_ends_with_the_preview_back_even_when_cancel
 }
 
 TEST_F(Sources, the_sound_card_input_changes_the_tone_and_is_kept_for_the_next_start) {
-  Start({"Source Audio=Carte son simulée"});
+  Start({"Source Audio=Carte son simulée", "Preview Locked=0"});
   ASSERT_EQ(currentAudio(), "Carte son simulée");
   ASSERT_TRUE(panel().cbEntries->isVisible());
   EXPECT_EQ(Items(panel().cbEntries), (QStringList{"Line In", "Mic"}));

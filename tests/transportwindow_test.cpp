@@ -201,7 +201,7 @@ TEST_F(TransportWindow, the_pilot_button_shows_and_hides_the_window_and_it_is_re
 
 TEST_F(TransportWindow, the_keyboard_goes_to_the_other_window_only_when_it_is_shown) {
   machine_ = std::make_unique<TSimulatedDeviceProvider>(2);
-  Start();
+  Start({"Preview Locked=0"});
   ASSERT_TRUE(WaitFor([this] { return cam(1).isVisible(); }));
   // One window shown: the toggle does nothing.
   Run("cam_Toggle");

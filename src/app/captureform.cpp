@@ -51,6 +51,7 @@
 #include "control/cpuload.h"
 #include "ui/saveprefsform.h"
 #include "ui/sourcesframe.h"
+#include "ui/plaque.h"
 #include "ui/videowindow.h"
 
 Q_LOGGING_CATEGORY(lcStartup, "tessivo.startup")
@@ -98,6 +99,7 @@ TCaptureForm::TCaptureForm(FormEnvironment environment, QWidget* parent)
   BuildListe();
   BuildIncruster();
   BuildOptions();
+  BuildDisplay();
   FormCreate();
 }
 
@@ -124,22 +126,14 @@ void TCaptureForm::BuildWidgets() {
   areaPalette.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
   videoArea_->setPalette(areaPalette);
 
-  videoDisplay_ = new QFrame(central);
+  // The inner panel the picture is fitted in; the frame shows around it.
+  videoDisplay_ = new QFrame(videoArea_);
   videoDisplay_->setObjectName("videoDisplay");
-  videoDisplay_->setAutoFillBackground(true);
-  QPalette displayPalette = videoDisplay_->palette();
-  displayPalette.setColor(QPalette::Window, Qt::black);
-  videoDisplay_->setPalette(displayPalette);
   if (environment_.engine) {
     preview_ = std::make_unique<TPreviewSession>(*environment_.engine, environment_.simulatedDevices);
     connect(preview_.get(), &TPreviewSession::problem, this, &TCaptureForm::ShowProblem);
     videoWindow_ = new TVideoWindow(environment_.engine->renderer(), videoDisplay_);
-    {
-      videoWindow_->setObjectName("videoWindow");
-      auto* fill = new QVBoxLayout(videoDisplay_);
-      fill->setContentsMargins(0, 0, 0, 0);
-      fill->addWidget(videoWindow_);
-    }
+    videoWindow_->setObjectName("videoWindow");
   }
 
   buttonRow_ = new QWidget(central);
@@ -214,7 +208,10 @@ void TCaptureForm::BuildSourceSelection() {
   TSelectionHooks hooks;
   hooks.tell = [this](const QString& text) { ShowProblem(text); };
   hooks.formatChanged = [this](int code) { folderNaming_->SetCaptureFormat(code); };
-  hooks.showOptionsPage = [showPanel](int) { showPanel(pnOptions); };
+  hooks.showOptionsPage = [this](int page) { ShowOptionsPage(page); };
+  hooks.ApplyPreviewLock = [this] { ApplyPreviewLock(); };
+  hooks.layoutVideoArea = [this] { LayOutVideo(); };
+  hooks.enableFreezeCapture = [this](bool enabled) { Command("taFreezeCapture")->setEnabled(enabled); };
   hooks.runDialog = environment_.runDialog;
   hooks.capturing = [this] { return control_ && control_->capturing(); };
   hooks.ArreterCapture = [this] {
@@ -338,10 +335,27 @@ void TCaptureForm::ChargerPrefs1() {
                                      TntFormResize();
                                      const int panel = parameters_.PanneauActif->value;
                                      if (IsPanelNumber(panel)) sidePanels_->setCurrentIndex(panel);
+                                     if (parameters_.Volume) {
+                                       parameters_.Volume->value = std::clamp(parameters_.Volume->value, 0, kVolumeMaximum);
+                                       SetVolume(parameters_.Volume->value);
+                                     }
                                    }},
-                                  {"Fullscreen", kNotBuiltYet},
-                                  {"ReducedOn", kNotBuiltYet},
-                                  {"MuteOn", kNotBuiltYet},
+                                  {"Fullscreen",
+                                   [this] {
+                                     if (parameters_.FullscreenOn && parameters_.FullscreenOn->value)
+                                       Command("tafullscreen")->Execute();
+                                     TraceLine("Fullscreen passed");
+                                   }},
+                                  {"ReducedOn",
+                                   [this] {
+                                     if (parameters_.ReducedOn && parameters_.ReducedOn->value) Command("acReduire")->Execute();
+                                     TraceLine("ReducedOn passed");
+                                   }},
+                                  {"MuteOn",
+                                   [this] {
+                                     if (parameters_.MuteOn && parameters_.MuteOn->value) Command("taMute")->Execute();
+                                     TraceLine("MuteOn passed");
+                                   }},
                                   {"cam1", [this] { LoadCamcorderWindow(1); }},
                                   {"cam2", [this] { LoadCamcorderWindow(2); }},
                                   {"DossiersFrame",
@@ -396,8 +410,22 @@ void TCaptureForm::ChargerPrefs1() {
                                      if (parameters_.Beeps) extraireFrame_->cbBeeps->setChecked(parameters_.Beeps->value);
                                      TraceLine("Extraireframe passed");
                                    }},
-                                  {"FreezePreview", kNotBuiltYet},
-                                  {"FreezeCapture", kNotBuiltYet},
+                                  // Each freeze set to the other state and executed, so
+                                  // that it lands on the saved one.
+                                  {"FreezePreview",
+                                   [this] {
+                                     TCustomSuperAction* freeze = Command("taFreezepreview");
+                                     freeze->SetChecked(!(parameters_.FreezePreview && parameters_.FreezePreview->value));
+                                     freeze->Execute();
+                                     TraceLine("FreezePreview passed");
+                                   }},
+                                  {"FreezeCapture",
+                                   [this] {
+                                     TCustomSuperAction* freeze = Command("taFreezeCapture");
+                                     freeze->SetChecked(!(parameters_.FreezeCapture && parameters_.FreezeCapture->value));
+                                     freeze->Execute();
+                                     TraceLine("FreezeCapture passed");
+                                   }},
                                   {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},
                               });
 }
@@ -473,13 +501,25 @@ void TCaptureForm::AppEventsIdle() {
                     if (!selection_) return;
                     selection_->SetDeferredStart(false);
                     TCaptureEngine& engine = preview_->engine();
-                    if (parameters_.Volume) SetMonitorVolume(engine, parameters_.Volume->value);
+                    AppliquerVolume();
                     if (parameters_.Mpeg2RatioNormal) engine.mpeg2RatioNormal = parameters_.Mpeg2RatioNormal->value;
                     if (!engine.previewHasSound) ShowProblem(QString::fromUtf8(texts::kNoSoundOutput));
                     selection_->Play();
                     TraceLine("play passed");
                   }},
-                 {"flip", kNotBuiltYet},
+                 {"flip",
+                  [this] {
+                    // Each mirror cleared, then its command sets and applies it again.
+                    if (parameters_.WantVertFlip && parameters_.WantVertFlip->value) {
+                      parameters_.WantVertFlip->value = false;
+                      Command("acVertFlip")->Execute();
+                    }
+                    if (parameters_.WantHorzFlip && parameters_.WantHorzFlip->value) {
+                      parameters_.WantHorzFlip->value = false;
+                      Command("acHorzFlip")->Execute();
+                    }
+                    TraceLine("flip passed");
+                  }},
                  {"incruster.execute",
                   [this] {
                     if (parameters_.WantIncrust && parameters_.WantIncrust->value)
@@ -494,6 +534,16 @@ void TCaptureForm::AppEventsIdle() {
                     // followed; on: the device changes.
                     notifierChoice_ = !parameters_.Notifier || parameters_.Notifier->value;
                     if (selection_) selection_->SetDeviceLostHandler(!notifierChoice_);
+                  }},
+                 {"lock",
+                  [this] {
+                    if (TCustomSuperAction* capture = Command("saCapturerBascule"); capture && capture->isEnabled())
+                      for (QWidget* button : actionsToolbar_->findChildren<QToolButton*>())
+                        if (static_cast<QToolButton*>(button)->defaultAction() == capture) button->setFocus();
+                    if (parameters_.PreviewLocked && parameters_.PreviewLocked->value)
+                      Command("taLock")->Execute();
+                    else
+                      ApplyPreviewLock();
                   }},
                  {"erreur",
                   [this] {
@@ -571,8 +621,11 @@ void TCaptureForm::closeEvent(QCloseEvent* event) {
 
 void TCaptureForm::FormCloseQuery() {
   TraceLine("Enter FormCloseQuery");
-  // Not built yet, each with the work that brings it: leaving full screen
-  // (F2) and the Windows Media profiles (F8).
+  // F2: full screen left; it is kept as it was for the next start.
+  if (TCustomSuperAction* full = Command("tafullscreen"); full && full->IsChecked()) {
+    full->Execute();
+    if (parameters_.FullscreenOn) parameters_.FullscreenOn->value = true;
+  }
   // F3: a capture under way is stopped with its files finished.
   if (control_ && control_->capturing()) {
     control_->ArreterCapture();
@@ -658,6 +711,14 @@ void TCaptureForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TCaptureForm::TntFormResize() {
+  // The compact window is the picture's area alone.
+  if (reduced_) {
+    videoArea_->setGeometry(QRect(QPoint(0, 0), centralWidget()->size()));
+    videoDisplay_->setGeometry(
+        videoArea_->rect().adjusted(kVideoDisplayMargin, kVideoDisplayMargin, -kVideoDisplayMargin, -kVideoDisplayMargin));
+    LayOutVideo();
+    return;
+  }
   MainLayoutInput input;
   input.width = centralWidget()->width();
   input.height = height();
@@ -673,12 +734,11 @@ void TCaptureForm::TntFormResize() {
   actionsToolbar_->setGeometry(layout.actionsToolbar);
   panelsToolbar_->setGeometry(layout.panelsToolbar);
   videoArea_->setGeometry(layout.videoArea);
-  videoDisplay_->setGeometry(layout.videoDisplay);
-  videoDisplay_->raise();
+  videoDisplay_->setGeometry(layout.videoDisplay.translated(-layout.videoArea.topLeft()));
   buttonRow_->setGeometry(layout.buttonRow);
   sidePanels_->setGeometry(layout.sidePanels);
   for (QLabel* panel : statusPanels_) panel->setFixedWidth(std::max(0, layout.statusPanelWidth));
-  PlaceSliders();
+  LayOutVideo();
 }
 
 QRect TCaptureForm::DefaultCamcorderRect() const {

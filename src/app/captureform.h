@@ -15,6 +15,7 @@
 #include "actions/actioncontext.h"
 #include "actions/commandengine.h"
 #include "actions/superaction.h"
+#include "control/displayrules.h"
 #include "media/formats/compressorentry.h"
 #include "settings/orbelinpreferences.h"
 #include "settings/parametertable.h"
@@ -55,6 +56,8 @@ class TSourceSelection;
 class TSourcesFrame;
 class TPreviewSession;
 class TVideoWindow;
+class TFrameShape;
+class Tplaque;
 
 // What the main window needs from outside: where the preferences live, the
 // defaults that depend on this user, and how to ask where to save.
@@ -181,6 +184,19 @@ class TCaptureForm : public QMainWindow {
   // The profile pop-up menu's choice.
   void SelectWmvProfile(int position);
   QMenu* WmvProfileMenu();
+  // The preview's display.
+  Tplaque* plaque() const { return plaque_.get(); }
+  bool fullScreen() const;
+  bool reduced() const { return reduced_; }
+  TFrameShape* frameShape() const { return shape2_; }
+  QSlider* volumeSlider() const { return tb_; }
+  QLabel* volumeGauge() const { return volumeGauge_; }
+  bool captureFrozenShown() const;
+  // The mirrors as applied to the picture.
+  bool verticalMirror() const { return mirrorV_; }
+  bool horizontalMirror() const { return mirrorH_; }
+  bool VideoProcessingAvailable() const;
+  void ShowOptionsPage(int page);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -301,7 +317,6 @@ class TCaptureForm : public QMainWindow {
   void BuildIncruster();
   void PlaceSliders();
   Tvx_Superposer* Overlay() const;
-  bool VideoProcessingAvailable() const;
   void SendIncrust();
   void IncrustChanged();
   void IncrustTimingChanged();
@@ -334,6 +349,45 @@ class TCaptureForm : public QMainWindow {
   void ShowCompressorVersion();
   void FillWmvProfiles();
   void SelectFavouriteWmvProfile();
+  // The preview's display.
+  void BuildDisplay();
+  TCustomSuperAction* Command(const char* name) const;
+  bool HasVideoSource() const;
+  void LayOutVideo();
+  void SetAspectRatio(int choice);
+  void ApplyMirrors();
+  void ApplyPreviewLock();
+  void AppliquerVolume();
+  void SetVolume(int volume);
+  void tbChange(int value);
+  void FreezePreview(bool frozen);
+  void FreezeCapture(bool frozen);
+  void ShowCaptureFrozen(bool frozen);
+  void ShowPanel(int panel);
+  void tafullscreenOnExecute(QObject* sender);
+  void tafullscreenOffExecute(QObject* sender);
+  void saExitFullScreenExecute(QObject* sender);
+  void acReduireExecute(QObject* sender);
+  void saRatioNormalExecute(QObject* sender);
+  void saRatio4x3Execute(QObject* sender);
+  void saRatio16x9Execute(QObject* sender);
+  void saRatioNatifExecute(QObject* sender);
+  void acVertFlipExecute(QObject* sender);
+  void acHorzFlipExecute(QObject* sender);
+  void taMuteOnExecute(QObject* sender);
+  void taMuteOffExecute(QObject* sender);
+  void acIncVolumeExecute(QObject* sender);
+  void acDecVolumeExecute(QObject* sender);
+  void taFreezepreviewFalseExecute(QObject* sender);
+  void taFreezepreviewTrueExecute(QObject* sender);
+  void taFreezeCaptureFalseExecute(QObject* sender);
+  void taFreezeCaptureTrueExecute(QObject* sender);
+  void taLockFalseExecute(QObject* sender);
+  void taLockTrueExecute(QObject* sender);
+  void acNextPanneauExecute(QObject* sender);
+  void acBasculerPanneauExecute(QObject* sender);
+  void acHelpExecute(QObject* sender);
+  void acAproposExecute(QObject* sender);
   // The session list, its gauges and the companion program.
   void BuildListe();
   void saListeFrameExecute(QObject* sender);
@@ -418,4 +472,18 @@ class TCaptureForm : public QMainWindow {
   QWidget* buttonRow_ = nullptr;
   QStackedWidget* sidePanels_ = nullptr;
   QList<QLabel*> statusPanels_;
+
+  // The preview's display.
+  std::unique_ptr<Tplaque> plaque_;
+  TFrameShape* shape2_ = nullptr;
+  QSlider* tb_ = nullptr;
+  QLabel* volumeLabel_ = nullptr;
+  QLabel* volumeGauge_ = nullptr;
+  TWindowedLayout windowedLayout_;
+  QSize restoredMinimum_;
+  bool reduced_ = false;
+  bool videoProcessing_ = false;  // what the lock allows
+  bool lockApplied_ = false;
+  bool mirrorV_ = false;
+  bool mirrorH_ = false;
 };

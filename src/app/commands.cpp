@@ -110,6 +110,44 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::saSourceVideoPrepare, &TCaptureForm::saSourceVideoExecute, nullptr},
       {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio",
        &TCaptureForm::saSourceAudioPrepare, &TCaptureForm::saSourceAudioExecute, nullptr},
+      {"tafullscreen", Kind::Toggle, texts::kCommandFullScreenOn, texts::kCommandFullScreenOff, "Alt+Return", "", "fs",
+       "full_screen", nullptr, &TCaptureForm::tafullscreenOnExecute, &TCaptureForm::tafullscreenOffExecute},
+      {"saExitFullScreen", Kind::Plain, texts::kCommandExitFullScreen, nullptr, "Esc", "", "ef", "exit_fullscreen",
+       nullptr, &TCaptureForm::saExitFullScreenExecute, nullptr},
+      {"acReduire", Kind::Plain, texts::kCommandReduce, nullptr, "Alt+Backspace", "", "r", "reduce", nullptr,
+       &TCaptureForm::acReduireExecute, nullptr},
+      {"saRatioNormal", Kind::Plain, texts::kCommandRatioNormal, nullptr, "Alt+F8", "", "rn", "ratio_normal", nullptr,
+       &TCaptureForm::saRatioNormalExecute, nullptr},
+      {"saRatioNatif", Kind::Plain, texts::kCommandRatioNative, nullptr, "Alt+F7", "", "rf", "ratio_natif", nullptr,
+       &TCaptureForm::saRatioNatifExecute, nullptr},
+      {"saRatio16x9", Kind::Plain, texts::kCommandRatio16x9, nullptr, "Alt+F6", "", "rw", "ratio_16x9", nullptr,
+       &TCaptureForm::saRatio16x9Execute, nullptr},
+      {"saRatio4x3", Kind::Plain, texts::kCommandRatio4x3, nullptr, "Alt+F5", "", "rs", "ratio_4x3", nullptr,
+       &TCaptureForm::saRatio4x3Execute, nullptr},
+      {"acVertFlip", Kind::Plain, texts::kCommandVertFlip, nullptr, "F4", "", "vf", "vertical_flip", nullptr,
+       &TCaptureForm::acVertFlipExecute, nullptr},
+      {"acHorzFlip", Kind::Plain, texts::kCommandHorzFlip, nullptr, "Shift+F4", "", "zf", "horizontal_flip", nullptr,
+       &TCaptureForm::acHorzFlipExecute, nullptr},
+      {"acIncVolume", Kind::Plain, texts::kCommandIncVolume, nullptr, "", "", "iv", "inc_volume", nullptr,
+       &TCaptureForm::acIncVolumeExecute, nullptr},
+      {"acDecVolume", Kind::Plain, texts::kCommandDecVolume, nullptr, "", "", "dv", "dec_volume", nullptr,
+       &TCaptureForm::acDecVolumeExecute, nullptr},
+      {"taMute", Kind::Toggle, texts::kCommandMute, texts::kCommandUnmute, "Ctrl+M", "", "m", "mute", nullptr,
+       &TCaptureForm::taMuteOnExecute, &TCaptureForm::taMuteOffExecute},
+      {"taFreezepreview", Kind::Toggle, texts::kCommandFreezePreview, texts::kCommandResumePreview, "F3", "", "fp",
+       "freeze_preview", nullptr, &TCaptureForm::taFreezepreviewFalseExecute, &TCaptureForm::taFreezepreviewTrueExecute},
+      {"taFreezeCapture", Kind::Toggle, texts::kCommandFreezeCapture, texts::kCommandResumeCapture, "Space", "", "fc",
+       "freeze_capture", nullptr, &TCaptureForm::taFreezeCaptureFalseExecute, &TCaptureForm::taFreezeCaptureTrueExecute},
+      {"taLock", Kind::Toggle, texts::kCommandLock, texts::kCommandUnlock, "F9", "", "l", "lock", nullptr,
+       &TCaptureForm::taLockFalseExecute, &TCaptureForm::taLockTrueExecute},
+      {"acNextPanneau", Kind::Plain, texts::kCommandNextPanel, nullptr, "F6", "Alt+N", "nf", "next_frame", nullptr,
+       &TCaptureForm::acNextPanneauExecute, nullptr},
+      {"acBasculerPanneau", Kind::Plain, texts::kCommandSwitchPanels, nullptr, "Alt+W", "", "w", "Switch", nullptr,
+       &TCaptureForm::acBasculerPanneauExecute, nullptr},
+      {"acHelp", Kind::Plain, texts::kCommandHelpFrame, nullptr, "F1", "Alt+H", "hf", "help_frame", nullptr,
+       &TCaptureForm::acHelpExecute, nullptr},
+      {"acApropos", Kind::Plain, texts::kCommandAboutFrame, nullptr, "Alt+A", "", "af", "about_frame", nullptr,
+       &TCaptureForm::acAproposExecute, nullptr},
       {"saFormatCapture", Kind::Plain, texts::kCommandFormatCapture, nullptr, "", "", "fc", "format_capture",
        &TCaptureForm::saFormatCapturePrepare, &TCaptureForm::saFormatCaptureExecute, nullptr},
   };
@@ -149,9 +187,15 @@ void TCaptureForm::CreateCommands() {
   // The panels' tool bar.
   for (const char* name :
        {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "acIncrusterFrame", "acOptionsFrame",
-        "saListeFrame"})
+        "saListeFrame", "acHelp", "acApropos"})
     panelsToolbar_->addAction(al_.FindByObjectName(name));
-  for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule"}) actionsToolbar_->addAction(al_.FindByObjectName(name));
+  for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule", "", "tafullscreen", "taMute",
+                           "taFreezepreview", "taFreezeCapture", "", "taLock", "acVertFlip", "acHorzFlip"}) {
+    if (*name)
+      actionsToolbar_->addAction(al_.FindByObjectName(name));
+    else
+      actionsToolbar_->addSeparator();
+  }
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;
   switch_.OnQuit = [this] { close(); };
@@ -248,6 +292,7 @@ void TCaptureForm::saSourceVideoPrepare(TCustomSuperAction&) {
 
 void TCaptureForm::saSourceVideoExecute(QObject*) {
   if (selection_) selection_->ActiverVideo(actionContext_.argument());
+  ApplyPreviewLock();
 }
 
 void TCaptureForm::saSourceAudioPrepare(TCustomSuperAction&) {
@@ -256,6 +301,7 @@ void TCaptureForm::saSourceAudioPrepare(TCustomSuperAction&) {
 
 void TCaptureForm::saSourceAudioExecute(QObject*) {
   if (selection_) selection_->ActiverAudio(actionContext_.argument());
+  ApplyPreviewLock();
 }
 
 void TCaptureForm::saFormatCapturePrepare(TCustomSuperAction&) {
@@ -264,7 +310,8 @@ void TCaptureForm::saFormatCapturePrepare(TCustomSuperAction&) {
 
 void TCaptureForm::saFormatCaptureExecute(QObject*) {
   if (selection_) selection_->ActiverFormatCapture(FormatCaptureFromName(actionContext_.argument()));
+  ApplyPreviewLock();
 }
 
-void TCaptureForm::acSourcesFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnSources); }
-void TCaptureForm::acDossiersFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnFolders); }
+void TCaptureForm::acSourcesFrameExecute(QObject*) { ShowPanel(pnSources); }
+void TCaptureForm::acDossiersFrameExecute(QObject*) { ShowPanel(pnFolders); }

@@ -89,7 +89,7 @@ void TCaptureForm::saGrabExecute(QObject*) {
   extraireFrame_->Bevel3->hide();
 }
 
-void TCaptureForm::acExtraireFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnImageExtraction); }
+void TCaptureForm::acExtraireFrameExecute(QObject*) { ShowPanel(pnImageExtraction); }
 
 void TCaptureForm::saIntervalloExecute(QObject*) {
   if (!extraireFrame_->RxSwitch1->isEnabled()) return;
@@ -187,6 +187,7 @@ void TCaptureForm::HandleNotification(const graph::GraphEvent& event) {
     case kNotifyWideScreen: {
       const TVideoSource* video = environment_.engine->context.CurrentVideoSource;
       if ((!video || video->SceneDetector) && event.first == 1) streamIsWide_ = event.second == 1;
+      LayOutVideo();
       break;
     }
     default:

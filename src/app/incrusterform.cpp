@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/captureform.h"
+#include "app/layout.h"
 #include "capture/captureengine.h"
 #include "capture/capturesources.h"
 #include "capture/mediamodule.h"
@@ -25,7 +26,6 @@ QString Text(const char* text) { return QString::fromUtf8(text); }
 
 constexpr int kXsliderMaximum = 970;
 constexpr int kYsliderMaximum = 930;
-constexpr int kSliderThickness = 18;
 
 }  // namespace
 
@@ -68,21 +68,27 @@ void TCaptureForm::BuildIncruster() {
   shape1_->setObjectName("Shape1");
   shape1_->setToolTip(Text(texts::kSlidersCornerHint));
   shape1_->setAutoRaise(true);
-  shape1_->setFixedSize(kSliderThickness, kSliderThickness);
+  shape1_->setFixedSize(kOverlaySliderThickness, kOverlaySliderThickness);
   connect(shape1_, &QToolButton::clicked, this, [this] {
     if (TCustomSuperAction* sliders = al_.FindByObjectName("acSliders"); sliders && sliders->isEnabled())
       sliders->Execute();
   });
 }
 
-// Along the bottom and the right side of the video area, the corner square
-// where they meet.
+// Along the picture's bottom and right edges, the corner square where they
+// meet; before the picture is placed, along the video area's.
 void TCaptureForm::PlaceSliders() {
   if (!xslider_) return;
-  const QRect area = videoArea_->rect();
-  xslider_->setGeometry(0, area.height() - kSliderThickness, area.width() - kSliderThickness, kSliderThickness);
-  yslider_->setGeometry(area.width() - kSliderThickness, 0, kSliderThickness, area.height() - kSliderThickness);
-  shape1_->move(area.width() - kSliderThickness, area.height() - kSliderThickness);
+  if (windowedLayout_.video.isEmpty()) {
+    const QRect area = videoArea_->rect();
+    const int t = kOverlaySliderThickness;
+    windowedLayout_.xSlider = QRect(0, area.height() - t, area.width() - t, t);
+    windowedLayout_.ySlider = QRect(area.width() - t, 0, t, area.height() - t);
+    windowedLayout_.corner = QPoint(area.width() - t, area.height() - t);
+  }
+  xslider_->setGeometry(windowedLayout_.xSlider);
+  yslider_->setGeometry(windowedLayout_.ySlider);
+  shape1_->move(windowedLayout_.corner);
   for (QWidget* part : {static_cast<QWidget*>(xslider_), static_cast<QWidget*>(yslider_),
                         static_cast<QWidget*>(shape1_)})
     part->raise();
@@ -91,10 +97,6 @@ void TCaptureForm::PlaceSliders() {
 Tvx_Superposer* TCaptureForm::Overlay() const {
   if (!environment_.engine || !environment_.engine->context.dm) return nullptr;
   return &environment_.engine->context.dm->Superposer();
-}
-
-bool TCaptureForm::VideoProcessingAvailable() const {
-  return environment_.engine && environment_.engine->context.CurrentVideoSource;
 }
 
 // The panel's record kept in the parameters and, once the sources are
@@ -177,11 +179,15 @@ void TCaptureForm::ShowOverlayControls(bool videoPresent) {
     yslider_->hide();
   }
   shape1_->setVisible(videoPresent);
-  for (const char* name : {"acSliders", "taIncruster"})
+  for (const char* name : {"acSliders", "tafullscreen"})
     if (TCustomSuperAction* action = al_.FindByObjectName(name)) action->setEnabled(videoPresent);
+  // The picture's effects only where the format lets it be processed.
+  const bool processed = videoPresent && VideoProcessingAvailable();
+  for (const char* name : {"taIncruster", "acVertFlip", "acHorzFlip"})
+    if (TCustomSuperAction* action = al_.FindByObjectName(name)) action->setEnabled(processed);
 }
 
-void TCaptureForm::acIncrusterFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnOverlay); }
+void TCaptureForm::acIncrusterFrameExecute(QObject*) { ShowPanel(pnOverlay); }
 
 // --- The time shift ---------------------------------------------------------------------
 

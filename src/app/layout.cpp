@@ -18,11 +18,16 @@ MainLayout ComputeMainLayout(const MainLayoutInput& in) {
   const int sideBottom = in.height - in.statusBarHeight - kVideoAreaInset;
   out.sidePanels = QRect(sideLeft, top, kSidePanelWidth, std::max(0, sideBottom - top));
 
-  const QRect leftToolbar(0, 0, in.ecranGauche ? in.actionsToolbarWidth : in.panelsToolbarWidth, in.toolbarHeight);
-  // The right one never covers the left one: what does not fit goes into
-  // its extension menu.
-  const int rightWidth = std::min(in.ecranGauche ? in.panelsToolbarWidth : in.actionsToolbarWidth,
-                                  std::max(0, in.width - leftToolbar.width()));
+  // The two side by side, never one over the other: when they do not both
+  // fit, each keeps at least half the width it asks for up to half the
+  // window, and what does not fit goes into its extension menu.
+  const int leftWanted = in.ecranGauche ? in.actionsToolbarWidth : in.panelsToolbarWidth;
+  const int rightWanted = in.ecranGauche ? in.panelsToolbarWidth : in.actionsToolbarWidth;
+  int leftWidth = leftWanted;
+  if (leftWanted + rightWanted > in.width)
+    leftWidth = std::clamp(in.width - std::min(rightWanted, in.width / 2), 0, leftWanted);
+  const QRect leftToolbar(0, 0, leftWidth, in.toolbarHeight);
+  const int rightWidth = std::min(rightWanted, std::max(0, in.width - leftWidth));
   const QRect rightToolbar(in.width - rightWidth, 0, rightWidth, in.toolbarHeight);
   out.actionsToolbar = in.ecranGauche ? leftToolbar : rightToolbar;
   out.panelsToolbar = in.ecranGauche ? rightToolbar : leftToolbar;

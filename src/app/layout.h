@@ -35,5 +35,6 @@ inline constexpr int kVideoDisplayMargin = 16;  // the display is the area less 
 inline constexpr int kButtonRowGap = 24;
 inline constexpr int kMinimumWindowWidth = 800;
 inline constexpr int kMinimumWindowHeight = 600;
+inline constexpr int kOverlaySliderThickness = 18;  // the overlay's sliders along the picture
 
 MainLayout ComputeMainLayout(const MainLayoutInput& input);

@@ -54,7 +54,7 @@ void TCaptureForm::BuildListe() {
 
 void TCaptureForm::saListeFrameExecute(QObject*) {
   RefreshGauges();
-  sidePanels_->setCurrentIndex(pnCapturedFiles);
+  ShowPanel(pnCapturedFiles);
   listeFrame_->RefreshCount();
 }
 

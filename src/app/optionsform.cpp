@@ -125,7 +125,7 @@ void TCaptureForm::BuildOptions() {
   });
 }
 
-void TCaptureForm::acOptionsFrameExecute(QObject*) { sidePanels_->setCurrentIndex(pnOptions); }
+void TCaptureForm::acOptionsFrameExecute(QObject*) { ShowPanel(pnOptions); }
 
 void TCaptureForm::ProfilParDefautClick(bool on) {
   if (parameters_.ProfilParDefaut) parameters_.ProfilParDefaut->value = on;

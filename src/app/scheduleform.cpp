@@ -77,7 +77,7 @@ void TCaptureForm::acProgrammerFrameExecute(QObject*) {
     programmerFrame_->SetStart(start);
     programmerFrame_->SetEnd(start.addSecs(30 * 60));
   }
-  sidePanels_->setCurrentIndex(pnSchedule);
+  ShowPanel(pnSchedule);
 }
 
 void TCaptureForm::Inform(const QString& text) {
@@ -191,7 +191,8 @@ void TCaptureForm::AfficherProgramme() {
   if (const TCustomSuperAction* overlay = al_.FindByObjectName("taIncruster"); overlay && overlay->IsChecked())
     texteEtat_ += " in";
   texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
-  texteMiroirH_.clear();
+  if (verticalMirror()) texteEtat_ += " v";
+  texteMiroirH_ = horizontalMirror() ? " h" : "";
   texteInfo_ = Text(texts::kStatusStartsAt).arg(TScheduleClock::TimeText(schedule_->at()));
   RepaintStatus();
 }

@@ -19,6 +19,7 @@
 #include "app/sourceselection.h"
 #include "ui/programmerframe.h"
 #include "capture/captureengine.h"
+#include "capture/capturegraphs.h"
 #include "capture/capturesources.h"
 #include "capture/preview.h"
 #include "control/capturejournal.h"
@@ -29,6 +30,7 @@
 #include "texts.h"
 #include "ui/extraireframe.h"
 #include "ui/listeframe.h"
+#include "ui/plaque.h"
 #include "ui/sourcesframe.h"
 
 namespace {
@@ -82,10 +84,7 @@ void TCaptureForm::BuildSessionControl() {
   };
   hooks.ask = [this](const QString& text, bool withAll) { return Ask(text, withAll); };
   hooks.tell = [this](const QString& text) { ShowProblem(text); };
-  hooks.appliquerVolume = [this] {
-    const bool mute = parameters_.MuteOn && parameters_.MuteOn->value;
-    if (parameters_.Volume) SetMonitorVolume(*environment_.engine, mute ? 0 : parameters_.Volume->value);
-  };
+  hooks.appliquerVolume = [this] { AppliquerVolume(); };
   hooks.modeImageImage = [this](bool on) {
     imageByImage_ = on;
     folderNaming_->SetImageByImage(on);
@@ -160,14 +159,16 @@ void TCaptureForm::acCouperExecute(QObject*) {
 // --- Presentation ---------------------------------------------------------------------
 
 void TCaptureForm::SetFrameColour(const QColor& colour) {
+  shape2_->SetColour(colour);
+  // The backdrop's square is black while the preview is shown.
+  plaque_->square()->SetColour(colour == kPreviewFrame ? QColor(Qt::black) : colour);
   QPalette palette = videoArea_->palette();
   palette.setColor(QPalette::Window, colour);
-  videoArea_->setPalette(palette);
   for (QWidget* slider : {static_cast<QWidget*>(xslider()), static_cast<QWidget*>(yslider())})
     if (slider) slider->setPalette(palette);
 }
 
-QColor TCaptureForm::frameColour() const { return videoArea_->palette().color(QPalette::Window); }
+QColor TCaptureForm::frameColour() const { return shape2_->colour(); }
 
 void TCaptureForm::AfficherPreview() {
   if (control_) control_->EtatSession = esPreview;
@@ -190,6 +191,7 @@ void TCaptureForm::ShowCapturing(bool capturing, const QColor& frame) {
     capture->setToolTip(Text(capturing ? texts::kCommandStopCaptureHint : texts::kCommandCaptureHint));
   }
   if (TCustomSuperAction* cut = al_.FindByObjectName("acCouper")) cut->setEnabled(capturing);
+  if (TCustomSuperAction* lock = al_.FindByObjectName("taLock")) lock->setEnabled(!capturing);
   for (QWidget* group : {static_cast<QWidget*>(sourcesFrame_->gbVideo), static_cast<QWidget*>(sourcesFrame_->gbAudio),
                          static_cast<QWidget*>(sourcesFrame_->gbFormatCapture),
                          static_cast<QWidget*>(sourcesFrame_->ActualiserVideoSpeedBtn)})
@@ -226,6 +228,9 @@ void TCaptureForm::EnableCapture() {
 void TCaptureForm::AfficherCapture() {
   if (control_) control_->EtatSession = esCapture;
   ShowCapturing(true, Qt::red);
+  // A capture frozen beforehand starts frozen.
+  if (const TCustomSuperAction* freeze = al_.FindByObjectName("taFreezeCapture"); freeze && freeze->IsChecked())
+    SetCaptureFrozen(*environment_.engine, true);
   const int format = parameters_.CaptureFormat ? parameters_.CaptureFormat->value : 0;
   texteEtat_ = SourcesSummary(format != fcWav && format != fcMp3, format != fcImageByImage);
   texteMiroirH_.clear();
@@ -246,7 +251,8 @@ void TCaptureForm::MajStatusTextes() {
   if (parameters_.MuteOn && parameters_.MuteOn->value) texteEtat_ += " mute";
   if (overlayActive_) texteEtat_ += " in";
   texteEtat_ += parameters_.WideScreen && parameters_.WideScreen->value ? " 16x9" : " 4x3";
-  texteMiroirH_.clear();
+  if (verticalMirror()) texteEtat_ += " v";
+  texteMiroirH_ = horizontalMirror() ? " h" : "";
   if (environment_.engine)
     if (const QString sources = SourcesSummary(true, true); !sources.isEmpty()) texteSources_ = sources;
   if (folderNaming_ && !folderNaming_->NomVideo().isEmpty()) {

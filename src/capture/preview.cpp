@@ -325,10 +325,14 @@ TVideoFormat VideoFormatOfCaps(const GstCaps* caps, bool mpeg2RatioNormal) {
   return format;
 }
 
-double MonitorGain(int volume) {
+int MonitorMillibels(int volume) {
   volume = std::clamp(volume, 0, 10000);
-  const long millibels = std::lround(std::log(volume + 1.0) * 1085.73) - 10000;
-  return std::pow(10.0, static_cast<double>(millibels) / 2000.0);
+  return static_cast<int>(std::lround(std::log(volume + 1.0) * 1085.73)) - 10000;
+}
+
+double MonitorGain(int volume) {
+  if (volume <= 0) return 0.0;
+  return std::pow(10.0, MonitorMillibels(volume) / 2000.0);
 }
 
 // --- Preview settings -----------------------------------------------------------------

@@ -29,7 +29,9 @@ struct TVideoFormat {
   int nativeFormat = 0;  // what the device's first native format becomes (0: unchanged)
 };
 TVideoFormat VideoFormatOfCaps(const GstCaps* caps, bool mpeg2RatioNormal);
-// The gain of the monitoring volume v (0 to 10000), logarithmic in v.
+// The monitoring volume v (0 to 10000) as a level in millibels, from -10000
+// to 0, logarithmic in v; and as the output's gain, 0 (silence) for v = 0.
+int MonitorMillibels(int volume);
 double MonitorGain(int volume);
 
 // The preview's sound output: the monitoring volume, then whichever output

@@ -34,8 +34,14 @@ void TVideoWindow::paintEvent(QPaintEvent*) {
   const QImage frame = renderer_.LatestFrame();
   if (frame.isNull()) return;
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(FitPicture(frame.size(), renderer_.PixelAspect(), rect()), frame);
+  painter.drawImage(fill_ ? rect() : FitPicture(frame.size(), renderer_.PixelAspect(), rect()), frame);
   ++framesShown_;
+}
+
+void TVideoWindow::SetFill(bool fill) {
+  if (fill == fill_) return;
+  fill_ = fill;
+  update();
 }
 
 void TVideoWindow::mousePressEvent(QMouseEvent* event) {

@@ -13,6 +13,9 @@ class TVideoWindow : public QWidget {
   ~TVideoWindow() override;
   // Frames painted since the window was made.
   int framesShown() const { return framesShown_; }
+  // Filled: the picture takes the whole window, whose shape the layout
+  // chose; otherwise it keeps its own shape inside it.
+  void SetFill(bool fill);
 
  signals:
   // A left click: the user grabs a still.
@@ -25,6 +28,7 @@ class TVideoWindow : public QWidget {
  private:
   TVideoRenderer& renderer_;
   int framesShown_ = 0;
+  bool fill_ = false;
 };
 
 // Where a picture of that size and pixel shape goes in the area: as large as

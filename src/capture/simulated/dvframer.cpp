@@ -21,6 +21,7 @@ constexpr int kFramesPerSecond = 25;
 constexpr int kSceneSeconds = 20;
 constexpr int kSamplesPerFrame = dv::kAudioRate / kFramesPerSecond;  // 1920
 constexpr char kTapeKey[] = "tessivo-tape";
+constexpr char kWideKey[] = "tessivo-wide-from";
 
 // The camcorder's microphone: a 1 kHz tone on the left, 1.5 kHz on the right,
 // continuous from frame to frame. The right one pauses during the first frame
@@ -41,7 +42,7 @@ void Sound(std::vector<std::uint8_t>& frame, guint64 index, bool silent) {
   dv::WriteAudio(frame.data(), frame.size(), dv::kSystem625, samples.data(), kSamplesPerFrame);
 }
 
-void Stamp(std::vector<std::uint8_t>& frame, guint64 index, gint64 startSeconds) {
+void Stamp(std::vector<std::uint8_t>& frame, guint64 index, gint64 startSeconds, bool wide) {
   const auto seconds = static_cast<gint64>(index / kFramesPerSecond);
   // Each scene starts an hour after the previous one began.
   const gint64 scene = seconds / kSceneSeconds;
@@ -57,6 +58,7 @@ void Stamp(std::vector<std::uint8_t>& frame, guint64 index, gint64 startSeconds)
   for (int sequence = 0; sequence < dv::kScannedSequences; ++sequence) {
     dv::WriteTimeCode(frame.data(), frame.size(), sequence, code);
     dv::WriteRecordingDateTime(frame.data(), frame.size(), sequence, recorded);
+    if (wide) dv::SetWideScreen(frame.data(), frame.size(), sequence);
   }
 }
 
@@ -92,6 +94,7 @@ class TDvFramerState {
       tapeLooked_ = true;
       if (auto* tape = static_cast<std::shared_ptr<TSimulatedTape>*>(g_object_get_data(G_OBJECT(element_), kTapeKey)))
         tape_ = *tape;
+      wideFrom_ = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(element_), kWideKey)) - 1;
     }
     GstFlowReturn result = GST_FLOW_OK;
     while (result == GST_FLOW_OK && gst_adapter_available(adapter_) >= dv::kFrameBytes625) {
@@ -115,7 +118,8 @@ class TDvFramerState {
       playing_ = onTape.sound;
       lastOnTape_ = onTape.index;
       const auto position = static_cast<guint64>(onTape.index);
-      Stamp(frame, position, startSeconds_);
+      const bool wide = wideFrom_ >= 0 && index_ >= static_cast<guint64>(wideFrom_) * kFramesPerSecond;
+      Stamp(frame, position, startSeconds_, wide);
       Sound(frame, position, !onTape.sound);
       GstBuffer* out = gst_buffer_new_memdup(frame.data(), frame.size());
       GST_BUFFER_PTS(out) = gst_util_uint64_scale(index_, GST_SECOND, kFramesPerSecond);
@@ -164,6 +168,7 @@ class TDvFramerState {
   gst::GObjectPtr<GstAdapter> adapterOwner_;
   GstAdapter* adapter_;  // owned by adapterOwner_
   guint64 index_ = 0;
+  int wideFrom_ = -1;  // the second from which the pictures are 16:9; never below 0
   gint64 startSeconds_ = 0;  // local time of the first frame
 };
 
@@ -182,6 +187,10 @@ void ClassInit(gpointer klass) {
 void SetFramerTape(GstElement* framer, std::shared_ptr<TSimulatedTape> tape) {
   g_object_set_data_full(G_OBJECT(framer), kTapeKey, new std::shared_ptr<TSimulatedTape>(std::move(tape)),
                          [](gpointer data) { delete static_cast<std::shared_ptr<TSimulatedTape>*>(data); });
+}
+
+void SetFramerWideFrom(GstElement* framer, int second) {
+  g_object_set_data(G_OBJECT(framer), kWideKey, GINT_TO_POINTER(second < 0 ? 0 : second + 1));
 }
 
 bool RegisterDvFramer() {

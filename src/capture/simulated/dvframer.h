@@ -16,3 +16,6 @@ bool RegisterDvFramer();
 inline constexpr char kDvFramerElement[] = "tessivo_dvframer";
 // The tape the framer follows; set before its first frame.
 void SetFramerTape(GstElement* framer, std::shared_ptr<TSimulatedTape> tape);
+// The pictures are marked 16:9 from that second of the stream on; below 0,
+// never (the default). Set before the first frame.
+void SetFramerWideFrom(GstElement* framer, int second);

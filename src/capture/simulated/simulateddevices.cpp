@@ -52,8 +52,13 @@ gst::ElementPtr TSimulatedDeviceProvider::MakeCamcorder(int number, std::shared_
   gst::ElementPtr bin = MakeBin(description.c_str());
   if (!bin) return bin;
   gst_object_set_name(GST_OBJECT(bin.get()), ("simulated_camcorder_" + std::to_string(number)).c_str());
-  if (tape)
-    if (const gst::ElementPtr framer = Child(bin.get(), "framer")) SetFramerTape(framer.get(), std::move(tape));
+  if (const gst::ElementPtr framer = Child(bin.get(), "framer")) {
+    if (tape) SetFramerTape(framer.get(), std::move(tape));
+    // A camcorder that turns to 16:9 at that second of its stream.
+    bool ok = false;
+    const int wideFrom = qEnvironmentVariableIntValue("TESSIVO_SIMULATED_WIDE_FROM", &ok);
+    if (ok) SetFramerWideFrom(framer.get(), wideFrom);
+  }
   return bin;
 }
 
