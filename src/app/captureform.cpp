@@ -236,6 +236,8 @@ void TCaptureForm::BuildSourceSelection() {
     }
     extraireFrame_->RxSwitch1->setEnabled(present);
     streamIsWide_ = false;
+    // Without a picture, the sound alone can still pause.
+    if (!present) Command("taFreezeCapture")->setEnabled(true);
     ShowOverlayControls(present);
     ApplyIncrust();
     EnableCapture();

@@ -486,4 +486,5 @@ class TCaptureForm : public QMainWindow {
   bool lockApplied_ = false;
   bool mirrorV_ = false;
   bool mirrorH_ = false;
+  bool halfSizeShown_ = false;  // the video label shows the half-size picture
 };

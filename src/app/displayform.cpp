@@ -221,7 +221,10 @@ void TCaptureForm::LayOutVideo() {
   }
   videoWindow_->SetFill(true);
   SetRadio(optionsFrame_->rgRatioDV, aspect.wide ? 1 : 0);
-  if (parameters_.WideScreen) parameters_.WideScreen->value = aspect.wide;
+  if (parameters_.WideScreen && parameters_.WideScreen->value != aspect.wide) {
+    parameters_.WideScreen->value = aspect.wide;
+    if (control_ && control_->EtatSession == esPreview) MajStatusTextes();
+  }
 }
 
 // --- Mirrors and the lock to the capture format ------------------------------------------

@@ -172,6 +172,8 @@ QColor TCaptureForm::frameColour() const { return shape2_->colour(); }
 
 void TCaptureForm::AfficherPreview() {
   if (control_) control_->EtatSession = esPreview;
+  // The camcorder decoded whole again after a half-size recording.
+  if (std::exchange(halfSizeShown_, false) && selection_) selection_->ShowPictureSize(false);
   ShowCapturing(false, kPreviewFrame);
   if (TCustomSuperAction* capture = al_.FindByObjectName("saCapturerBascule")) capture->SetChecked(false);
   EnableCapture();
@@ -228,6 +230,10 @@ void TCaptureForm::EnableCapture() {
 void TCaptureForm::AfficherCapture() {
   if (control_) control_->EtatSession = esCapture;
   ShowCapturing(true, Qt::red);
+  if (selection_ && environment_.engine->context.DvHalfRes) {
+    selection_->ShowPictureSize(true);
+    halfSizeShown_ = true;
+  }
   // A capture frozen beforehand starts frozen.
   if (const TCustomSuperAction* freeze = al_.FindByObjectName("taFreezeCapture"); freeze && freeze->IsChecked())
     SetCaptureFrozen(*environment_.engine, true);

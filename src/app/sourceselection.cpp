@@ -202,7 +202,23 @@ bool TSourceSelection::ActiverVideo(const QString& name) {
 
 void TSourceSelection::ShowVideoFormat() {
   const TCaptureContext& context = preview_.engine().context;
+  if (context.DvHalfRes) {
+    ShowPictureSize(true);
+    return;
+  }
   QString label = context.FourCC + " - " + QString::number(context.SrcWidth) + "x" + QString::number(context.SrcHeight);
+  if (context.AvgTimePerFrame != 0) label += " - " + QString::number(context.Fps, 'f', 2) + " fps";
+  frame_.LabVideo->setText(label);
+}
+
+void TSourceSelection::ShowPictureSize(bool half) {
+  const TCaptureContext& context = preview_.engine().context;
+  if (!half && context.CurrentVideoSource) {
+    ShowVideoFormat();
+    return;
+  }
+  const int divisor = half ? 2 : 1;
+  QString label = QString::number(context.SrcWidth / divisor) + "x" + QString::number(context.SrcHeight / divisor);
   if (context.AvgTimePerFrame != 0) label += " - " + QString::number(context.Fps, 'f', 2) + " fps";
   frame_.LabVideo->setText(label);
 }

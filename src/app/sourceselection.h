@@ -115,6 +115,9 @@ class TSourceSelection : public QObject {
   const QStringList& failedSources() const { return failed_; }
   TSourceCheckList& checkList() { return checkList_; }
   TPreviewSession& preview() const { return preview_; }
+  // The video label as the picture's size and rate, halved while the DV
+  // decoder runs at half size for a recording.
+  void ShowPictureSize(bool half);
   // The number of enumerations so far (for the tests and the trace).
   int enumerations() const { return enumerations_; }
 

@@ -62,6 +62,8 @@ class Tvx_Superposer : public TTransformFilter {
   void SetIncrustEnabled(bool enabled);
   void SetFlip(bool flip) { flip_.store(flip, std::memory_order_relaxed); }
   void SetMirror(bool mirror) { mirror_.store(mirror, std::memory_order_relaxed); }
+  bool flip() const { return flip_.load(std::memory_order_relaxed); }
+  bool mirror() const { return mirror_.load(std::memory_order_relaxed); }
   void RequestGrab() { grabRequested_.store(true, std::memory_order_release); }
   // Interval in 100 µs units.
   void StartIntervalGrab(std::int64_t interval);
