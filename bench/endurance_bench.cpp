@@ -1,10 +1,11 @@
 // A long paced capture: the simulated camcorder, live, previewed and recorded
-// in "dv type 2 natif" with its sound, cut at a fixed interval. Prints the
+// in "dv type 2 natif" (or "divx", uncut) with its sound, cut at a fixed
+// interval. Prints the
 // frames written and lost, the memory in use over time, how long each cut
 // took from its request to the first frame in the new file, and the longest
 // wait between two preview pictures, during the cuts and overall.
 //
-//   endurance_bench [seconds=1800] [cut-every=300] [folder]
+//   endurance_bench [seconds=1800] [cut-every=300] [folder] [dv2|divx]
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,11 +16,14 @@
 #include <cstdio>
 #include <mutex>
 #include <optional>
+#include <string_view>
 
 #include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
 #include "capture/capturesources.h"
+#include "capture/mediamodule.h"
 #include "capture/preview.h"
+#include "media/formats/dsfunctions.h"
 #include "capture/simulated/simulateddevices.h"
 #include "capture/videorenderer.h"
 #include "control/capturesession.h"
@@ -53,7 +57,8 @@ int main(int argc, char** argv) {
   const int totalSeconds = argc > 1 ? std::atoi(argv[1]) : 1800;
   const int cutSeconds = argc > 2 ? std::atoi(argv[2]) : 300;
   QTemporaryDir temporary;
-  const QDir folder(argc > 3 ? QString::fromLocal8Bit(argv[3]) : temporary.path());
+  const QDir folder(argc > 3 && *argv[3] ? QString::fromLocal8Bit(argv[3]) : temporary.path());
+  const bool divx = argc > 4 && std::string_view(argv[4]) == "divx";
 
   TCaptureEngine engine;
   const CamcorderPreview camcorder(engine);
@@ -61,9 +66,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the simulated camcorder cannot be activated\n");
     return 1;
   }
+  if (divx) {
+    std::vector<TCompressorEntry> encoders;
+    if (!ListMpeg4Compressors(encoders) || !engine.dm().divx.Load(encoders.front().factory)) {
+      std::fprintf(stderr, "no MPEG-4 encoder\n");
+      return 1;
+    }
+    engine.dm().divxFourCC = encoders.front().fourcc;
+  }
   TCaptureSession session(engine, nullptr);
   const auto part = [&folder](int n) { return folder.filePath(QStringLiteral("endurance-%1.avi").arg(n)); };
-  if (const TOutcome started = session.Start(fcDvType2Native, part(1), {}); !started) {
+  if (const TOutcome started = session.Start(divx ? fcDivx : fcDvType2Native, part(1), {}); !started) {
     std::fprintf(stderr, "%s\n", started.failure().Text().toUtf8().constData());
     return 1;
   }
@@ -91,7 +104,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       nextSample += 60'000;
     }
-    if (cutSeconds > 0 && clock.elapsed() >= cutSeconds * 1000LL * parts && clock.elapsed() < totalSeconds * 1000LL) {
+    if (!divx && cutSeconds > 0 && clock.elapsed() >= cutSeconds * 1000LL * parts && clock.elapsed() < totalSeconds * 1000LL) {
       const std::uint64_t before = session.framesWritten();
       const auto finishedPart = CurrentCaptureBranch(engine)->videoFrames;
       gaps.Mark();
