@@ -52,6 +52,24 @@ void Pump(int milliseconds) {
 
 }  // namespace
 
+// What the graph's queues hold, when they hold anything: where memory that
+// grows with the recording's length would sit.
+void PrintQueues(GstElement* pipeline) {
+  GstIterator* elements = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+    auto* element = GST_ELEMENT(g_value_get_object(&item));
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "current-level-bytes")) {
+      guint bytes = 0, buffers = 0;
+      g_object_get(element, "current-level-bytes", &bytes, "current-level-buffers", &buffers, nullptr);
+      if (bytes > 0) std::printf("       %s holds %u buffers, %u bytes\n", GST_OBJECT_NAME(element), buffers, bytes);
+    }
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(elements);
+}
+
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const int totalSeconds = argc > 1 ? std::atoi(argv[1]) : 1800;
@@ -74,9 +92,12 @@ int main(int argc, char** argv) {
     }
     engine.dm().divxFourCC = encoders.front().fourcc;
   }
+  TCaptureSettings settings;
+  // The DivX sound as PCM rather than MP3.
+  if (qEnvironmentVariableIsSet("TESSIVO_BENCH_PCM")) settings.wantMp3 = false;
   TCaptureSession session(engine, nullptr);
   const auto part = [&folder](int n) { return folder.filePath(QStringLiteral("endurance-%1.avi").arg(n)); };
-  if (const TOutcome started = session.Start(divx ? fcDivx : fcDvType2Native, part(1), {}); !started) {
+  if (const TOutcome started = session.Start(divx ? fcDivx : fcDvType2Native, part(1), settings); !started) {
     std::fprintf(stderr, "%s\n", started.failure().Text().toUtf8().constData());
     return 1;
   }
@@ -101,6 +122,7 @@ int main(int argc, char** argv) {
       std::printf("%4lld s: %.1f MiB resident, %llu frames, %llu lost\n", clock.elapsed() / 1000, memory,
                   static_cast<unsigned long long>(session.framesWritten()),
                   static_cast<unsigned long long>(dropped.dropped()));
+      PrintQueues(GST_ELEMENT(engine.graph().pipeline()));
       std::fflush(stdout);
       nextSample += 60'000;
     }

@@ -324,6 +324,12 @@ const auto kNotBuiltYet = [] {};
 
 }  // namespace
 
+void TCaptureForm::LandOnSaved(const char* toggle, const TBooleanParameter* saved) {
+  TCustomSuperAction* action = Command(toggle);
+  action->SetChecked(!(saved && saved->value));
+  action->Execute();
+}
+
 void TCaptureForm::ChargerPrefs1() {
   TraceLine("Enter ChargerPrefs1");
   RunGuarded("ChargerPrefs1", {
@@ -416,16 +422,12 @@ void TCaptureForm::ChargerPrefs1() {
                                   // that it lands on the saved one.
                                   {"FreezePreview",
                                    [this] {
-                                     TCustomSuperAction* freeze = Command("taFreezepreview");
-                                     freeze->SetChecked(!(parameters_.FreezePreview && parameters_.FreezePreview->value));
-                                     freeze->Execute();
+                                     LandOnSaved("taFreezepreview", parameters_.FreezePreview);
                                      TraceLine("FreezePreview passed");
                                    }},
                                   {"FreezeCapture",
                                    [this] {
-                                     TCustomSuperAction* freeze = Command("taFreezeCapture");
-                                     freeze->SetChecked(!(parameters_.FreezeCapture && parameters_.FreezeCapture->value));
-                                     freeze->Execute();
+                                     LandOnSaved("taFreezeCapture", parameters_.FreezeCapture);
                                      TraceLine("FreezeCapture passed");
                                    }},
                                   {"Exit ChargerPrefs1", [] { TraceLine("Exit ChargerPrefs1"); }},

@@ -207,6 +207,9 @@ class TCaptureForm : public QMainWindow {
   void FormCreate();
   void FormShow();
   void ChargerPrefs1();
+  // Sets the toggle to the other state than the saved one and executes it,
+  // so that it lands on the saved state.
+  void LandOnSaved(const char* toggle, const TBooleanParameter* saved);
   void ChargerPrefs2();
   void AppEventsIdle();
   void FormCloseQuery();

@@ -699,8 +699,10 @@ bool BuildDivx(TCaptureEngine& engine, const std::string& fileName, const TCaptu
     PadPtr sound = b.Chain(b.Entry(dm.infdecaudio.get(), 2), {b.Add(dm.acmcap)}, "the sound to its converter");
     if (!SetAudioPcmFormat(engine, settings)) throw BuildError("no audio format");
     if (settings.wantMp3 && (!dm.mp3.empty() || gst::FactoryExists("lamemp3enc"))) {
+      // Straight into the writer: behind a parser, the AVI writer keeps
+      // every MP3 buffer it was given until the file ends.
       GstElement* mp3 = b.Mp3Encoder(settings.mp3Kbps);
-      sound = b.Chain(sound, {mp3, b.Make("mpegaudioparse", "mp3_parse")}, "the sound to the MP3 encoder");
+      sound = b.Chain(sound, {mp3}, "the sound to the MP3 encoder");
     }
     GstElement* stamper = b.Add(dm.captureAudioStamper.element.get(), Tdm::kDivxAudioStamperName);
     sound = b.Chain(sound, {stamper}, "the sound to its stamper");
