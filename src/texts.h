@@ -100,8 +100,6 @@ namespace texts {
 // Recording (our own wording, for what the capture path reports).
 inline constexpr char kCaptureBusy[] = "Une autre opération sur le graphe est en cours : réessayez.";
 inline constexpr char kCaptureNoVideoSource[] = "Aucune source vidéo n'est active.";
-inline constexpr char kCutNotInThisFormat[] =
-    "La coupure n'est pas possible dans ce format : la capture continue dans le même fichier.";
 inline constexpr char kCaptureNoAudioSource[] = "Aucune source audio n'est active : rien à enregistrer en son seul.";
 inline constexpr char kCaptureNotBuilt[] = "Impossible de préparer la capture au format « %1 ».";
 inline constexpr char kCaptureDoesNotRun[] = "La capture ne démarre pas : %1";

@@ -162,15 +162,32 @@ TEST(Encoded, divx_from_the_camcorder_is_half_size_with_its_fourcc_and_mp3_sound
   EXPECT_EQ(DemuxedBuffers(file, {"avidemux", "!", "avdec_mpeg4"}), recorded.frames);
 }
 
-// A cut cannot start these files at a key frame yet: it is refused before
-// anything is written, rather than leave a part that does not decode.
-TEST(Encoded, a_cut_in_the_encoded_picture_formats_is_refused) {
+// Each part of a cut starts at a key frame, so that it decodes from its
+// first picture, and the parts hold every picture recorded.
+TEST(Encoded, a_cut_in_the_encoded_picture_formats_starts_each_part_at_a_key_frame) {
   QTemporaryDir dir;
-  for (const char* format : {"Wmv", "divx"}) {
-    const QString file = dir.filePath(QString("cut.") + format);
-    const Recorded refused = Record(kCamcorder, format, file, "3", "1.5");
-    EXPECT_EQ(refused.exitCode, 2) << format;
-    EXPECT_TRUE(refused.errors.contains("La coupure n'est pas possible dans ce format")) << refused.errors.toStdString();
-    EXPECT_FALSE(QFile::exists(file));
+  struct Case {
+    const char* format;
+    const char* extension;
+    QStringList demux, decode;
+  };
+  const Case cases[] = {
+      {"Wmv", "wmv", {"asfdemux", "name=d", "d.video_0"}, {"!", "avdec_wmv2"}},
+      {"divx", "avi", {"avidemux", "name=d", "d.video_0"}, {"!", "avdec_mpeg4"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    const Recorded recorded = Record(kCamcorder, c.format, dir.filePath(QString("cut.") + c.extension), "4", "1.5");
+    ASSERT_EQ(recorded.exitCode, 0) << recorded.errors.toStdString();
+    int pictures = 0;
+    for (const QString& part : {QString("cut."), QString("cut-2."), QString("cut-3.")}) {
+      const QString file = dir.filePath(part + c.extension);
+      const Demuxed video = Demux(file, c.demux);
+      EXPECT_GT(video.buffers, 10) << file.toStdString();
+      EXPECT_TRUE(video.startsAtKeyFrame) << file.toStdString();
+      EXPECT_EQ(DemuxedBuffers(file, c.demux + c.decode), video.buffers) << file.toStdString();
+      pictures += video.buffers;
+    }
+    EXPECT_EQ(pictures, recorded.frames);
   }
 }

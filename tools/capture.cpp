@@ -172,10 +172,6 @@ int main(int argc, char** argv) {
   const std::optional<double> cutSeconds = Seconds(parser, cutEvery, 0, 7 * 86400.0);
   const std::optional<double> intervalSeconds = Seconds(parser, interval, 0.04, 86400.0);
   if (!totalSeconds || !cutSeconds || !intervalSeconds) return 2;
-  if (*cutSeconds > 0 && (formatCode == fcWmv || formatCode == fcDivx)) {
-    Say(QString::fromUtf8(texts::kCutNotInThisFormat));
-    return 2;
-  }
   if (*cutSeconds > 0 && *cutSeconds < 1) {
     Say(QStringLiteral("--cut-every : il faut au moins une seconde entre deux coupures (« %1 »).")
             .arg(parser.value(cutEvery)));

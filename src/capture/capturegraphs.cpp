@@ -999,6 +999,14 @@ class StreamHold {
       const std::lock_guard lock(mutex);
       if (held[i] || !GST_CLOCK_TIME_IS_VALID(cutTime)) return GST_PAD_PROBE_OK;  // untimed: held when idle
       if (!(GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)) return GST_PAD_PROBE_PASS;  // events go on
+      // An encoder's own times say nothing (the MPEG-4 and Windows Media
+      // encoders start near the clock's end): its stream goes on to the
+      // first key frame, the one asked for at the cut.
+      if (cutPoints[i] == CutPoint::KeyFrame) {
+        if (!IsCutPoint(cutPoints[i], GST_PAD_PROBE_INFO_BUFFER(info))) return GST_PAD_PROBE_PASS;
+        Hold(i);
+        return GST_PAD_PROBE_OK;
+      }
       const auto [start, duration] = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info));
       // A buffer goes to the part holding more of it.
       if (GST_CLOCK_TIME_IS_VALID(start) && start + duration / 2 < cutTime) return GST_PAD_PROBE_PASS;
@@ -1134,6 +1142,7 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
   for (const TCaptureBranch::TailInput& input : branch->tail) {
     streams.push_back(input.from);
     cutPoints.push_back(CutPointOf(input.from.get()));
+    if (cutPoints.back() == CutPoint::KeyFrame) continue;  // its times are the encoder's own
     const GstClockTime reached = input.reached->load();
     if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime)) cutTime = reached;
   }

@@ -214,12 +214,6 @@ void TSessionControl::AbandonnerCapture() {
 
 bool TSessionControl::Couper() {
   if (!capturing() || !session_->recording()) return false;
-  // The encoded pictures cannot start a new file at a key frame yet: the
-  // recording goes on in the same file rather than leave an unreadable part.
-  if (const int format = hooks_.captureFormat(); format == fcWmv || format == fcDivx) {
-    hooks_.tell(QString::fromUtf8(texts::kCutNotInThisFormat));
-    return true;
-  }
   const QString closed = current_;
   const QString next = hooks_.nomVideoSuivant();
   const TOutcome cut = session_->Cut(next);

@@ -33,6 +33,7 @@ inline double DiscoveredSeconds(const QString& report) {
 struct Demuxed {
   int buffers = 0;
   double seconds = -1;
+  bool startsAtKeyFrame = false;  // the first buffer is not a delta unit
 };
 
 inline Demuxed Demux(const QString& path, const QStringList& elements, double frameSeconds = 0) {
@@ -43,6 +44,9 @@ inline Demuxed Demux(const QString& path, const QStringList& elements, double fr
   const QString output = QString::fromUtf8(launch.readAllStandardOutput());
   Demuxed out;
   out.buffers = static_cast<int>(output.count("chain"));
+  const qsizetype firstChain = output.indexOf("chain");
+  out.startsAtKeyFrame = firstChain >= 0 && !output.mid(firstChain, output.indexOf('\n', firstChain) - firstChain)
+                                                  .contains("delta-unit");
   double first = 1e9, last = -1;
   const QRegularExpression pts(R"(chain.*pts: (\d+):(\d\d):(\d\d)\.(\d+))");
   for (auto it = pts.globalMatch(output); it.hasNext();) {
