@@ -421,6 +421,25 @@ TEST_F(Capture, a_frozen_stretch_is_left_out_of_the_encoded_and_sound_files) {
   EXPECT_NEAR((QFileInfo(QString::fromStdString(wav)).size() - 46) / (48000.0 * 4), 4.0, 0.4);
 }
 
+// A branch that joins a stream running for a while starts with its first
+// picture: the frame-rate converter does not fill the time before it.
+TEST_F(Capture, a_windows_media_file_holds_only_the_pictures_of_its_own_time) {
+  Activate("DV Source - Video", "DV Source - Audio");
+  ASSERT_TRUE(Play(*engine_));
+  Wait(3000);
+  Stop(*engine_);
+  const std::string wmv = File("late.wmv");
+  ASSERT_TRUE(BuildCaptureGraph(*engine_, fcWmv, wmv, settings_));
+  ASSERT_TRUE(Play(*engine_));
+  Wait(2000);
+  EXPECT_TRUE(FinishCaptureFile(*engine_));
+  Stop(*engine_);
+  EXPECT_TRUE(KillCaptureGraph(*engine_));
+  const Demuxed pictures = Demux(QString::fromStdString(wmv), {"asfdemux", "name=d", "d.video_0"}, 0.04);
+  EXPECT_NEAR(pictures.buffers / 25.0, 2.0, 0.4);
+  EXPECT_NEAR(pictures.seconds, pictures.buffers / 25.0, 0.2);
+}
+
 TEST(CaptureSettings, sound_rate_follows_the_preferences) {
   TCaptureEngine engine;
   TCaptureSettings settings;

@@ -225,12 +225,21 @@ class BranchBuilder {
     Link(from, engine_.graph().FindPin(muxer, Direction::Input, "audio/", true, 0), "the sound to the writer");
   }
 
+  // A frame-rate converter that starts at the first picture it gets. A
+  // branch joins a stream that has run for a while: filling from the
+  // segment's start would put that whole while of copies first in the file.
+  GstElement* FrameRate(const std::string& name) {
+    GstElement* rate = Make("videorate", name);
+    g_object_set(rate, "skip-to-first", TRUE, nullptr);
+    return rate;
+  }
+
   // Pictures scaled and timed to the DV standard, then DV-encoded.
   PadPtr EncodeDv(PadPtr from, bool pal) {
     Tdm& dm = engine_.dm();
     GstElement* convert = Make("videoconvert", "dv_convert");
     GstElement* scale = Make("videoscale", "dv_scale");
-    GstElement* rate = Make("videorate", "dv_rate");
+    GstElement* rate = FrameRate("dv_rate");
     GstElement* format = Make("capsfilter", "dv_format");
     // Consumer DV samples PAL pictures 4:2:0 and NTSC ones 4:1:1; PAL 4:1:1
     // would be the professional variant, which not every reader takes.
@@ -635,7 +644,7 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
     PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2),
                    {b.Make("deinterlace", "wmv_deinterlace"), b.Make("videoconvert", "wmv_convert"),
                     b.Make("videoscale", "wmv_scale"),
-                    b.Make("videorate", "wmv_rate"),
+                    b.FrameRate("wmv_rate"),
                     b.Format("video/x-raw,format=I420,width=" + std::to_string(profile.width) +
                                  ",height=" + std::to_string(profile.height) + ",pixel-aspect-ratio=1/1,framerate=" +
                                  std::to_string(profile.framesPerSecond) + "/1",
