@@ -207,10 +207,14 @@ TEST_F(DisplayWindow, full_screen_moves_the_picture_onto_the_backdrop_and_back) 
 }
 
 TEST_F(DisplayWindow, full_screen_without_a_video_source_only_checks_the_command) {
-  Start({"Source video=aucun flux vidéo", "Fullscreen On=1"});
+  Start({"Source video=aucun flux vidéo", "Fullscreen On=1", "Volume=20000", "Panneau actif=12"});
   EXPECT_TRUE(command("tafullscreen").IsChecked());
   EXPECT_FALSE(plaque().isVisible());
   EXPECT_FALSE(command("tafullscreen").isEnabled());  // and, the sources listed, it waits for a picture
+  // Hand-edited values out of range: the loudest volume, the first panel.
+  EXPECT_EQ(form_->volumeSlider()->value(), 10000);
+  EXPECT_EQ(form_->parameters().Volume->value, 10000);
+  EXPECT_EQ(static_cast<QStackedWidget*>(form_->sidePanels())->currentIndex(), pnSources);
 }
 
 TEST_F(DisplayWindow, a_camcorder_turning_to_16_9_lays_the_picture_out_again) {
