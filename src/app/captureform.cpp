@@ -542,8 +542,8 @@ void TCaptureForm::AppEventsIdle() {
                  {"lock",
                   [this] {
                     if (TCustomSuperAction* capture = Command("saCapturerBascule"); capture && capture->isEnabled())
-                      for (QWidget* button : actionsToolbar_->findChildren<QToolButton*>())
-                        if (static_cast<QToolButton*>(button)->defaultAction() == capture) button->setFocus();
+                      for (QToolButton* button : actionsToolbar_->findChildren<QToolButton*>())
+                        if (button->defaultAction() == capture) button->setFocus();
                     if (parameters_.PreviewLocked && parameters_.PreviewLocked->value)
                       Command("taLock")->Execute();
                     else
