@@ -389,7 +389,8 @@ TEST_F(Capture, a_branch_that_cannot_be_built_leaves_nothing) {
 }
 
 // A frozen stretch is left out of the file: the times go on from where they
-// stopped, the sound as long as the picture.
+// stopped, the sound as long as the picture. 10 s recorded with 3 s frozen
+// give 7 s (the live source starts with the graph).
 TEST_F(Capture, a_frozen_stretch_is_left_out_of_the_encoded_and_sound_files) {
   Activate("DV Source - Video", "DV Source - Audio");
   ASSERT_TRUE(engine_->dm().divx.Load("avenc_mpeg4"));
@@ -398,12 +399,12 @@ TEST_F(Capture, a_frozen_stretch_is_left_out_of_the_encoded_and_sound_files) {
     Stop(*engine_);
     ASSERT_TRUE(BuildCaptureGraph(*engine_, format, file, settings_)) << file;
     ASSERT_TRUE(Play(*engine_));
-    Wait(2000);
+    Wait(3500);
     EXPECT_TRUE(SetCaptureFrozen(*engine_, true));
     EXPECT_TRUE(CaptureFrozen(*engine_));
-    Wait(1500);
+    Wait(3000);
     EXPECT_TRUE(SetCaptureFrozen(*engine_, false));
-    Wait(2000);
+    Wait(3500);
     EXPECT_TRUE(FinishCaptureFile(*engine_));
     Stop(*engine_);
     EXPECT_TRUE(KillCaptureGraph(*engine_));
@@ -412,13 +413,30 @@ TEST_F(Capture, a_frozen_stretch_is_left_out_of_the_encoded_and_sound_files) {
   const std::string divx = File("frozen.avi");
   record(fcDivx, divx);
   const AviContents avi = ReadAvi(QString::fromStdString(divx), false);
-  EXPECT_NEAR(avi.video.size() / 25.0, 4.0, 0.4);
+  EXPECT_NEAR(avi.video.size() / 25.0, 7.0, 0.2);
   EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), avi.video.size() / 25.0, 0.2);
   EXPECT_NEAR(DiscoveredSeconds(Discover(divx)), avi.video.size() / 25.0, 0.2);
 
+  // The Windows Media writer waits for both streams: the picture held
+  // there must not keep the frozen stretch for after the freeze.
+  const std::string wmv = File("frozen.wmv");
+  record(fcWmv, wmv);
+  const Demuxed pictures = Demux(QString::fromStdString(wmv), {"asfdemux", "name=d", "d.video_0"}, 0.04);
+  EXPECT_NEAR(pictures.buffers / 25.0, 7.0, 0.2);
+  EXPECT_NEAR(pictures.seconds, pictures.buffers / 25.0, 0.2);  // no hole in the times
+  EXPECT_NEAR(DiscoveredSeconds(Discover(wmv)), 7.0, 0.2);
+
+  // A DV file counts its pictures: the frozen stretch must not come back
+  // as copies of the last one, nor the sound lose its frames.
+  const std::string dv = File("frozen-dv.avi");
+  record(fcDvType2Recompressed, dv);
+  const AviContents dvAvi = ReadAvi(QString::fromStdString(dv), false);
+  EXPECT_NEAR(dvAvi.video.size() / 25.0, 7.0, 0.2);
+  EXPECT_NEAR(static_cast<double>(dvAvi.audioBytes) / (48000 * 4), dvAvi.video.size() / 25.0, 0.2);
+
   const std::string wav = File("frozen.wav");
   record(fcWav, wav);
-  EXPECT_NEAR((QFileInfo(QString::fromStdString(wav)).size() - 46) / (48000.0 * 4), 4.0, 0.4);
+  EXPECT_NEAR((QFileInfo(QString::fromStdString(wav)).size() - 46) / (48000.0 * 4), 7.0, 0.2);
 }
 
 // A branch that joins a stream running for a while starts with its first
@@ -438,6 +456,40 @@ TEST_F(Capture, a_windows_media_file_holds_only_the_pictures_of_its_own_time) {
   const Demuxed pictures = Demux(QString::fromStdString(wmv), {"asfdemux", "name=d", "d.video_0"}, 0.04);
   EXPECT_NEAR(pictures.buffers / 25.0, 2.0, 0.4);
   EXPECT_NEAR(pictures.seconds, pictures.buffers / 25.0, 0.2);
+}
+
+// The freezes as the entries and the frame-rate converters see them, in the
+// buffers' running time (seconds here).
+TEST(Freezes, stretches_are_measured_on_the_buffers_and_skipped_once) {
+  constexpr GstClockTime s = GST_SECOND;
+  TFreezes freezes;
+  EXPECT_FALSE(freezes.Entering(1 * s));
+  freezes.frozen = true;
+  EXPECT_TRUE(freezes.Entering(2 * s));  // the first one dropped opens the stretch
+  EXPECT_TRUE(freezes.Entering(3 * s));
+  // While frozen, the stretch counts up to the time asked.
+  EXPECT_EQ(freezes.FrozenBetween(0, 4 * s), 2 * s);
+  freezes.frozen = false;
+  EXPECT_FALSE(freezes.Entering(5 * s));  // closes it
+  EXPECT_FALSE(freezes.Entering(6 * s));
+  EXPECT_EQ(freezes.FrozenBetween(0, 10 * s), 3 * s);
+  EXPECT_EQ(freezes.FrozenBetween(2 * s + 1, 10 * s), 0u);  // began before that part
+  EXPECT_EQ(freezes.FrozenBetween(0, 1 * s), 0u);           // not reached yet
+
+  // A converter skips the step over the stretch, and only that one: a
+  // buffer it had in flight past the stretch's start is skipped too, which
+  // costs nothing, and the next one is not.
+  EXPECT_FALSE(freezes.Skips(1 * s, 1 * s + s / 25));
+  EXPECT_TRUE(freezes.Skips(1 * s + s / 25, 5 * s));
+  EXPECT_TRUE(freezes.Skips(2 * s - s / 25, 2 * s + s / 50));
+  EXPECT_FALSE(freezes.Skips(5 * s, 5 * s + s / 25));
+  EXPECT_FALSE(freezes.Skips(GST_CLOCK_TIME_NONE, 5 * s));  // a first buffer starts afresh anyway
+
+  // Buffers without a time are dropped or kept as the freeze says, and
+  // leave the stretches as they are.
+  freezes.frozen = true;
+  EXPECT_TRUE(freezes.Entering(GST_CLOCK_TIME_NONE));
+  EXPECT_EQ(freezes.FrozenBetween(0, 10 * s), 3 * s);
 }
 
 TEST(CaptureSettings, sound_rate_follows_the_preferences) {

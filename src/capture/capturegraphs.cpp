@@ -161,6 +161,25 @@ class BranchBuilder {
       return GST_QUERY_TYPE(GST_PAD_PROBE_INFO_QUERY(info)) == GST_QUERY_ALLOCATION ? GST_PAD_PROBE_DROP
                                                                                     : GST_PAD_PROBE_OK;
     });
+    // A frozen stretch is dropped before the queue, on the source's thread:
+    // behind a writer that waits for its other stream, the queue would keep
+    // it and hand it over once the freeze ends. The first buffer after it is
+    // marked as a discontinuity, for the elements that pair streams by time.
+    const PadPtr queueInput(gst_element_get_static_pad(queue.get(), "sink"));
+    Probe(queueInput.get(), GST_PAD_PROBE_TYPE_BUFFER,
+          [freezes = branch_.freezes, dropped = false](GstPad* pad, GstPadProbeInfo* info) mutable {
+            const GstClockTime running = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info)).first;
+            if (freezes->Entering(running)) {
+              dropped = true;
+              return GST_PAD_PROBE_DROP;
+            }
+            if (std::exchange(dropped, false)) {
+              GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+              GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
+              GST_PAD_PROBE_INFO_DATA(info) = buffer;
+            }
+            return GST_PAD_PROBE_OK;
+          });
     branch_.entries.push_back(output);
     branch_.teeOutputs.emplace_back(tee, position);
     // A failing writer stays in the branch, and the free space is watched.
@@ -231,6 +250,20 @@ class BranchBuilder {
   GstElement* FrameRate(const std::string& name) {
     GstElement* rate = Make("videorate", name);
     g_object_set(rate, "skip-to-first", TRUE, nullptr);
+    // A frozen stretch is left out, not filled with copies: the picture
+    // after it starts the converter afresh.
+    Probe(In(rate).get(), GST_PAD_PROBE_TYPE_BUFFER,
+          [rate, freezes = branch_.freezes, last = GST_CLOCK_TIME_NONE, afresh = false](
+              GstPad* pad, GstPadProbeInfo* info) mutable {
+            const GstClockTime running = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info)).first;
+            const bool resumed = freezes->Skips(last, running);
+            if (GST_CLOCK_TIME_IS_VALID(running)) last = running;
+            if (resumed != afresh) {
+              afresh = resumed;
+              g_object_set(rate, "max-duplication-time", static_cast<guint64>(resumed ? 1 : 0), nullptr);
+            }
+            return GST_PAD_PROBE_OK;
+          });
     return rate;
   }
 
@@ -561,12 +594,40 @@ bool BuildImageByImage(TCaptureEngine& engine, const std::string& fileName, cons
   });
 }
 
-GstClockTime TPartClock::InPart(GstClockTime running) {
+bool TFreezes::Entering(GstClockTime running) {
+  const bool drop = frozen.load(std::memory_order_acquire);
+  if (!GST_CLOCK_TIME_IS_VALID(running)) return drop;
   const std::lock_guard lock(mutex);
-  if (!GST_CLOCK_TIME_IS_VALID(start)) start = running;
-  GstClockTime offset = start;
-  for (const auto& [from, length] : frozen)
-    if (from >= start && from <= running) offset += length;
+  const bool open = !stretches.empty() && !GST_CLOCK_TIME_IS_VALID(stretches.back().second);
+  if (drop && !open) stretches.emplace_back(running, GST_CLOCK_TIME_NONE);
+  if (!drop && open) stretches.back().second = std::max(running, stretches.back().first);
+  return drop;
+}
+
+bool TFreezes::Skips(GstClockTime after, GstClockTime upTo) {
+  if (!GST_CLOCK_TIME_IS_VALID(after) || !GST_CLOCK_TIME_IS_VALID(upTo)) return false;
+  const std::lock_guard lock(mutex);
+  return std::any_of(stretches.begin(), stretches.end(), [&](const auto& stretch) {
+    return stretch.first <= upTo && (!GST_CLOCK_TIME_IS_VALID(stretch.second) || stretch.second > after);
+  });
+}
+
+GstClockTime TFreezes::FrozenBetween(GstClockTime from, GstClockTime upTo) {
+  const std::lock_guard lock(mutex);
+  GstClockTime length = 0;
+  for (const auto& [begin, end] : stretches)
+    if (begin >= from && begin <= upTo) length += (GST_CLOCK_TIME_IS_VALID(end) ? end : upTo) - begin;
+  return length;
+}
+
+GstClockTime TPartClock::InPart(GstClockTime running) {
+  GstClockTime partStart;
+  {
+    const std::lock_guard lock(mutex);
+    if (!GST_CLOCK_TIME_IS_VALID(start)) start = running;
+    partStart = start;
+  }
+  const GstClockTime offset = partStart + freezes->FrozenBetween(partStart, running);
   return running > offset ? running - offset : 0;
 }
 
@@ -631,7 +692,7 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
     branch.sink = file->sink;
     branch.elements.push_back(file->muxer);
     branch.elements.push_back(file->sink);
-    branch.clock = std::make_shared<TPartClock>();
+    branch.clock = std::make_shared<TPartClock>(branch.freezes);
     GstElement* muxer = file->muxer.get();
 
     // The Windows Media encoders take whole progressive pictures only.
@@ -676,7 +737,7 @@ bool BuildDivx(TCaptureEngine& engine, const std::string& fileName, const TCaptu
       throw BuildError("the camcorder cannot be decoded at half size");
     GstElement* muxer = b.AviFile(fileName);
     TCaptureBranch& branch = *engine.branch;
-    branch.clock = std::make_shared<TPartClock>();
+    branch.clock = std::make_shared<TPartClock>(branch.freezes);
     const std::string fourCC = dm.divxFourCC;
     branch.onNewSink = [fourCC](TCaptureBranch& owner, GstElement* sink) { PatchFourCC(owner, sink, fourCC); };
     branch.onNewSink(branch, branch.sink.get());
@@ -761,19 +822,9 @@ bool SetCaptureFrozen(TCaptureEngine& engine, bool frozen) {
   TCaptureBranch* branch = engine.branch.get();
   if (!branch || !engine.context.dm) return false;
   Tdm& dm = engine.dm();
+  branch->freezes->frozen.store(frozen, std::memory_order_release);
   dm.Stamper(dm.captureVideoControl).SetDropAll(frozen);
   dm.Stamper(dm.captureAudioStamper).SetDropAll(frozen);
-  if (!branch->clock) return true;
-  const GstClockTime now = gst_element_get_current_running_time(GST_ELEMENT(engine.graph().pipeline()));
-  const std::lock_guard lock(branch->clock->mutex);
-  TPartClock& clock = *branch->clock;
-  if (frozen && !GST_CLOCK_TIME_IS_VALID(clock.frozenSince)) {
-    clock.frozenSince = now;
-  } else if (!frozen && GST_CLOCK_TIME_IS_VALID(clock.frozenSince)) {
-    if (GST_CLOCK_TIME_IS_VALID(now) && now > clock.frozenSince)
-      clock.frozen.emplace_back(clock.frozenSince, now - clock.frozenSince);
-    clock.frozenSince = GST_CLOCK_TIME_NONE;
-  }
   return true;
 }
 
@@ -1093,7 +1144,7 @@ bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string&
   if (branch.onNewSink) branch.onNewSink(branch, sink.get());
   if (branch.clock) {
     // The next part's clock starts where it does.
-    auto clock = std::make_shared<TPartClock>();
+    auto clock = std::make_shared<TPartClock>(branch.freezes);
     clock->start = cutTime;
     branch.clock = clock;
     RetimeWriterInputs(branch);

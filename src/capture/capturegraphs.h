@@ -36,14 +36,30 @@ struct TCaptureSettings {
   int wmvProfile = 0;
 };
 
+// The freezes of a recording, in the running time of its streams' buffers:
+// each stretch from the first buffer its entries dropped to the first one
+// they let in again.
+struct TFreezes {
+  std::atomic<bool> frozen = false;
+  std::mutex mutex;
+  std::vector<std::pair<GstClockTime, GstClockTime>> stretches;  // (from, to); `to` none while frozen
+  // What an entry does with a buffer at `running`: true when it is dropped.
+  bool Entering(GstClockTime running);
+  // Whether a buffer at `upTo`, following one at `after`, is the first of
+  // its stream after a frozen stretch (or one it had in flight).
+  bool Skips(GstClockTime after, GstClockTime upTo);
+  // The length of the stretches that began from `from` up to `upTo`.
+  GstClockTime FrozenBetween(GstClockTime from, GstClockTime upTo);
+};
+
 // The clock of one part of a recording, for the writers that lay their
 // streams out by time: a stream's running time less the part's start and the
 // frozen stretches before it.
 struct TPartClock {
+  explicit TPartClock(std::shared_ptr<TFreezes> recordingFreezes) : freezes(std::move(recordingFreezes)) {}
   std::mutex mutex;
   GstClockTime start = GST_CLOCK_TIME_NONE;  // set by the first buffer when not at a cut
-  GstClockTime frozenSince = GST_CLOCK_TIME_NONE;
-  std::vector<std::pair<GstClockTime, GstClockTime>> frozen;  // (from, length)
+  std::shared_ptr<TFreezes> freezes;
   // The time in the part of a buffer at running time `running`.
   GstClockTime InPart(GstClockTime running);
 };
@@ -68,6 +84,8 @@ class TCaptureBranch {
   gst::ElementPtr sink;
   // Buffers that reached the file's video input.
   std::shared_ptr<std::atomic<std::uint64_t>> videoFrames = std::make_shared<std::atomic<std::uint64_t>>(0);
+  // While the recording is frozen, its entries let nothing in.
+  std::shared_ptr<TFreezes> freezes = std::make_shared<TFreezes>();
   // The branch's probes (on its entries, its writer's inputs): they go with
   // the branch, also from pads that outlive it.
   std::vector<gst::PadProbe> probes;
