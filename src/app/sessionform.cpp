@@ -96,12 +96,16 @@ void TCaptureForm::BuildSessionControl() {
   control_ = std::make_unique<TSessionControl>(*environment_.engine, journal_.get(), std::move(hooks));
   if (preview_) {
     preview_->beforeEvent = [this](const graph::GraphEvent& event) {
-      if (event.notification) {
+      // The session takes the notices that are its own (a WAV file that is
+      // nearly full goes on in the next one); the window the others.
+      const bool session = control_->HandleEvent(event);
+      if (event.notification && !session) {
         HandleNotification(event);
         return true;
       }
-      if (!control_->HandleEvent(event)) return false;
-      AfficherPreview();
+      if (!session) return false;
+      // The capture ended (a failure, or a cut that could not be made).
+      if (!control_->capturing()) AfficherPreview();
       return true;
     };
   }
