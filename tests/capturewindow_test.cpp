@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +18,10 @@
 #include "capture/systemdevices.h"
 #include "app/foldernaming.h"
 #include "capture/capturegraphs.h"
+#include "capture/mediamodule.h"
 #include "control/sessioncontrol.h"
 #include "settings/conversions.h"
+#include "media/filters/vx_wavedest.h"
 #include "media/formats/fpsunit.h"
 #include "support/aviwalk.h"
 #include "support/failingdisk.h"
@@ -123,6 +126,85 @@ INSTANTIATE_TEST_SUITE_P(Formats, CaptureFormats,
                          ::testing::Values(Format{"dv type 1 natif", fcDvType1Native, Part::Kind::DvAvi},
                                            Format{"dv type 2 (recomp)", fcDvType2Recompressed, Part::Kind::DvAvi}),
                          [](const ::testing::TestParamInfo<Format>& info) { return std::to_string(info.param.code); });
+
+// The encoded and sound-only formats from the same window: each part whole,
+// in its own kind of file, the picture left out of the sound files.
+struct EncodedFormat {
+  const char* name;
+  int code;
+  const char* extension;
+  Part::Kind kind;
+};
+
+class EncodedFormats : public CaptureWindow, public ::testing::WithParamInterface<EncodedFormat> {};
+
+TEST_P(EncodedFormats, capture_cut_and_stop_give_two_whole_files) {
+  const EncodedFormat& format = GetParam();
+  StartIn({QStringLiteral("Capture Format=%1").arg(format.code)});
+  ASSERT_EQ(panel().cbFormatCapture->currentText(), format.name);
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture) << form_->statusBar()->currentMessage().toStdString();
+  Record(3000);
+  Run("acCouper");
+  EXPECT_EQ(control().EtatSession, esCapture);
+  Record(3000);
+  Run("saCapturerBascule");
+  EXPECT_EQ(control().EtatSession, esPreview);
+  EXPECT_TRUE(engine_.graph().Running());
+  EXPECT_TRUE(questions_.isEmpty());
+
+  const bool soundOnly = format.kind == Part::Kind::Wav || format.kind == Part::Kind::Mp3;
+  const std::vector<TDataFichier>& records = control().files();
+  ASSERT_EQ(records.size(), 2u);
+  double total = 0;
+  for (int part = 0; part < 2; ++part) {
+    SCOPED_TRACE(part);
+    const QString name = file(QStringLiteral("Video_%1.%2").arg(part).arg(format.extension));
+    EXPECT_EQ(records[part].fileName, name);
+    EXPECT_EQ(records[part].format, format.name);
+    const Part read = ReadPart(name, format.kind);
+    EXPECT_TRUE(read.readable) << Discover(name).toStdString();
+    EXPECT_NEAR(read.seconds, 3.0, 1.0);
+    EXPECT_NEAR(read.soundSeconds, read.seconds, 0.3);
+    if (soundOnly) {
+      EXPECT_EQ(read.frames, 0u);
+    } else {
+      EXPECT_NEAR(read.frames * read.frameSeconds, read.seconds, 0.3);
+    }
+    total += read.seconds;
+  }
+  // The cut loses nothing: the two parts last what was recorded.
+  EXPECT_NEAR(total, 6.0, 1.2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EncodedFormats,
+                         ::testing::Values(EncodedFormat{"Wmv", fcWmv, "wmv", Part::Kind::Asf},
+                                           EncodedFormat{"divx", fcDivx, "avi", Part::Kind::Avi},
+                                           EncodedFormat{"Wav", fcWav, "wav", Part::Kind::Wav},
+                                           EncodedFormat{"mp3", fcMp3, "mp3", Part::Kind::Mp3}),
+                         [](const ::testing::TestParamInfo<EncodedFormat>& info) { return info.param.extension; });
+
+// A WAV file cannot pass 4 GiB: near its limit (made small here) the
+// capture goes on in the next file by itself, nothing of the sound lost.
+TEST_F(CaptureWindow, a_wav_file_near_its_size_limit_goes_on_in_the_next_one) {
+  StartIn({QStringLiteral("Capture Format=%1").arg(fcWav)});
+  constexpr std::uint64_t kFirstPartBytes = 48000 * 4 * 3 / 2;  // a second and a half
+  engine_.dm().WaveDest().fileLimit = 46 + Tvx_WaveDest::kCutMargin + kFirstPartBytes;
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture) << form_->statusBar()->currentMessage().toStdString();
+  Record(4500);
+  EXPECT_EQ(control().files().size(), 1u);  // the first part, finished and listed
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().files().size(), 2u);
+  EXPECT_TRUE(questions_.isEmpty());
+  const Part first = ReadPart(file("Video_0.wav"), Part::Kind::Wav);
+  const Part second = ReadPart(file("Video_1.wav"), Part::Kind::Wav);
+  EXPECT_TRUE(first.readable);
+  EXPECT_TRUE(second.readable);
+  EXPECT_LE(QFileInfo(file("Video_0.wav")).size(), qint64(46 + Tvx_WaveDest::kCutMargin + kFirstPartBytes));
+  EXPECT_NEAR(first.soundSeconds, 1.7, 0.3);  // and what came while the cut was made
+  EXPECT_NEAR(first.soundSeconds + second.soundSeconds, 4.5, 0.8);
+}
 
 TEST_F(CaptureWindow, the_questions_before_writing_and_the_all_answer) {
   StartIn({"Capture Format=1"});

@@ -15,6 +15,8 @@ struct AviContents {
   std::uint32_t microSecPerFrame = 0;
   std::vector<QByteArray> video;  // stream 00 chunks ("00dc", "00db")
   std::int64_t audioBytes = 0;    // stream 01 chunks ("01wb")
+  std::uint32_t audioBytesPerSecond = 0;  // from the sound's format block
+  QByteArray lastStreamType;              // of the latest stream header, while walking
   QByteArray audio;               // their bytes, when the video is kept too
   int riffCount = 0;
   bool hasSuperIndex = false;   // an "indx" chunk
@@ -44,6 +46,12 @@ inline void WalkChunks(QFile& file, qint64 from, qint64 to, AviContents& out, bo
       const QByteArray header = file.read(20);
       out.microSecPerFrame = Le32(header.constData());
       out.totalFrames = Le32(header.constData() + 16);
+    } else if (id == "strh" && size >= 4) {
+      file.seek(body);
+      out.lastStreamType = file.read(4);
+    } else if (id == "strf" && size >= 12 && out.lastStreamType == "auds") {
+      file.seek(body);
+      out.audioBytesPerSecond = Le32(file.read(12).constData() + 8);
     } else if (id == "indx") {
       out.hasSuperIndex = true;
     } else if (id == "idx1") {

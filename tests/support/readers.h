@@ -64,13 +64,13 @@ inline int DemuxedBuffers(const QString& path, const QStringList& elements) { re
 
 // A recorded part as those readers see it.
 struct Part {
-  enum class Kind { DvAvi, Avi, Mpeg };
+  enum class Kind { DvAvi, Avi, Mpeg, Asf, Wav, Mp3 };
   Kind kind = Kind::DvAvi;
   bool readable = false;
   std::uint64_t frames = 0;
   double seconds = -1;      // as the discoverer gives it
   double frameSeconds = 0;  // one frame's duration
-  double soundSeconds = 0;  // of the sound stream, 48 kHz 16-bit stereo
+  double soundSeconds = 0;  // of the sound stream
 
   // What the file should last: its longer stream (a source too slow for its
   // frame rate gives fewer pictures than its sound lasts).
@@ -93,6 +93,21 @@ inline Part ReadPart(const QString& file, Part::Kind kind) {
     part.seconds = pictures.seconds;
     return part;
   }
+  if (kind == Part::Kind::Asf) {
+    part.frameSeconds = 0.04;
+    const Demuxed pictures = Demux(file, {"asfdemux", "name=d", "d.video_0"}, part.frameSeconds);
+    part.readable = pictures.buffers > 0 && pictures.startsAtKeyFrame;
+    part.frames = pictures.buffers;
+    if (report.contains("audio #")) part.soundSeconds = part.seconds;
+    return part;
+  }
+  if (kind == Part::Kind::Wav || kind == Part::Kind::Mp3) {
+    // Sound alone, its length as the discoverer gives it.
+    part.readable = report.contains(kind == Part::Kind::Wav ? "audio #0: WAV" : "audio #0: MPEG-1 Layer 3") &&
+                    !report.contains("video #");
+    part.soundSeconds = part.seconds;
+    return part;
+  }
   const AviContents avi = ReadAvi(file, false);
   // The RIFF walker and the system's demultiplexer find the same frames.
   part.readable = avi.valid && avi.totalFrames > 0 &&
@@ -100,6 +115,6 @@ inline Part ReadPart(const QString& file, Part::Kind kind) {
                   DemuxedBuffers(file, {"avidemux", "name=d", "d.video_0"}) == static_cast<int>(avi.video.size());
   part.frames = avi.video.size();
   part.frameSeconds = avi.microSecPerFrame / 1e6;
-  part.soundSeconds = static_cast<double>(avi.audioBytes) / (48000 * 4);
+  part.soundSeconds = static_cast<double>(avi.audioBytes) / (avi.audioBytesPerSecond ? avi.audioBytesPerSecond : 48000 * 4);
   return part;
 }
