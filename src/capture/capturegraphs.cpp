@@ -702,15 +702,20 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
     branch.keyFrameEncoders.push_back(gst::ElementPtr::Ref(encoder));
     // The gate stands after the frame rate's converter, which would fill a
     // frozen stretch with copies.
+    // One picture per frame (the profiles' rates are the frames', not the
+    // fields'), from pictures converted first: deinterlacing 4:2:0 moves
+    // half the bytes of the overlay's RGB.
+    GstElement* deinterlace = b.Make("deinterlace", "wmv_deinterlace");
+    gst_util_set_object_arg(G_OBJECT(deinterlace), "fields", "top");
     PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2),
-                   {b.Make("deinterlace", "wmv_deinterlace"), b.Make("videoconvert", "wmv_convert"),
-                    b.Make("videoscale", "wmv_scale"),
+                   {b.Make("videoconvert", "wmv_convert"), b.Format("video/x-raw,format=I420", "wmv_yuv"),
+                    deinterlace, b.Make("videoscale", "wmv_scale"),
                     b.FrameRate("wmv_rate"),
                     b.Format("video/x-raw,format=I420,width=" + std::to_string(profile.width) +
                                  ",height=" + std::to_string(profile.height) + ",pixel-aspect-ratio=1/1,framerate=" +
                                  std::to_string(profile.framesPerSecond) + "/1",
                              "wmv_size"),
-                    b.Add(dm.captureVideoControl), encoder},
+                    b.Add(dm.captureVideoControl), b.Make("queue", "wmv_encoding"), encoder},
                    "the pictures to the Windows Media encoder");
     b.CountVideo(b.LinkToWriter(from, muxer, "video/", "the pictures to the ASF writer"));
     // The profile's audio stream only with a sound source. Its gate is ours:
@@ -969,9 +974,11 @@ bool IsCutPoint(CutPoint point, GstBuffer* buffer) {
 class StreamHold {
  public:
   explicit StreamHold(const std::vector<PadPtr>& pads, GstClockTime cutTime = GST_CLOCK_TIME_NONE,
-                      std::vector<CutPoint> cutPoints = {})
+                      std::vector<CutPoint> cutPoints = {}, std::vector<std::shared_ptr<TStreamTimes>> givenTimes = {})
       : pads_(pads), ended_(pads.size(), 0), shared_(std::make_shared<Shared>()) {
     shared_->held.assign(pads.size(), 0);
+    shared_->givenTimes = std::move(givenTimes);
+    shared_->keyAnnounced.assign(pads.size(), 0);
     shared_->cutTime = cutTime;
     shared_->cutPoints = std::move(cutPoints);
     shared_->cutPoints.resize(pads.size(), CutPoint::AnyBuffer);
@@ -1048,6 +1055,11 @@ class StreamHold {
     std::size_t count = 0;
     GstClockTime cutTime = GST_CLOCK_TIME_NONE;
     std::vector<CutPoint> cutPoints;
+    std::vector<char> keyAnnounced;  // the encoder said the asked key frame comes next
+    // The running times given back to a stream, oldest first (the next
+    // frame's at the front), or null.
+    std::vector<std::shared_ptr<TStreamTimes>> givenTimes;
+    static constexpr GstClockTime kHalfFrame = GST_SECOND / 50;
 
     void Hold(std::size_t i) {
       if (!std::exchange(held[i], char{1})) ++count;
@@ -1058,12 +1070,29 @@ class StreamHold {
     GstPadProbeReturn Decide(std::size_t i, GstPad* pad, GstPadProbeInfo* info) {
       const std::lock_guard lock(mutex);
       if (held[i] || !GST_CLOCK_TIME_IS_VALID(cutTime)) return GST_PAD_PROBE_OK;  // untimed: held when idle
-      if (!(GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)) return GST_PAD_PROBE_PASS;  // events go on
+      if (!(GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)) {
+        // The encoder announces the key frame it was asked for.
+        if ((GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) &&
+            gst_video_event_is_force_key_unit(GST_PAD_PROBE_INFO_EVENT(info)))
+          keyAnnounced[i] = 1;
+        return GST_PAD_PROBE_PASS;  // events go on
+      }
       // An encoder's own times say nothing (the MPEG-4 and Windows Media
-      // encoders start near the clock's end): its stream goes on to the
-      // first key frame, the one asked for at the cut.
+      // encoders start near the clock's end): its stream goes on to the key
+      // frame asked for at the cut's time, not one of its own before it.
       if (cutPoints[i] == CutPoint::KeyFrame) {
         if (!IsCutPoint(cutPoints[i], GST_PAD_PROBE_INFO_BUFFER(info))) return GST_PAD_PROBE_PASS;
+        // A stream whose times are given back knows the frame's own time:
+        // a key frame before the cut's time stays in this part. The others
+        // wait for the encoder to say the asked one comes.
+        if (i < givenTimes.size() && givenTimes[i]) {
+          const std::lock_guard timesLock(givenTimes[i]->mutex);
+          const std::deque<GstClockTime>& times = givenTimes[i]->times;
+          if (!times.empty() && GST_CLOCK_TIME_IS_VALID(times.front()) && times.front() + kHalfFrame < cutTime)
+            return GST_PAD_PROBE_PASS;
+        } else if (!keyAnnounced[i]) {
+          return GST_PAD_PROBE_PASS;
+        }
         Hold(i);
         return GST_PAD_PROBE_OK;
       }
@@ -1198,10 +1227,14 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
   // The parts meet where the stream furthest on has come to.
   std::vector<PadPtr> streams;
   std::vector<CutPoint> cutPoints;
+  std::vector<std::shared_ptr<TStreamTimes>> given;
   GstClockTime cutTime = GST_CLOCK_TIME_NONE;
   for (const TCaptureBranch::TailInput& input : branch->tail) {
     streams.push_back(input.from);
     cutPoints.push_back(CutPointOf(input.from.get()));
+    given.emplace_back();
+    for (const auto& [pad, times] : branch->givenTimes)
+      if (pad.get() == input.from.get()) given.back() = times;
     if (cutPoints.back() == CutPoint::KeyFrame) continue;  // its times are the encoder's own
     const GstClockTime reached = input.reached->load();
     if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime)) cutTime = reached;
@@ -1210,12 +1243,13 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
   bool finished = false;
   {
     EndWatch watch(finishedSink.get());
-    StreamHold hold(streams, cutTime, cutPoints);
-    // The next part of an encoded picture starts at a key frame, asked for
-    // once the hold waits for it.
+    StreamHold hold(streams, cutTime, cutPoints, given);
+    // The next part of an encoded picture starts at a key frame asked for
+    // the cut's time, once the hold waits for it: a picture behind the
+    // sound is not cut early.
     for (const gst::ElementPtr& encoder : branch->keyFrameEncoders)
       if (const PadPtr out{gst_element_get_static_pad(encoder.get(), "src")})
-        gst_pad_send_event(out.get(), gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+        gst_pad_send_event(out.get(), gst_video_event_new_upstream_force_key_unit(cutTime, TRUE, 0));
     finished = EndFile(*branch, hold, watch, timeout);
     branch->fileName = nextFileName;
     if (!SwapTail(engine, *branch, nextFileName, cutTime)) return false;
