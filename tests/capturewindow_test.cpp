@@ -4,6 +4,8 @@
 // start fails or the source goes away.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -166,6 +168,8 @@ TEST_P(EncodedFormats, capture_cut_and_stop_give_two_whole_files) {
     EXPECT_TRUE(read.readable) << Discover(name).toStdString();
     EXPECT_NEAR(read.seconds, 3.0, 1.0);
     EXPECT_NEAR(read.soundSeconds, read.seconds, 0.3);
+    // A sound file has no scenes to list, even from the camcorder.
+    EXPECT_EQ(QFile::exists(file(QStringLiteral("Video_%1.scn").arg(part))), !soundOnly);
     if (soundOnly) {
       EXPECT_EQ(read.frames, 0u);
     } else {
@@ -183,6 +187,27 @@ INSTANTIATE_TEST_SUITE_P(Formats, EncodedFormats,
                                            EncodedFormat{"Wav", fcWav, "wav", Part::Kind::Wav},
                                            EncodedFormat{"mp3", fcMp3, "mp3", Part::Kind::Mp3}),
                          [](const ::testing::TestParamInfo<EncodedFormat>& info) { return info.param.extension; });
+
+// Muting the preview silences what is heard, never what is recorded.
+TEST_F(CaptureWindow, a_muted_preview_records_its_sound_all_the_same) {
+  StartIn({QStringLiteral("Capture Format=%1").arg(fcWav), "Mute On=1"});
+  ASSERT_EQ(form_->al().FindByObjectName("taMute")->text(), "Remettre le son");
+  Run("saCapturerBascule");
+  ASSERT_EQ(control().EtatSession, esCapture);
+  Record(2000);
+  Run("saCapturerBascule");
+  QFile wav(file("Video_0.wav"));
+  ASSERT_TRUE(wav.open(QIODevice::ReadOnly));
+  const QByteArray bytes = wav.readAll().mid(46);
+  ASSERT_GT(bytes.size(), 48000 * 4);
+  double energy = 0;
+  const qsizetype samples = bytes.size() / 2;
+  for (qsizetype i = 0; i < samples; ++i) {
+    const double sample = qFromLittleEndian<qint16>(bytes.constData() + 2 * i) / 32768.0;
+    energy += sample * sample;
+  }
+  EXPECT_GT(std::sqrt(energy / double(samples)), 0.01);  // the camcorder's tone, not silence
+}
 
 // A WAV file cannot pass 4 GiB: near its limit (made small here) the
 // capture goes on in the next file by itself, nothing of the sound lost.
