@@ -82,7 +82,7 @@ const Format kFormats[] = {
 double Bare(const Format& format, const QString& frames, const QString& out) {
   const QString description =
       QStringLiteral("filesrc location=%1 blocksize=144000 ! dvdemux name=d d.video ! ") + format.bareDecoder +
-      QStringLiteral(" ! tee name=t ! queue ! videoconvert ! video/x-raw,format=BGR ! fakesink sync=false async=false t. ! ") +
+      QStringLiteral(" ! tee name=t ! queue ! videoconvert chroma-mode=none ! video/x-raw,format=BGR ! fakesink sync=false async=false t. ! ") +
       format.bareVideo + QStringLiteral(" d.audio ! ") + format.bareAudio;
   QString launch = description;
   launch.replace("%1", frames).replace("%2", out);
