@@ -315,6 +315,26 @@ class BranchBuilder {
     g_object_set(encoder, "bitrate", kbps, "cbr", TRUE, nullptr);
     return encoder;
   }
+  // The encoder starts each part with a key frame: the picture of the cut's
+  // time is made one as it goes in (the encoders do not all keep a request
+  // for a later time). The time its input has come to is kept, for the cut
+  // to choose a picture that has not gone in yet.
+  void CutsAtKeyFrames(GstElement* encoder) {
+    TCaptureBranch::KeyFrameEncoder entry{gst::ElementPtr::Ref(encoder)};
+    const PadPtr output = Out(encoder);
+    Probe(In(encoder).get(), GST_PAD_PROBE_TYPE_BUFFER,
+          [reached = entry.reached, keyAt = entry.keyAt, output](GstPad* pad, GstPadProbeInfo* info) {
+            const auto [start, duration] = RunningTime(pad, GST_PAD_PROBE_INFO_BUFFER(info));
+            if (!GST_CLOCK_TIME_IS_VALID(start)) return GST_PAD_PROBE_OK;
+            reached->store(start + duration);
+            std::uint64_t wanted = keyAt->load();
+            if (GST_CLOCK_TIME_IS_VALID(wanted) && start + duration / 2 >= wanted &&
+                keyAt->compare_exchange_strong(wanted, GST_CLOCK_TIME_NONE))
+              gst_pad_send_event(output.get(), gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+            return GST_PAD_PROBE_OK;
+          });
+    branch_.keyFrameEncoders.push_back(std::move(entry));
+  }
   // The encoder's frames get back the running times they came in with.
   void GiveTimesBack(GstElement* encoder) {
     auto times = std::make_shared<TStreamTimes>();
@@ -699,7 +719,7 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
     GstElement* encoder = b.Make(profile.videoEncoder, "wmv_video");
     g_object_set(encoder, "bitrate", profile.videoKbps * 1000, nullptr);
     if (HasProperty(encoder, "gop-size")) g_object_set(encoder, "gop-size", profile.framesPerSecond * 4, nullptr);
-    branch.keyFrameEncoders.push_back(gst::ElementPtr::Ref(encoder));
+    b.CutsAtKeyFrames(encoder);
     // The gate stands after the frame rate's converter, which would fill a
     // frozen stretch with copies.
     // One picture per frame (the profiles' rates are the frames', not the
@@ -757,7 +777,7 @@ bool BuildDivx(TCaptureEngine& engine, const std::string& fileName, const TCaptu
     // The stream's headers in the file's format block, so that every part
     // decodes from its first key frame.
     if (HasProperty(encoder, "flags")) gst_util_set_object_arg(G_OBJECT(encoder), "flags", "global-header");
-    branch.keyFrameEncoders.push_back(gst::ElementPtr::Ref(encoder));
+    b.CutsAtKeyFrames(encoder);
     PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2), {b.Add(dm.captureVideoControl)}, "the pictures to their gate");
     from = b.Chain(from,
                    {b.Make("videoconvert", "divx_to_rgb"), b.Format("video/x-raw,format=BGR", "divx_rgb"),
@@ -1239,6 +1259,12 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
     const GstClockTime reached = input.reached->load();
     if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime)) cutTime = reached;
   }
+  // An encoder may hold pictures past that time already: the key frame is
+  // asked for one it has not taken yet, and the other streams cut there.
+  for (const TCaptureBranch::KeyFrameEncoder& entry : branch->keyFrameEncoders) {
+    const GstClockTime reached = entry.reached->load();
+    if (GST_CLOCK_TIME_IS_VALID(reached) && (!GST_CLOCK_TIME_IS_VALID(cutTime) || reached > cutTime)) cutTime = reached;
+  }
   const gst::ElementPtr finishedSink = branch->sink;
   bool finished = false;
   {
@@ -1247,9 +1273,13 @@ bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, con
     // The next part of an encoded picture starts at a key frame asked for
     // the cut's time, once the hold waits for it: a picture behind the
     // sound is not cut early.
-    for (const gst::ElementPtr& encoder : branch->keyFrameEncoders)
-      if (const PadPtr out{gst_element_get_static_pad(encoder.get(), "src")})
-        gst_pad_send_event(out.get(), gst_video_event_new_upstream_force_key_unit(cutTime, TRUE, 0));
+    for (const TCaptureBranch::KeyFrameEncoder& entry : branch->keyFrameEncoders) {
+      if (GST_CLOCK_TIME_IS_VALID(cutTime)) {
+        entry.keyAt->store(cutTime);
+      } else if (const PadPtr out{gst_element_get_static_pad(entry.encoder.get(), "src")}) {
+        gst_pad_send_event(out.get(), gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+      }
+    }
     finished = EndFile(*branch, hold, watch, timeout);
     branch->fileName = nextFileName;
     if (!SwapTail(engine, *branch, nextFileName, cutTime)) return false;

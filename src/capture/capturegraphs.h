@@ -112,8 +112,17 @@ class TCaptureBranch {
   // What each new file sink of the branch needs (the FourCC patched into an
   // MPEG-4 AVI's header).
   std::function<void(TCaptureBranch&, GstElement* sink)> onNewSink;
-  // The encoders asked for a key frame where a part starts.
-  std::vector<gst::ElementPtr> keyFrameEncoders;
+  // The encoders asked for a key frame where a part starts, each with the
+  // running time its input has come to (the end of its last picture) and
+  // the time of the picture to make a key frame, none until a cut asks.
+  struct KeyFrameEncoder {
+    gst::ElementPtr encoder;
+    std::shared_ptr<std::atomic<std::uint64_t>> reached =
+        std::make_shared<std::atomic<std::uint64_t>>(GST_CLOCK_TIME_NONE);
+    std::shared_ptr<std::atomic<std::uint64_t>> keyAt =
+        std::make_shared<std::atomic<std::uint64_t>>(GST_CLOCK_TIME_NONE);
+  };
+  std::vector<KeyFrameEncoder> keyFrameEncoders;
 };
 
 // The sample rate of recorded sound.
