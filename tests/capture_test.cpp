@@ -176,9 +176,10 @@ TEST_F(Capture, avi_native_and_recompressed_dv_from_the_webcam_then_a_clean_grap
   EXPECT_EQ(avi.video.front().size(), dv::kFrameBytes625);
   EXPECT_EQ(avi.video.front()[4] & 7, 0);  // consumer DV (4:2:0), not the 4:1:1 professional variant
   EXPECT_NEAR(static_cast<double>(avi.audioBytes) / (48000 * 4), dvFrames / 25.0, 0.3);
-  // The frames carry the sound card's tone too.
+  // The frames carry the sound card's tone too (the very last ones may end
+  // after the sound did, and carry silence).
   std::vector<std::int16_t> sound(2 * dv::kMaxAudioSamples625);
-  const QByteArray& last = avi.video.back();
+  const QByteArray& last = avi.video[avi.video.size() / 2];
   ASSERT_EQ(dv::ReadAudio(reinterpret_cast<const std::uint8_t*>(last.constData()), last.size(), sound.data(),
                           dv::kMaxAudioSamples625),
             1920);
