@@ -9,34 +9,16 @@
 #include "capture/videorenderer.h"
 #include "control/displayrules.h"
 #include "platform/gstreamer.h"
+#include "support/rendererfeed.h"
 #include "ui/videowindow.h"
 
 namespace {
 
-// One frame of the test pattern into the renderer, as the preview gives it.
-bool FeedOneFrame(TVideoRenderer& renderer) {
-  gst::ElementPtr pipeline = gst::ElementPtr::Sink(gst_parse_launch(
-      "videotestsrc num-buffers=1 pattern=smpte ! video/x-raw,format=BGR,width=720,height=576,framerate=25/1,"
-      "pixel-aspect-ratio=16/15 ! identity name=last",
-      nullptr));
-  if (!pipeline) return false;
-  GstElement* sink = renderer.element();
-  gst_bin_add(GST_BIN(pipeline.get()), GST_ELEMENT(gst_object_ref(sink)));
-  const gst::ElementPtr last(gst_bin_get_by_name(GST_BIN(pipeline.get()), "last"));
-  gst_element_link(last.get(), sink);
-  g_object_set(sink, "sync", FALSE, nullptr);
-  gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
-  const gst::BusPtr bus(gst_element_get_bus(pipeline.get()));
-  const gst::MessagePtr done(gst_bus_timed_pop_filtered(
-      bus.get(), 10 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
-  gst_element_set_state(pipeline.get(), GST_STATE_NULL);
-  gst_bin_remove(GST_BIN(pipeline.get()), sink);
-  return !renderer.LatestFrame().isNull();
-}
-
 void FullScreenPaint(benchmark::State& state, int a, int b) {
   TVideoRenderer renderer;
-  if (!FeedOneFrame(renderer)) {
+  if (!FeedRenderer(renderer,
+                    "videotestsrc num-buffers=1 pattern=smpte ! video/x-raw,format=BGR,width=720,height=576,"
+                    "framerate=25/1,pixel-aspect-ratio=16/15 ! identity name=last")) {
     state.SkipWithError("no frame");
     return;
   }
@@ -54,8 +36,8 @@ void FullScreenPaint(benchmark::State& state, int a, int b) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(FullScreenPaint, pal_4x3, 4, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(FullScreenPaint, pal_16x9, 16, 9)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FullScreenPaint, pal_4x3, 4, 3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK_CAPTURE(FullScreenPaint, pal_16x9, 16, 9)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

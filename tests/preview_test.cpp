@@ -10,6 +10,7 @@
 #include "capture/simulated/simulateddevices.h"
 #include "capture/videorenderer.h"
 #include "media/filters/vx_superposer.h"
+#include "support/rendererfeed.h"
 
 namespace {
 
@@ -253,6 +254,20 @@ TEST_F(Preview, a_device_that_went_away_is_released_before_it_leaves_the_list) {
   EXPECT_EQ(video_.Count(), 3);
   EXPECT_EQ(Graph().ElementCount(), 0);
   videoSources_ = VideoSourcesOf(video_);
+}
+
+// The renderer hands the window 32-bit pixels: every pixel of a row whose
+// width is no multiple of four, in its own colour.
+TEST(VideoRenderer, gives_the_picture_in_32_bit_pixels_whatever_its_width) {
+  TVideoRenderer renderer;
+  ASSERT_TRUE(FeedRenderer(renderer,
+                           "videotestsrc num-buffers=1 pattern=solid-color foreground-color=0xff123456 ! "
+                           "video/x-raw,format=BGR,width=7,height=3,framerate=25/1 ! identity name=last"));
+  const QImage frame = renderer.LatestFrame();
+  ASSERT_EQ(frame.size(), QSize(7, 3));
+  EXPECT_EQ(frame.format(), QImage::Format_RGB32);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 7; ++x) EXPECT_EQ(frame.pixel(x, y), 0xff123456u) << x << "," << y;
 }
 
 TEST(VideoFormat, is_read_from_the_native_stream_caps) {

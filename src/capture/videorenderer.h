@@ -35,6 +35,8 @@ class TVideoRenderer : NonCopyable {
   gst::ElementPtr sink_;
   mutable std::mutex lock_;
   QImage latest_;
+  QImage spare_;  // the last frame but one, when nobody holds it
+  bool shuffle_ = false;  // the processor shuffles bytes (SSSE3)
   double pixelAspect_ = 1.0;
   std::function<void()> frameReady_;
   mutable std::atomic<bool> pending_{false};
