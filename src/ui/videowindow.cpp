@@ -30,11 +30,21 @@ TVideoWindow::~TVideoWindow() { renderer_.SetFrameReady(nullptr); }
 
 void TVideoWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
   const QImage frame = renderer_.LatestFrame();
-  if (frame.isNull()) return;
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(fill_ ? rect() : FitPicture(frame.size(), renderer_.PixelAspect(), rect()), frame);
+  if (frame.isNull()) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  const QRect picture = fill_ ? rect() : FitPicture(frame.size(), renderer_.PixelAspect(), rect());
+  // Only the borders are black: the picture is written once.
+  const QRegion borders = QRegion(rect()).subtracted(picture);
+  for (const QRect& border : borders) painter.fillRect(border, Qt::black);
+  // Shrinking is filtered. Enlarging is not: filtering a PAL picture up to a
+  // full screen takes 4 to 5 ms of processor time a frame, against about 1
+  // without, and lines repeated this way look as a monitor shows them.
+  const bool enlarging = picture.width() > frame.width() || picture.height() > frame.height();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, !enlarging);
+  painter.drawImage(picture, frame);
   ++framesShown_;
 }
 
