@@ -1,8 +1,10 @@
 // The program's own elements as GStreamer runs them: the order of start,
 // caps and buffers is GStreamer's, not the one the filters' own tests choose.
 #include <gst/check/gstharness.h>
+#include <gst/video/video.h>
 #include <gtest/gtest.h>
 
+#include "media/filters/bgrtoi420element.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/gstfilteradapter.h"
 #include "media/filters/tessivoelements.h"
@@ -202,4 +204,136 @@ TEST(Elements, dv_sound_goes_with_the_frame_of_its_time) {
   EXPECT_EQ(left.front(), 961 + 1920 + 1920);
   gst_harness_teardown(sound);
   gst_harness_teardown(frames);
+}
+
+namespace {
+
+// One BGR picture through a converter to I420, its planes read back row by
+// row (Y, then U, then V, without padding).
+struct Planes420 {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> y, u, v;
+};
+
+Planes420 ToI420(GstHarness* converter, const std::vector<std::uint8_t>& bgr, int width, int height,
+                 const char* interlacing) {
+  const std::string caps = "video/x-raw,format=BGR,width=" + std::to_string(width) + ",height=" +
+                           std::to_string(height) + ",framerate=25/1,interlace-mode=" + interlacing;
+  gst_harness_set_src_caps_str(converter, caps.c_str());
+  GstVideoInfo in;
+  gst_video_info_from_caps(&in, gst::CapsPtr(gst_caps_from_string(caps.c_str())).get());
+  GstBuffer* buffer = gst_buffer_new_allocate(nullptr, GST_VIDEO_INFO_SIZE(&in), nullptr);
+  GstMapInfo map;
+  gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+  for (int row = 0; row < height; ++row)
+    std::memcpy(map.data + row * GST_VIDEO_INFO_PLANE_STRIDE(&in, 0), &bgr[static_cast<std::size_t>(3 * width * row)],
+                3 * width);
+  gst_buffer_unmap(buffer, &map);
+  Planes420 result;
+  if (gst_harness_push(converter, buffer) != GST_FLOW_OK) return result;
+  const gst::MiniObjectPtr<GstBuffer> out(gst_harness_pull(converter));
+  const gst::CapsPtr outCaps(gst_pad_get_current_caps(converter->sinkpad));
+  GstVideoInfo info;
+  GstVideoFrame frame;
+  if (!out || !gst_video_info_from_caps(&info, outCaps.get()) ||
+      GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_I420 ||
+      !gst_video_frame_map(&frame, &info, out.get(), GST_MAP_READ))
+    return result;
+  result.width = GST_VIDEO_INFO_WIDTH(&info);
+  result.height = GST_VIDEO_INFO_HEIGHT(&info);
+  std::vector<std::uint8_t>* planes[] = {&result.y, &result.u, &result.v};
+  for (int plane = 0; plane < 3; ++plane)
+    for (int row = 0; row < GST_VIDEO_FRAME_COMP_HEIGHT(&frame, plane); ++row) {
+      const auto* data = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, plane)) +
+                         row * GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
+      planes[plane]->insert(planes[plane]->end(), data, data + GST_VIDEO_FRAME_COMP_WIDTH(&frame, plane));
+    }
+  gst_video_frame_unmap(&frame);
+  return result;
+}
+
+std::vector<std::uint8_t> ColourBars(int width, int height) {
+  // Blue, green, red: white, yellow, cyan, green, magenta, red, blue, black.
+  const std::uint8_t bars[8][3] = {{235, 235, 235}, {16, 235, 235}, {235, 235, 16}, {16, 235, 16},
+                                   {235, 16, 235},  {16, 16, 235},  {235, 16, 16},  {16, 16, 16}};
+  std::vector<std::uint8_t> picture(static_cast<std::size_t>(3 * width * height));
+  for (int row = 0; row < height; ++row)
+    for (int x = 0; x < width; ++x)
+      std::memcpy(&picture[static_cast<std::size_t>(3 * (row * width + x))], bars[x * 8 / width], 3);
+  return picture;
+}
+
+}  // namespace
+
+TEST(Elements, the_bgr_converter_gives_what_the_general_converter_gives_at_any_size) {
+  ASSERT_TRUE(RegisterTessivoPlugin());
+  // 720 columns take the vector path throughout; 37 × 11 leaves odd ends to
+  // the plain one.
+  for (const auto& [width, height] : {std::pair{720, 576}, std::pair{37, 11}}) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    const std::vector<std::uint8_t> bars = ColourBars(width, height);
+    GstHarness* ours = gst_harness_new(kBgrToI420Element);
+    GstHarness* general = gst_harness_new_parse("videoconvert chroma-mode=none ! capsfilter caps=video/x-raw,format=I420");
+    const Planes420 mine = ToI420(ours, bars, width, height, "progressive");
+    const Planes420 theirs = ToI420(general, bars, width, height, "progressive");
+    ASSERT_EQ(mine.width, width);
+    ASSERT_EQ(mine.height, height);
+    ASSERT_EQ(mine.y.size(), theirs.y.size());
+    ASSERT_EQ(mine.u.size(), theirs.u.size());
+    for (std::size_t i = 0; i < mine.y.size(); ++i) ASSERT_NEAR(mine.y[i], theirs.y[i], 1) << "luma " << i;
+    // Inside each bar (its chroma blocks away from the edges) the colour is
+    // the same.
+    const int chromaWidth = (width + 1) / 2;
+    for (std::size_t i = 0; i < mine.u.size(); ++i) {
+      const int column = static_cast<int>(i) % chromaWidth;
+      const int left = 2 * column, right = std::min(2 * column + 1, width - 1);
+      if (left * 8 / width != right * 8 / width) continue;
+      ASSERT_NEAR(mine.u[i], theirs.u[i], 1) << "U " << i;
+      ASSERT_NEAR(mine.v[i], theirs.v[i], 1) << "V " << i;
+    }
+    const gst::CapsPtr caps(gst_pad_get_current_caps(ours->sinkpad));
+    int numerator = 0, denominator = 0;
+    ASSERT_TRUE(gst_structure_get_fraction(gst_caps_get_structure(caps.get(), 0), "framerate", &numerator, &denominator));
+    EXPECT_EQ(numerator, 25);
+    gst_harness_teardown(general);
+    gst_harness_teardown(ours);
+  }
+}
+
+TEST(Elements, an_interlaced_picture_keeps_each_fields_colour) {
+  ASSERT_TRUE(RegisterTessivoPlugin());
+  // Red lines in the top field, blue in the bottom one.
+  constexpr int kWidth = 32, kHeight = 8;
+  std::vector<std::uint8_t> picture(3 * kWidth * kHeight);
+  for (int row = 0; row < kHeight; ++row)
+    for (int x = 0; x < kWidth; ++x) {
+      std::uint8_t* pixel = &picture[static_cast<std::size_t>(3 * (row * kWidth + x))];
+      pixel[0] = row % 2 ? 235 : 16;
+      pixel[1] = 16;
+      pixel[2] = row % 2 ? 16 : 235;
+    }
+  GstHarness* converter = gst_harness_new(kBgrToI420Element);
+  const Planes420 fields = ToI420(converter, picture, kWidth, kHeight, "interleaved");
+  ASSERT_EQ(fields.v.size(), static_cast<std::size_t>(kWidth / 2 * kHeight / 2));
+  // Chroma rows alternate between the fields: red's V is high, blue's low.
+  for (int row = 0; row < kHeight / 2; ++row) {
+    const int v = fields.v[static_cast<std::size_t>(row * kWidth / 2)];
+    const int u = fields.u[static_cast<std::size_t>(row * kWidth / 2)];
+    if (row % 2 == 0) {
+      EXPECT_GT(v, 200) << row;
+      EXPECT_LT(u, 128) << row;
+    } else {
+      EXPECT_LT(v, 128) << row;
+      EXPECT_GT(u, 200) << row;
+    }
+  }
+  gst_harness_teardown(converter);
+  // The same lines as one picture mix the two.
+  converter = gst_harness_new(kBgrToI420Element);
+  const Planes420 mixed = ToI420(converter, picture, kWidth, kHeight, "progressive");
+  ASSERT_EQ(mixed.v.size(), fields.v.size());
+  EXPECT_NEAR(mixed.v[0], mixed.v[static_cast<std::size_t>(kWidth / 2)], 1);
+  EXPECT_GT(mixed.v[0], 150);
+  EXPECT_LT(mixed.v[0], 200);
+  gst_harness_teardown(converter);
 }

@@ -15,6 +15,7 @@
 #include "capture/preview.h"
 #include "capture/wmvprofiles.h"
 #include "capture/mediamodule.h"
+#include "media/filters/bgrtoi420element.h"
 #include "media/filters/branchguard.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/dvavisink.h"
@@ -724,12 +725,11 @@ bool BuildWmv(TCaptureEngine& engine, const std::string& fileName, const TCaptur
     // frozen stretch with copies.
     // One picture per frame (the profiles' rates are the frames', not the
     // fields'), from pictures converted first: deinterlacing 4:2:0 moves
-    // half the bytes of the overlay's RGB.
+    // half the bytes of the overlay's RGB. The overlay always gives BGR.
     GstElement* deinterlace = b.Make("deinterlace", "wmv_deinterlace");
     gst_util_set_object_arg(G_OBJECT(deinterlace), "fields", "top");
     PadPtr from = b.Chain(b.Entry(dm.infdecvideo.get(), 2),
-                   {b.Make("videoconvert", "wmv_convert"), b.Format("video/x-raw,format=I420", "wmv_yuv"),
-                    deinterlace, b.Make("videoscale", "wmv_scale"),
+                   {b.Make(kBgrToI420Element, "wmv_convert"), deinterlace, b.Make("videoscale", "wmv_scale"),
                     b.FrameRate("wmv_rate"),
                     b.Format("video/x-raw,format=I420,width=" + std::to_string(profile.width) +
                                  ",height=" + std::to_string(profile.height) + ",pixel-aspect-ratio=1/1,framerate=" +

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "media/filters/bgrtoi420element.h"
 #include "media/filters/branchguard.h"
 #include "media/filters/dvaudioembed.h"
 #include "media/filters/dvavisink.h"
@@ -302,7 +303,8 @@ gboolean RegisterTessivoElements(GstPlugin* plugin) {
          RegisterFilterElement(plugin, DvHeaderDescription()) && RegisterFilterElement(plugin, ResizerDescription()) &&
          RegisterFilterElement(plugin, WaveDestDescription()) &&
          RegisterFilterElement(plugin, SuperposerDescription()) && RegisterDvAviSink(plugin) &&
-         RegisterDvAudioEmbed(plugin) && RegisterBranchGuard(plugin);
+         RegisterDvAudioEmbed(plugin) && RegisterBranchGuard(plugin) &&
+         RegisterBgrToI420(plugin);
 }
 
 bool RegisterTessivoPlugin() {
