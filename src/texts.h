@@ -507,6 +507,14 @@ inline constexpr char kOptNoProfileName[] = "(profil sans vidéo)";
 inline constexpr char kCommandFullScreenOn[] = "Mettre en plein écran";
 inline constexpr char kCommandFullScreenOff[] = "Enlever le plein écran";
 inline constexpr char kCommandExitFullScreen[] = "Interrompre";
+inline constexpr char kCommandShortcutsShow[] = "Afficher les raccourcis";
+inline constexpr char kCommandShortcutsHide[] = "Masquer les raccourcis";
+// The shortcut window.
+inline constexpr char kShortcutsCaption[] = "Les commandes de %1";
+inline constexpr char kShortcutsFunctions[] = "Fonctions";
+inline constexpr char kShortcutsKeys[] = "Touches";
+inline constexpr char kShortcutsSwitches[] = "Switches";
+inline constexpr char kShortcutsScript[] = "Script";
 inline constexpr char kCommandReduce[] = "Réduire";
 inline constexpr char kCommandRestore[] = "Restaurer";
 inline constexpr char kCommandRatioNormal[] = "Image normale";

@@ -1,4 +1,5 @@
 #include "app/captureform.h"
+#include "ui/raccourcisform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -417,6 +418,8 @@ void TCaptureForm::ChargerPrefs1() {
                                            std::clamp<int>(parameters_.UnitesIntervallometre->value, 0, 3));
                                      if (parameters_.Beeps) extraireFrame_->cbBeeps->setChecked(parameters_.Beeps->value);
                                      TraceLine("Extraireframe passed");
+                                     raccourcis_->SetSortParameter(parameters_.RaccourcisSort);
+                                     raccourcis_->ChargerCommandes(&al_);
                                    }},
                                   // Each freeze set to the other state and executed, so
                                   // that it lands on the saved one.
@@ -701,6 +704,7 @@ void TCaptureForm::FormDestroy() {
   preview_.reset();
   if (screenSaver_) screenSaver_->Release();
   sharedList_.clear();
+  if (raccourcis_) raccourcis_->SetSortParameter(nullptr);
   parameters_ = {};
   parameterList_.reset();
   TraceLine("Exit FormDestroy");

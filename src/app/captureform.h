@@ -14,6 +14,7 @@
 #include "actions/abstractaction.h"
 #include "actions/actioncontext.h"
 #include "actions/commandengine.h"
+#include "actions/keys.h"
 #include "actions/superaction.h"
 #include "control/displayrules.h"
 #include "media/formats/compressorentry.h"
@@ -33,6 +34,7 @@ class TCpuMeter;
 class TExtraireFrame;
 class TListeFrame;
 class TcamForm;
+class TRaccourcisForm;
 class TIncrusterFrame;
 class TOptionsFrame;
 class QMenu;
@@ -160,6 +162,10 @@ class TCaptureForm : public QMainWindow {
   const TCustomOBActionList& am() const { return am_; }
   TActionContext& actionContext() { return actionContext_; }
   TScript& script() { return script_; }
+  TRaccourcisForm* raccourcisForm() const { return raccourcis_; }
+  // The list keys go to when no main command has them: the application
+  // manager's commands unless another is given.
+  void SetSecondKeyList(std::function<QAction*(QKeyCombination)> list);
 
   // Camcorder windows open under the main window until their rectangles are
   // saved.
@@ -202,6 +208,7 @@ class TCaptureForm : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate();
@@ -235,6 +242,10 @@ class TCaptureForm : public QMainWindow {
 
   void BuildWidgets();
   void CreateCommands();
+  void InstallKeyDispatch();
+  void taraccourcisprepare(TCustomSuperAction& action);
+  void taraccourcisfalseExecute(QObject* sender);
+  void taraccourcisTrueExecute(QObject* sender);
   void CreateApplicationManagerCommands();
   void RunCommandLine();
   void ShowProblem(const QString& text);
@@ -335,7 +346,6 @@ class TCaptureForm : public QMainWindow {
   void tbDecalageClick();
   void taDecalagePrepare(TCustomSuperAction& action);
   void taDecalageExecute(QObject* sender);
-  void LiftTypingShortcuts(bool typing);
   // The options panel.
   void BuildOptions();
   void LoadOptions();
@@ -436,6 +446,9 @@ class TCaptureForm : public QMainWindow {
   bool streamIsWide_ = false;  // the DV picture is 16:9, as its packs say
   TDossiersFrame* dossiersFrame_ = nullptr;
   TVideoWindow* videoWindow_ = nullptr;
+  TRaccourcisForm* raccourcis_ = nullptr;
+  TKeyDispatch keys_;
+  std::function<QAction*(QKeyCombination)> secondKeyList_;
   TcamForm* cams_[2] = {nullptr, nullptr};
   TcamForm* keyTarget_ = nullptr;
   TIncrusterFrame* incrusterFrame_ = nullptr;

@@ -1,6 +1,12 @@
 // The main window's command table and the commands of the application
 // manager. A command is one row: adding one is adding its row and handler.
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QScreen>
@@ -8,7 +14,10 @@
 #include <QToolBar>
 
 #include "app/captureform.h"
+#include "actions/keys.h"
+#include "app/identity.h"
 #include "app/sourceselection.h"
+#include "ui/raccourcisform.h"
 #include "settings/conversions.h"
 #include "ui/sourcesframe.h"
 #include "capture/captureengine.h"
@@ -38,84 +47,97 @@ struct CommandRow {
 
 }  // namespace
 
-// Only commands whose handlers exist are listed; the order is the order in
-// which names and keys are resolved.
 void TCaptureForm::CreateCommands() {
+  // The order is the order in which names and keys are resolved.
   static const CommandRow rows[] = {
+      {"saGrab", Kind::Plain, texts::kCommandGrab, nullptr, "F5", "Ctrl+G", "g", "grab", nullptr,
+       &TCaptureForm::saGrabExecute, nullptr},
+      {"tafullscreen", Kind::Toggle, texts::kCommandFullScreenOn, texts::kCommandFullScreenOff, "Alt+Return", "", "fs", "full_screen", nullptr,
+       &TCaptureForm::tafullscreenOnExecute, &TCaptureForm::tafullscreenOffExecute},
+      {"acOptionsFrame", Kind::Plain, texts::kCommandOptionsFrame, nullptr, "F10", "Alt+O", "of", "options_frame", nullptr,
+       &TCaptureForm::acOptionsFrameExecute, nullptr},
+      {"acDossiersFrame", Kind::Plain, texts::kCommandDossiersFrame, nullptr, "Alt+D", "", "df", "directories_frame", nullptr,
+       &TCaptureForm::acDossiersFrameExecute, nullptr},
+      {"acProgrammerFrame", Kind::Plain, texts::kCommandScheduleFrame, nullptr, "Alt+P", "", "pf", "program_frame", nullptr,
+       &TCaptureForm::acProgrammerFrameExecute, nullptr},
+      {"acExtraireFrame", Kind::Plain, texts::kCommandExtraireFrame, nullptr, "Alt+G", "", "gf", "grab_frame", nullptr,
+       &TCaptureForm::acExtraireFrameExecute, nullptr},
+      {"acIncrusterFrame", Kind::Plain, texts::kCommandIncrusterFrame, nullptr, "Alt+I", "", "if", "inlay_frame", nullptr,
+       &TCaptureForm::acIncrusterFrameExecute, nullptr},
       {"acQuitter", Kind::Plain, texts::kCommandQuit, nullptr, "Alt+F4", "Ctrl+Q", "q", "quit", nullptr,
        &TCaptureForm::acQuitterExecute, nullptr},
-      {"saScript", Kind::Plain, texts::kCommandScript, nullptr, "", "", "", "", &TCaptureForm::saScriptPrepare,
-       &TCaptureForm::saScriptExecute, nullptr},
-      {"saCapturerBascule", Kind::Plain, texts::kCommandCapture, nullptr, "Ctrl+Space", "", "c", "capture", nullptr,
-       &TCaptureForm::saCapturerBasculeExecute, nullptr},
+      {"acApropos", Kind::Plain, texts::kCommandAboutFrame, nullptr, "Alt+A", "", "af", "about_frame", nullptr,
+       &TCaptureForm::acAproposExecute, nullptr},
       {"acCouper", Kind::Plain, texts::kCommandCut, nullptr, "F7", "Ctrl+X", "k", "cut", nullptr,
        &TCaptureForm::acCouperExecute, nullptr},
       {"acProgrammerBascule", Kind::Plain, texts::kCommandProg, nullptr, "Ctrl+P", "", "p", "program", nullptr,
        &TCaptureForm::acProgrammerBasculeExecute, nullptr},
-      {"acSourcesFrame", Kind::Plain, texts::kCommandSourcesFrame, nullptr, "F2", "Alt+S", "sf", "sources_frame",
-       nullptr, &TCaptureForm::acSourcesFrameExecute, nullptr},
-      {"acDossiersFrame", Kind::Plain, texts::kCommandDossiersFrame, nullptr, "Alt+D", "", "df", "directories_frame",
-       nullptr, &TCaptureForm::acDossiersFrameExecute, nullptr},
-      {"acProgrammerFrame", Kind::Plain, texts::kCommandScheduleFrame, nullptr, "Alt+P", "", "pf", "program_frame",
-       nullptr, &TCaptureForm::acProgrammerFrameExecute, nullptr},
-      {"acExtraireFrame", Kind::Plain, texts::kCommandExtraireFrame, nullptr, "Alt+G", "", "gf", "grab_frame", nullptr,
-       &TCaptureForm::acExtraireFrameExecute, nullptr},
-      {"saListeFrame", Kind::Plain, texts::kCommandListeFrame, nullptr, "Alt+L", "", "lf", "liste_frame", nullptr,
-       &TCaptureForm::saListeFrameExecute, nullptr},
-      {"saGrab", Kind::Plain, texts::kCommandGrab, nullptr, "F5", "Ctrl+G", "g", "grab", nullptr,
-       &TCaptureForm::saGrabExecute, nullptr},
-      {"saIntervallo", Kind::Plain, texts::kCommandIntervallo, nullptr, "Pause", "", "it", "intervalometer", nullptr,
-       &TCaptureForm::saIntervalloExecute, nullptr},
       {"acJpgOption", Kind::Plain, texts::kCommandJpgOption, nullptr, "Ctrl+J", "", "j", "jpeg", nullptr,
        &TCaptureForm::acJpgOptionExecute, nullptr},
       {"acBmpOption", Kind::Plain, texts::kCommandBmpOption, nullptr, "Ctrl+B", "", "b", "bmp", nullptr,
        &TCaptureForm::acBmpOptionExecute, nullptr},
+      {"acBasculerPanneau", Kind::Plain, texts::kCommandSwitchPanels, nullptr, "Alt+W", "", "w", "Switch", nullptr,
+       &TCaptureForm::acBasculerPanneauExecute, nullptr},
+      {"acNextPanneau", Kind::Plain, texts::kCommandNextPanel, nullptr, "F6", "Alt+N", "nf", "next_frame", nullptr,
+       &TCaptureForm::acNextPanneauExecute, nullptr},
+      {"acHelp", Kind::Plain, texts::kCommandHelpFrame, nullptr, "F1", "Alt+H", "hf", "help_frame", nullptr,
+       &TCaptureForm::acHelpExecute, nullptr},
+      {"acReduire", Kind::Plain, texts::kCommandReduce, nullptr, "Alt+Backspace", "", "r", "reduce", nullptr,
+       &TCaptureForm::acReduireExecute, nullptr},
+      {"acSourcesFrame", Kind::Plain, texts::kCommandSourcesFrame, nullptr, "F2", "Alt+S", "sf", "sources_frame", nullptr,
+       &TCaptureForm::acSourcesFrameExecute, nullptr},
+      {"cam_PlayPause", Kind::Toggle, texts::kCommandCamPlayPause, texts::kCommandCamPlayPause, "Ins", "", "x", "play", nullptr,
+       &TCaptureForm::cam_PlayPauseExecute, &TCaptureForm::cam_PlayPauseExecute},
+      {"cam_Stop", Kind::Plain, texts::kCommandCamStop, nullptr, "Ctrl+End", "", "s", "stop", nullptr,
+       &TCaptureForm::cam_StopExecute, nullptr},
+      {"cam_AvanceLent", Kind::Plain, texts::kCommandCamSlowForward, nullptr, "Ctrl+Right", "", "as", "advance_slow", nullptr,
+       &TCaptureForm::cam_AvanceLentExecute, nullptr},
+      {"cam_AvanceRapide", Kind::Plain, texts::kCommandCamFastForward, nullptr, "Ctrl+Down", "", "ff", "fast_forward", nullptr,
+       &TCaptureForm::cam_AvanceRapideExecute, nullptr},
+      {"cam_ReculeLent", Kind::Plain, texts::kCommandCamSlowBackward, nullptr, "Ctrl+Left", "", "bs", "back_slow", nullptr,
+       &TCaptureForm::cam_ReculeLentExecute, nullptr},
+      {"cam_ReculeRapide", Kind::Plain, texts::kCommandCamFastBackward, nullptr, "Ctrl+Up", "", "bf", "back_fast", nullptr,
+       &TCaptureForm::cam_ReculeRapideExecute, nullptr},
+      {"saCapturerBascule", Kind::Plain, texts::kCommandCapture, nullptr, "Ctrl+Space", "", "c", "capture", nullptr,
+       &TCaptureForm::saCapturerBasculeExecute, nullptr},
+      {"acShowVideoPilotDV", Kind::Plain, "", nullptr, "", "", "pv", "pilot_video", nullptr,
+       &TCaptureForm::acShowVideoPilotDVExecute, nullptr},
+      {"acVertFlip", Kind::Plain, texts::kCommandVertFlip, nullptr, "F4", "", "vf", "vertical_flip", nullptr,
+       &TCaptureForm::acVertFlipExecute, nullptr},
       {"acScenolog", Kind::Plain, texts::kCommandScenolog, nullptr, "F8", "", "sc", "scenolog", nullptr,
        &TCaptureForm::acScenologExecute, nullptr},
       {"acOuvrirDossierVideos", Kind::Plain, texts::kCommandOpenVideos, nullptr, "Alt+V", "", "v", "open_folder", nullptr,
        &TCaptureForm::acOuvrirDossierVideosExecute, nullptr},
-      {"acOptionsFrame", Kind::Plain, texts::kCommandOptionsFrame, nullptr, "F10", "Alt+O", "of", "options_frame",
-       nullptr, &TCaptureForm::acOptionsFrameExecute, nullptr},
-      {"acIncrusterFrame", Kind::Plain, texts::kCommandIncrusterFrame, nullptr, "Alt+I", "", "if", "inlay_frame",
-       nullptr, &TCaptureForm::acIncrusterFrameExecute, nullptr},
+      {"acIncVolume", Kind::Plain, texts::kCommandIncVolume, nullptr, "Num++", "", "iv", "inc_volume", nullptr,
+       &TCaptureForm::acIncVolumeExecute, nullptr},
+      {"acDecVolume", Kind::Plain, texts::kCommandDecVolume, nullptr, "Num+-", "", "dv", "dec_volume", nullptr,
+       &TCaptureForm::acDecVolumeExecute, nullptr},
       {"acSliders", Kind::Plain, texts::kCommandSliders, nullptr, "Alt+Y", "", "ss", "sliders", nullptr,
        &TCaptureForm::acSlidersExecute, nullptr},
-      {"taDecalage", Kind::Toggle, "", "", "", "", "dh", "decalage", &TCaptureForm::taDecalagePrepare,
-       &TCaptureForm::taDecalageExecute, &TCaptureForm::taDecalageExecute},
-      {"taIncruster", Kind::Toggle, texts::kCommandIncrusterOn, texts::kCommandIncrusterOff, "F12", "", "i", "inlay",
-       nullptr, &TCaptureForm::taIncrusterfalseExecute, &TCaptureForm::taIncrusterTrueExecute},
-      {"cam_Play", Kind::Plain, texts::kCommandCamPlay, nullptr, "Ctrl+Ins", "", "cp", "camera_play", nullptr,
-       &TCaptureForm::cam_PlayExecute, nullptr},
-      {"cam_Pause", Kind::Plain, texts::kCommandCamPause, nullptr, "Ctrl+Del", "", "co", "camera_pause", nullptr,
-       &TCaptureForm::cam_PauseExecute, nullptr},
-      {"cam_Stop", Kind::Plain, texts::kCommandCamStop, nullptr, "Ctrl+End", "", "s", "stop", nullptr,
-       &TCaptureForm::cam_StopExecute, nullptr},
-      {"cam_AvanceLent", Kind::Plain, texts::kCommandCamSlowForward, nullptr, "Ctrl+Right", "", "as", "advance_slow",
-       nullptr, &TCaptureForm::cam_AvanceLentExecute, nullptr},
-      {"cam_ReculeLent", Kind::Plain, texts::kCommandCamSlowBackward, nullptr, "Ctrl+Left", "", "bs", "back_slow",
-       nullptr, &TCaptureForm::cam_ReculeLentExecute, nullptr},
-      {"cam_AvanceRapide", Kind::Plain, texts::kCommandCamFastForward, nullptr, "Ctrl+Down", "", "ff", "fast_forward",
-       nullptr, &TCaptureForm::cam_AvanceRapideExecute, nullptr},
-      {"cam_ReculeRapide", Kind::Plain, texts::kCommandCamFastBackward, nullptr, "Ctrl+Up", "", "bf", "back_fast",
-       nullptr, &TCaptureForm::cam_ReculeRapideExecute, nullptr},
-      {"cam_PlayPause", Kind::Plain, texts::kCommandCamPlayPause, nullptr, "Ins", "", "x", "play", nullptr,
-       &TCaptureForm::cam_PlayPauseExecute, nullptr},
-      {"cam_Toggle", Kind::Plain, texts::kCommandCamToggle, nullptr, "Ctrl+Home", "", "ct", "cameras_toggle", nullptr,
-       &TCaptureForm::cam_ToggleExecute, nullptr},
-      {"acShowVideoPilotDV", Kind::Plain, "", nullptr, "", "", "pv", "pilot_video", nullptr,
-       &TCaptureForm::acShowVideoPilotDVExecute, nullptr},
+      {"acHorzFlip", Kind::Plain, texts::kCommandHorzFlip, nullptr, "Shift+F4", "", "zf", "horizontal_flip", nullptr,
+       &TCaptureForm::acHorzFlipExecute, nullptr},
       {"acShowAudioPilotDV", Kind::Plain, "", nullptr, "", "", "pa", "pilot_audio", nullptr,
        &TCaptureForm::acShowAudioPilotDVExecute, nullptr},
-      {"saSourceVideo", Kind::Plain, texts::kCommandSourceVideo, nullptr, "", "", "sv", "source_video",
-       &TCaptureForm::saSourceVideoPrepare, &TCaptureForm::saSourceVideoExecute, nullptr},
-      {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio",
-       &TCaptureForm::saSourceAudioPrepare, &TCaptureForm::saSourceAudioExecute, nullptr},
-      {"tafullscreen", Kind::Toggle, texts::kCommandFullScreenOn, texts::kCommandFullScreenOff, "Alt+Return", "", "fs",
-       "full_screen", nullptr, &TCaptureForm::tafullscreenOnExecute, &TCaptureForm::tafullscreenOffExecute},
-      {"saExitFullScreen", Kind::Plain, texts::kCommandExitFullScreen, nullptr, "Esc", "", "ef", "exit_fullscreen",
-       nullptr, &TCaptureForm::saExitFullScreenExecute, nullptr},
-      {"acReduire", Kind::Plain, texts::kCommandReduce, nullptr, "Alt+Backspace", "", "r", "reduce", nullptr,
-       &TCaptureForm::acReduireExecute, nullptr},
+      {"cam_Toggle", Kind::Plain, texts::kCommandCamToggle, nullptr, "Ctrl+Home", "", "ct", "cameras_toggle", nullptr,
+       &TCaptureForm::cam_ToggleExecute, nullptr},
+      {"saExitFullScreen", Kind::Plain, texts::kCommandExitFullScreen, nullptr, "Esc", "", "ef", "exit_fullscreen", nullptr,
+       &TCaptureForm::saExitFullScreenExecute, nullptr},
+      {"taraccourcis", Kind::Toggle, texts::kCommandShortcutsShow, texts::kCommandShortcutsHide, "F11", "", "o", "shortcuts", &TCaptureForm::taraccourcisprepare,
+       &TCaptureForm::taraccourcisfalseExecute, &TCaptureForm::taraccourcisTrueExecute},
+      {"taDecalage", Kind::Toggle, "", "", "", "", "dh", "decalage", &TCaptureForm::taDecalagePrepare,
+       &TCaptureForm::taDecalageExecute, &TCaptureForm::taDecalageExecute},
+      {"taFreezepreview", Kind::Toggle, texts::kCommandFreezePreview, texts::kCommandResumePreview, "F3", "", "fp", "freeze_preview", nullptr,
+       &TCaptureForm::taFreezepreviewFalseExecute, &TCaptureForm::taFreezepreviewTrueExecute},
+      {"taFreezeCapture", Kind::Toggle, texts::kCommandFreezeCapture, texts::kCommandResumeCapture, "Space", "", "fc", "freeze_capture", nullptr,
+       &TCaptureForm::taFreezeCaptureFalseExecute, &TCaptureForm::taFreezeCaptureTrueExecute},
+      {"taIncruster", Kind::Toggle, texts::kCommandIncrusterOn, texts::kCommandIncrusterOff, "F12", "", "i", "inlay", nullptr,
+       &TCaptureForm::taIncrusterfalseExecute, &TCaptureForm::taIncrusterTrueExecute},
+      {"taLock", Kind::Toggle, texts::kCommandLock, texts::kCommandUnlock, "F9", "", "l", "lock", nullptr,
+       &TCaptureForm::taLockFalseExecute, &TCaptureForm::taLockTrueExecute},
+      {"saListeFrame", Kind::Plain, texts::kCommandListeFrame, nullptr, "Alt+L", "", "lf", "liste_frame", nullptr,
+       &TCaptureForm::saListeFrameExecute, nullptr},
+      {"taMute", Kind::Toggle, texts::kCommandMute, texts::kCommandUnmute, "Ctrl+M", "", "m", "mute", nullptr,
+       &TCaptureForm::taMuteOnExecute, &TCaptureForm::taMuteOffExecute},
       {"saRatioNormal", Kind::Plain, texts::kCommandRatioNormal, nullptr, "Alt+F8", "", "rn", "ratio_normal", nullptr,
        &TCaptureForm::saRatioNormalExecute, nullptr},
       {"saRatioNatif", Kind::Plain, texts::kCommandRatioNative, nullptr, "Alt+F7", "", "rf", "ratio_natif", nullptr,
@@ -124,32 +146,20 @@ void TCaptureForm::CreateCommands() {
        &TCaptureForm::saRatio16x9Execute, nullptr},
       {"saRatio4x3", Kind::Plain, texts::kCommandRatio4x3, nullptr, "Alt+F5", "", "rs", "ratio_4x3", nullptr,
        &TCaptureForm::saRatio4x3Execute, nullptr},
-      {"acVertFlip", Kind::Plain, texts::kCommandVertFlip, nullptr, "F4", "", "vf", "vertical_flip", nullptr,
-       &TCaptureForm::acVertFlipExecute, nullptr},
-      {"acHorzFlip", Kind::Plain, texts::kCommandHorzFlip, nullptr, "Shift+F4", "", "zf", "horizontal_flip", nullptr,
-       &TCaptureForm::acHorzFlipExecute, nullptr},
-      {"acIncVolume", Kind::Plain, texts::kCommandIncVolume, nullptr, "", "", "iv", "inc_volume", nullptr,
-       &TCaptureForm::acIncVolumeExecute, nullptr},
-      {"acDecVolume", Kind::Plain, texts::kCommandDecVolume, nullptr, "", "", "dv", "dec_volume", nullptr,
-       &TCaptureForm::acDecVolumeExecute, nullptr},
-      {"taMute", Kind::Toggle, texts::kCommandMute, texts::kCommandUnmute, "Ctrl+M", "", "m", "mute", nullptr,
-       &TCaptureForm::taMuteOnExecute, &TCaptureForm::taMuteOffExecute},
-      {"taFreezepreview", Kind::Toggle, texts::kCommandFreezePreview, texts::kCommandResumePreview, "F3", "", "fp",
-       "freeze_preview", nullptr, &TCaptureForm::taFreezepreviewFalseExecute, &TCaptureForm::taFreezepreviewTrueExecute},
-      {"taFreezeCapture", Kind::Toggle, texts::kCommandFreezeCapture, texts::kCommandResumeCapture, "Space", "", "fc",
-       "freeze_capture", nullptr, &TCaptureForm::taFreezeCaptureFalseExecute, &TCaptureForm::taFreezeCaptureTrueExecute},
-      {"taLock", Kind::Toggle, texts::kCommandLock, texts::kCommandUnlock, "F9", "", "l", "lock", nullptr,
-       &TCaptureForm::taLockFalseExecute, &TCaptureForm::taLockTrueExecute},
-      {"acNextPanneau", Kind::Plain, texts::kCommandNextPanel, nullptr, "F6", "Alt+N", "nf", "next_frame", nullptr,
-       &TCaptureForm::acNextPanneauExecute, nullptr},
-      {"acBasculerPanneau", Kind::Plain, texts::kCommandSwitchPanels, nullptr, "Alt+W", "", "w", "Switch", nullptr,
-       &TCaptureForm::acBasculerPanneauExecute, nullptr},
-      {"acHelp", Kind::Plain, texts::kCommandHelpFrame, nullptr, "F1", "Alt+H", "hf", "help_frame", nullptr,
-       &TCaptureForm::acHelpExecute, nullptr},
-      {"acApropos", Kind::Plain, texts::kCommandAboutFrame, nullptr, "Alt+A", "", "af", "about_frame", nullptr,
-       &TCaptureForm::acAproposExecute, nullptr},
-      {"saFormatCapture", Kind::Plain, texts::kCommandFormatCapture, nullptr, "", "", "fc", "format_capture",
-       &TCaptureForm::saFormatCapturePrepare, &TCaptureForm::saFormatCaptureExecute, nullptr},
+      {"cam_Play", Kind::Plain, texts::kCommandCamPlay, nullptr, "Ctrl+Ins", "", "cp", "camera_play", nullptr,
+       &TCaptureForm::cam_PlayExecute, nullptr},
+      {"cam_Pause", Kind::Plain, texts::kCommandCamPause, nullptr, "Ctrl+Del", "", "co", "camera_pause", nullptr,
+       &TCaptureForm::cam_PauseExecute, nullptr},
+      {"saIntervallo", Kind::Plain, texts::kCommandIntervallo, nullptr, "Pause", "", "it", "intervalometer", nullptr,
+       &TCaptureForm::saIntervalloExecute, nullptr},
+      {"saScript", Kind::Plain, texts::kCommandScript, nullptr, "", "", "", "", &TCaptureForm::saScriptPrepare,
+       &TCaptureForm::saScriptExecute, nullptr},
+      {"saSourceVideo", Kind::Plain, texts::kCommandSourceVideo, nullptr, "", "", "sv", "source_video", &TCaptureForm::saSourceVideoPrepare,
+       &TCaptureForm::saSourceVideoExecute, nullptr},
+      {"saSourceAudio", Kind::Plain, texts::kCommandSourceAudio, nullptr, "", "", "sa", "source_audio", &TCaptureForm::saSourceAudioPrepare,
+       &TCaptureForm::saSourceAudioExecute, nullptr},
+      {"saFormatCapture", Kind::Plain, texts::kCommandFormatCapture, nullptr, "", "", "fc", "format_capture", &TCaptureForm::saFormatCapturePrepare,
+       &TCaptureForm::saFormatCaptureExecute, nullptr},
   };
   for (const CommandRow& row : rows) {
     TCustomSuperAction* action = nullptr;
@@ -175,8 +185,11 @@ void TCaptureForm::CreateCommands() {
     QList<QKeySequence> keys;
     for (const char* key : {row.key, row.secondKey})
       if (*key) keys << QKeySequence(QString::fromLatin1(key));
+    // The keys are only kept here: the window's own dispatch runs them
+    // (KeyPressed), never Qt's shortcut map, which runs neither of two
+    // commands sharing a key.
     action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
+    action->setShortcutContext(Qt::WidgetShortcut);
     addAction(action);
     al_.Add(action);
   }
@@ -189,13 +202,19 @@ void TCaptureForm::CreateCommands() {
        {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "acIncrusterFrame", "acOptionsFrame",
         "saListeFrame", "acHelp", "acApropos"})
     panelsToolbar_->addAction(al_.FindByObjectName(name));
+  // The capture buttons first, then the display's commands.
   for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule", "", "tafullscreen", "taMute",
-                           "taFreezepreview", "taFreezeCapture", "", "taLock", "acVertFlip", "acHorzFlip"}) {
+                           "taFreezepreview", "taFreezeCapture", "", "taLock", "taIncruster", "acVertFlip",
+                           "acHorzFlip", "", "saScript", "taraccourcis", "acQuitter"}) {
     if (*name)
       actionsToolbar_->addAction(al_.FindByObjectName(name));
     else
       actionsToolbar_->addSeparator();
   }
+  raccourcis_ = new TRaccourcisForm(this);
+  raccourcis_->FormCreate(identity::FullTitle());
+  raccourcis_->OnCloseBox = [this] { Command("taraccourcis")->Execute(); };
+  InstallKeyDispatch();
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;
   switch_.OnQuit = [this] { close(); };
@@ -253,22 +272,66 @@ void TCaptureForm::CreateApplicationManagerCommands() {
     am_.Add(raCam);
   }
 
-  // The main list takes every key first; the manager's commands keep only
-  // the keys nobody in it uses.
   for (TCustomAbstractAction* action : am_.actions()) {
-    QList<QKeySequence> free;
-    for (const QKeySequence& key : action->shortcuts()) {
-      bool taken = false;
-      for (const TCustomSuperAction* command : al_.actions()) taken = taken || command->shortcuts().contains(key);
-      if (!taken) free << key;
-    }
-    action->setShortcuts(free);
+    action->setShortcutContext(Qt::WidgetShortcut);
     addAction(action);
   }
   obSwitch_.Attach(am_);
 }
 
 void TCaptureForm::acQuitterExecute(QObject*) { close(); }
+
+// --- Keys -----------------------------------------------------------------
+
+void TCaptureForm::InstallKeyDispatch() {
+  keys_.main = &al_;
+  keys_.second = [this](QKeyCombination key) {
+    if (secondKeyList_) return secondKeyList_(key);
+    QList<QAction*> actions;
+    for (TCustomAbstractAction* action : am_.actions()) actions << action;
+    return FirstWithKey(actions, key);
+  };
+  qApp->installEventFilter(this);
+}
+
+void TCaptureForm::SetSecondKeyList(std::function<QAction*(QKeyCombination)> list) {
+  secondKeyList_ = std::move(list);
+}
+
+// Every key pressed in the main window (or sent on to it by the full-screen
+// backdrop) is looked for in the command lists before any widget sees it,
+// except what a focused text field types or edits.
+bool TCaptureForm::eventFilter(QObject* watched, QEvent* event) {
+  const bool press = event->type() == QEvent::KeyPress, override = event->type() == QEvent::ShortcutOverride;
+  if ((!press && !override) || !watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
+    return QMainWindow::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const QKeyCombination pressed = PressedKey(*key);
+  const QWidget* focus = QApplication::focusWidget();
+  const bool textField = focus && (qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus) ||
+                                   qobject_cast<const QPlainTextEdit*>(focus) ||
+                                   qobject_cast<const QAbstractSpinBox*>(focus));
+  if (textField && TextFieldKeepsKey(pressed, key->text())) return QMainWindow::eventFilter(watched, event);
+  if (!keys_.Target(pressed)) return QMainWindow::eventFilter(watched, event);
+  event->accept();
+  if (press) keys_.Dispatch(pressed);  // a held key repeats, as the volume's should
+  return true;
+}
+
+void TCaptureForm::taraccourcisprepare(TCustomSuperAction& action) { action.SetChecked(raccourcis_->isVisible()); }
+
+void TCaptureForm::taraccourcisfalseExecute(QObject*) {
+  Command("taraccourcis")->SetChecked(true);
+  if (raccourcis_->x() < 0) raccourcis_->move(0, raccourcis_->y());
+  raccourcis_->show();
+  raccourcis_->raise();
+  raccourcis_->activateWindow();
+}
+
+void TCaptureForm::taraccourcisTrueExecute(QObject*) {
+  raccourcis_->hide();
+  Command("taraccourcis")->SetChecked(false);
+}
 
 void TCaptureForm::saScriptPrepare(TCustomSuperAction&) {
   const QString path =

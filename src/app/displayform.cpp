@@ -94,9 +94,6 @@ void TCaptureForm::BuildDisplay() {
     for (int panel = 0; panel < static_cast<int>(std::size(kPanelActions)); ++panel)
       if (TCustomSuperAction* action = al_.FindByObjectName(kPanelActions[panel])) action->SetChecked(panel == shown);
   });
-  for (const auto& [name, key] : {std::pair{"acIncVolume", Qt::Key_Plus}, std::pair{"acDecVolume", Qt::Key_Minus}})
-    if (TCustomSuperAction* action = al_.FindByObjectName(name))
-      action->setShortcut(QKeySequence(Qt::KeypadModifier | key));
   if (TCustomSuperAction* flip = al_.FindByObjectName("acHorzFlip")) flip->setToolTip(Text(texts::kCommandHorzFlipHint));
   for (const char* name : {"taFreezepreview", "taFreezeCapture"})
     if (auto* toggle = qobject_cast<TtoggleAction*>(al_.FindByObjectName(name))) {

@@ -48,7 +48,6 @@ void TCaptureForm::BuildIncruster() {
     incrusterFrame_->Load(record);
   });
   connect(incrusterFrame_, &TIncrusterFrame::decalageClicked, this, &TCaptureForm::tbDecalageClick);
-  connect(incrusterFrame_, &TIncrusterFrame::typing, this, &TCaptureForm::LiftTypingShortcuts);
 
   xslider_ = new QSlider(Qt::Horizontal, videoArea_);
   xslider_->setObjectName("Xslider");
@@ -226,17 +225,6 @@ void TCaptureForm::taDecalageExecute(QObject*) {
     toggle->TrueCaption = Text(texts::kDecalageHide);
     toggle->SetChecked(incrusterFrame_->decalageOpen());
   }
-}
-
-// While a text field has the focus, "+", "-" and the space bar are typed
-// there instead of running the volume and freeze commands.
-void TCaptureForm::LiftTypingShortcuts(bool typing) {
-  const std::pair<const char*, QKeySequence> keys[] = {
-      {"acIncVolume", QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)},
-      {"acDecVolume", QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)},
-      {"taFreezeCapture", QKeySequence(Qt::Key_Space)}};
-  for (const auto& [name, key] : keys)
-    if (TCustomSuperAction* action = al_.FindByObjectName(name)) action->setShortcut(typing ? QKeySequence() : key);
 }
 
 // "Autoriser les effets sur la vidéo": the overlay and the mirrors are
