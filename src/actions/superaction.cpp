@@ -28,6 +28,9 @@ void TtoggleAction::SetChecked(bool value) {
   setToolTip(value ? TrueHint : FalseHint);
   setImageIndex(value ? TrueImageIndex : FalseImageIndex);
   installed_ = value ? OnTrueExecute : OnfalseExecute;
+  // Its buttons look pressed in the true state.
+  setCheckable(true);
+  setChecked(value);
   TCustomSuperAction::SetChecked(value);
 }
 

@@ -11,7 +11,11 @@
 #include <QComboBox>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/captureform.h"
 #include "actions/keys.h"
@@ -44,6 +48,26 @@ struct CommandRow {
   Handler execute;      // plain commands; toggles: false-state handler
   Handler trueExecute;  // toggles only
 };
+
+constexpr QSize kToolButtonSize(29, 28);
+constexpr int kIconPixels = 20;
+
+// The command's image, drawn from its SVG at the sizes a button shows;
+// empty when the program has none for it.
+QIcon CommandIcon(const QString& name) {
+  QSvgRenderer drawing(QStringLiteral(":/icons/%1.svg").arg(name));
+  QIcon icon;
+  if (!drawing.isValid()) return icon;
+  for (const int pixels : {kIconPixels, 2 * kIconPixels}) {
+    QPixmap image(pixels, pixels);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawing.render(&painter);
+    painter.end();
+    icon.addPixmap(image);
+  }
+  return icon;
+}
 
 }  // namespace
 
@@ -197,23 +221,33 @@ void TCaptureForm::CreateCommands() {
                                    std::pair{"acScenolog", texts::kCommandScenologHint},
                                    std::pair{"acOuvrirDossierVideos", texts::kCommandOpenVideosFirstHint}})
     al_.FindByObjectName(name)->setToolTip(QString::fromUtf8(hint));
-  // The panels' tool bar.
+  // The tool bars show each command's image, its caption as the hint.
+  for (QToolBar* bar : {panelsToolbar_, actionsToolbar_}) {
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setIconSize(QSize(kIconPixels, kIconPixels));
+  }
+  const auto place = [](QToolBar* bar, TCustomSuperAction* command) {
+    if (command->icon().isNull()) command->setIcon(CommandIcon(command->objectName()));
+    bar->addAction(command);
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(command))) button->setFixedSize(kToolButtonSize);
+  };
   for (const char* name :
        {"acSourcesFrame", "acDossiersFrame", "acProgrammerFrame", "acExtraireFrame", "acIncrusterFrame", "acOptionsFrame",
         "saListeFrame", "acHelp", "acApropos"})
-    panelsToolbar_->addAction(al_.FindByObjectName(name));
+    place(panelsToolbar_, al_.FindByObjectName(name));
   // The capture buttons first, then the display's commands.
   for (const char* name : {"saCapturerBascule", "acCouper", "acProgrammerBascule", "", "tafullscreen", "taMute",
                            "taFreezepreview", "taFreezeCapture", "", "taLock", "taIncruster", "acVertFlip",
                            "acHorzFlip", "", "saScript", "taraccourcis", "acQuitter"}) {
     if (*name)
-      actionsToolbar_->addAction(al_.FindByObjectName(name));
+      place(actionsToolbar_, al_.FindByObjectName(name));
     else
       actionsToolbar_->addSeparator();
   }
   raccourcis_ = new TRaccourcisForm(this);
   raccourcis_->FormCreate(identity::FullTitle());
   raccourcis_->OnCloseBox = [this] { Command("taraccourcis")->Execute(); };
+  raccourcis_->OnUnusedKey = [this](QKeyEvent* event) { return keys_.Dispatch(PressedKey(*event)); };
   InstallKeyDispatch();
   const auto graphBusy = [engine = environment_.engine] { return engine && engine->changing(); };
   switch_.actionlist = &al_;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCollator>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -114,6 +115,11 @@ void TRaccourcisForm::SortBy(int column) {
 
 void TRaccourcisForm::RunRow(int row) {
   if (TCustomSuperAction* command = commandAt(row)) command->Execute();
+}
+
+void TRaccourcisForm::keyPressEvent(QKeyEvent* event) {
+  if (OnUnusedKey && OnUnusedKey(event)) return;
+  QWidget::keyPressEvent(event);
 }
 
 void TRaccourcisForm::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class QKeyEvent;
 class QTableWidget;
 class TActionList;
 class TCustomSuperAction;
@@ -40,10 +41,14 @@ class TRaccourcisForm : public QWidget {
 
   // Closing by the close box runs the show/hide command, which hides it.
   std::function<void()> OnCloseBox;
+  // A key the list has no use for (F11, the commands' keys) goes on to the
+  // main window's commands; true when one took it.
+  std::function<bool(QKeyEvent* event)> OnUnusedKey;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   TRaccourcisSortParameter* sort_ = nullptr;
