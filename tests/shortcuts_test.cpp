@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <map>
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QTableWidget>
@@ -11,6 +12,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "actions/commandengine.h"
 #include "actions/keys.h"
 #include "actions/superaction.h"
 #include "support/simulatedwindow.h"
@@ -389,4 +391,56 @@ TEST_F(Shortcuts, the_tool_bars_hold_their_commands_as_29_by_28_image_buttons_th
   shortcuts->trigger();
   EXPECT_FALSE(button->isChecked());
   EXPECT_FALSE(window().isVisible());
+}
+
+TEST_F(Shortcuts, every_switch_and_token_runs_its_command_from_the_command_line_and_from_a_command_file) {
+  Start({"Preview Locked=0"});
+  // Every handler only counts, so that running them all changes nothing.
+  std::map<QString, int> ran;
+  for (TCustomSuperAction* command : form_->al().actions()) {
+    const QString name = command->objectName();
+    const auto count = [&ran, name](QObject*) { ++ran[name]; };
+    command->Onprepare = nullptr;
+    command->setEnabled(true);  // cut and freeze wait for a capture otherwise
+    if (auto* toggle = qobject_cast<TtoggleAction*>(command)) {
+      toggle->OnTrueExecute = toggle->OnfalseExecute = count;
+      toggle->SetChecked(toggle->IsChecked());
+    } else if (auto* plain = qobject_cast<TSuperAction*>(command)) {
+      plain->Onexecute = count;
+    }
+  }
+  TSwitch commandLine;
+  commandLine.actionlist = &form_->al();
+  bool quit = false;
+  commandLine.OnQuit = [&] { quit = true; };
+  TScript file;
+  file.actionlist = &form_->al();
+  file.OnQuit = commandLine.OnQuit;
+  for (const ExpectedRow& row : kTable) {
+    SCOPED_TRACE(row.name);
+    // The switch reaches the first command carrying it ("fc" the freeze);
+    // the token always reaches its own.
+    if (*row.switchName) {
+      const QString first = form_->al().FindByName(row.switchName)->objectName();
+      ran.clear();
+      commandLine.RunArguments({QStringLiteral("/") + row.switchName});
+      EXPECT_EQ(ran[first], 1) << "switch " << row.switchName;
+      EXPECT_EQ(ran.size(), 1u);
+    }
+    if (*row.token && std::string_view(row.token) == "quit") {
+      // The one bare word: it asks to quit once the commands have run.
+      installation_.folder().write("commandes.txt", "quit\n");
+      ASSERT_TRUE(file.RunFile(installation_.folder().file("commandes.txt")));
+      EXPECT_TRUE(quit);
+      quit = false;
+    } else if (*row.token) {
+      ran.clear();
+      const QString path = installation_.folder().file("commandes.txt");
+      installation_.folder().write("commandes.txt", QByteArray(row.token) + "\n");
+      ASSERT_TRUE(file.RunFile(path));
+      EXPECT_EQ(ran[row.name], 1) << "token " << row.token;
+      EXPECT_EQ(ran.size(), 1u);
+    }
+  }
+  EXPECT_FALSE(quit);
 }
