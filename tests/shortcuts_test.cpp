@@ -17,7 +17,7 @@
 #include "actions/superaction.h"
 #include "support/simulatedwindow.h"
 #include "ui/incrusterframe.h"
-#include "ui/raccourcisform.h"
+#include "app/raccourcisform.h"
 
 namespace {
 
@@ -154,7 +154,9 @@ TEST_F(Shortcuts, the_table_holds_the_55_commands_in_order_with_their_keys_switc
     SCOPED_TRACE(row.name);
     EXPECT_EQ(command->objectName(), row.name);
     EXPECT_EQ(qobject_cast<const TtoggleAction*>(command) != nullptr, row.toggle);
-    if (row.caption) EXPECT_EQ(command->text(), QString::fromUtf8(row.caption));
+    if (row.caption) {
+      EXPECT_EQ(command->text(), QString::fromUtf8(row.caption));
+    }
     EXPECT_EQ(Key(command, 0), QString::fromUtf8(row.key));
     EXPECT_EQ(Key(command, 1), QString::fromUtf8(row.secondKey));
     EXPECT_EQ(command->Switch(), row.switchName);

@@ -1,5 +1,5 @@
 #include "app/captureform.h"
-#include "ui/raccourcisform.h"
+#include "app/raccourcisform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -471,7 +471,11 @@ void TCaptureForm::AppEventsIdle() {
                  {"profilemanager", [this] { windowsMediaAvailable_ = WindowsMediaAvailable(); }},
                  {"startuperrors", [this] { startupErrors_.clear(); }},
                  {"ChargerPrefs2", [this] { ChargerPrefs2(); }},
-                 {"pluginaddtolist", kNotBuiltYet},
+                 {"pluginaddtolist",
+                  [this] {
+                    if (preview_ && parameters_.PluginsDir) preview_->plugins().PluginAddToList(parameters_.PluginsDir->value);
+                    TraceLine("pluginaddtolist passed");
+                  }},
                  {"ChargerDrivers",
                   [this] {
                     if (!selection_) return;

@@ -21,7 +21,7 @@
 #include "actions/keys.h"
 #include "app/identity.h"
 #include "app/sourceselection.h"
-#include "ui/raccourcisform.h"
+#include "app/raccourcisform.h"
 #include "settings/conversions.h"
 #include "ui/sourcesframe.h"
 #include "capture/captureengine.h"

@@ -12,7 +12,7 @@ Q_LOGGING_CATEGORY(lcSession, "tessivo.sources")
 
 namespace {
 
-const auto kVideoKinds = [](TDeviceKind kind) { return kind == dkDV || kind == dkVideo; };
+const auto kVideoKinds = [](TDeviceKind kind) { return kind == dkDV || kind == dkVideo || kind == dkPlugIn; };
 const auto kAudioKinds = [](TDeviceKind kind) { return kind == dkAudio; };
 
 template <typename List>
@@ -35,6 +35,7 @@ TPreviewSession::TPreviewSession(TCaptureEngine& engine, TSimulatedDeviceProvide
     : QObject(parent), engine_(engine), enumerator_(std::make_unique<TDeviceEnumerator>(simulated)) {
   const auto release = [this](TCaptureDevice& device) { ReleaseCurrent(device); };
   videoDevices_.beforeRemoval = release;
+  videoDevices_.plugins = &plugins_;
   audioDevices_.beforeRemoval = release;
   engine_.graph().onEvent = [this](const graph::GraphEvent& event) { OnGraphEvent(event); };
   connect(enumerator_.get(), &TDeviceEnumerator::devicesChanged, this, &TPreviewSession::devicesChanged);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "capture/capturesources.h"
+#include "capture/plugins.h"
 
 class TCaptureEngine;
 class TDeviceEnumerator;
@@ -32,6 +33,8 @@ class TPreviewSession : public QObject {
   // False when the devices could not be listed, or another graph change is
   // under way.
   bool ChargerDrivers(const std::function<bool(const TCaptureDevice&)>& admitted = {});
+  // The capture plug-ins the device lists consult; scanned at start-up.
+  TpluginList& plugins() { return plugins_; }
   // The source of that name; none when no source has it.
   TVideoSource* VideoSource(const QString& name) const;
   TAudioSource* AudioSource(const QString& name) const;
@@ -80,6 +83,7 @@ class TPreviewSession : public QObject {
 
   TCaptureEngine& engine_;
   std::unique_ptr<TDeviceEnumerator> enumerator_;
+  TpluginList plugins_;  // before the lists, whose devices use its libraries
   TCaptureDeviceList videoDevices_, audioDevices_;
   std::vector<std::unique_ptr<TVideoSource>> videoSources_;
   std::vector<std::unique_ptr<TAudioSource>> audioSources_;

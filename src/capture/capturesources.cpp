@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 
 #include "capture/devicesettings.h"
+#include "capture/plugins.h"
 #include "settings/conversions.h"
 
 Q_LOGGING_CATEGORY(lcDevices, "tessivo.devices")
@@ -104,6 +105,22 @@ bool TCaptureDeviceList::Refresh(const std::vector<TDeviceMoniker>& monikers,
     for (const TDeviceMoniker& moniker : monikers) {
       if (const int index = IndexOfMoniker(moniker.identity); index >= 0) {
         devices_[index]->Present = true;
+        continue;
+      }
+      // A name a plug-in claims is the plug-in's, whatever the device
+      // produces; a device it cannot serve is not listed.
+      if (const int claimed = plugins ? plugins->IndexOfDriver(moniker.friendlyName) : -1; claimed >= 0) {
+        if (!wanted(dkPlugIn)) continue;
+        TpluginData& plugin = *plugins->Item(claimed);
+        auto device = MakePlugInDevice(moniker, NextInstance(moniker.friendlyName), plugin);
+        if (!device || !device->Valid) {
+          qCWarning(lcDevices) << "plug-in" << plugin.LibraryPath << "cannot serve" << moniker.friendlyName;
+          plugin.Enabled = false;
+          continue;
+        }
+        device->Present = true;
+        qCInfo(lcDevices) << "plug-in device found:" << device->Name << "(" << moniker.identity << ")";
+        devices_.push_back(std::move(device));
         continue;
       }
       const TDeviceKind kind = ClassifyDevice(moniker.caps.get());

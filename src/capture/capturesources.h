@@ -75,12 +75,13 @@ class TCaptureDevice {
   // The source element, made on first use and kept until the device's
   // source leaves the graph (a new one is made for the next use: some
   // elements do not start cleanly twice).
-  GstElement* SourceFilter();
+  // A plug-in's device has its plug-in's source instead.
+  virtual GstElement* SourceFilter();
   bool SourceInGraph(const TCaptureEngine& engine) const;
 
  protected:
   void ReleaseSource() { source_ = {}; }
-  GstElement* ExistingSource() const { return source_.get(); }
+  virtual GstElement* ExistingSource() const { return source_.get(); }
 
  public:
   QString Name;        // base name, then " #n" from the second instance on
@@ -117,8 +118,12 @@ std::unique_ptr<TCaptureDevice> MakeCaptureDevice(TDeviceKind kind, const TDevic
 
 // The devices of one category (video inputs or audio inputs), kept in step
 // with the providers by mark and sweep.
+class TpluginList;
+
 class TCaptureDeviceList {
  public:
+  // The plug-ins that may claim a device by its name; none: no plug-ins.
+  TpluginList* plugins = nullptr;
   // Called before a device that went away is removed (its sources are
   // deactivated first).
   std::function<void(TCaptureDevice&)> beforeRemoval;

@@ -369,7 +369,8 @@ GstElement* TCaptureDevice::SourceFilter() {
 }
 
 bool TCaptureDevice::SourceInGraph(const TCaptureEngine& engine) const {
-  return source_ && engine.graph().Contains(source_.get());
+  GstElement* source = ExistingSource();
+  return source && engine.graph().Contains(source);
 }
 
 std::unique_ptr<TCaptureDevice> MakeCaptureDevice(TDeviceKind kind, const TDeviceMoniker& moniker, int instance,

@@ -1,4 +1,4 @@
-#include "ui/raccourcisform.h"
+#include "app/raccourcisform.h"
 
 #include <QCloseEvent>
 #include <QCollator>
