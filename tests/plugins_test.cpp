@@ -11,6 +11,9 @@
 #include <algorithm>
 
 #include "capture/captureengine.h"
+#include "capture/capturegraphs.h"
+#include "control/capturesession.h"
+#include "settings/conversions.h"
 #include "capture/plugins.h"
 #include "capture/preview.h"
 #include "capture/simulated/simulateddevices.h"
@@ -193,6 +196,28 @@ TEST_F(Plugins, its_own_recording_is_a_type_1_dv_avi_finished_when_the_plugin_re
                           dv::kMaxAudioSamples625),
             1920);
   EXPECT_GT(*std::max_element(sound.begin(), sound.end()), 3000);
+}
+
+TEST_F(Plugins, a_capture_session_records_the_plugins_format_and_finishes_it_at_stop) {
+  PluginFolder folder({"sample"});
+  List(folder);
+  ASSERT_TRUE(Activate());
+  ASSERT_TRUE(Play(engine_));
+  TCaptureSession session(engine_);
+  const QString file = folder.folder().file("session.avi");
+  ASSERT_TRUE(session.Start(fcDvType1Native, file, TCaptureSettings()).ok());
+  EXPECT_TRUE(session.recording());
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_TRUE(session.Stop().ok());
+  EXPECT_FALSE(session.recording());
+  const Part part = ReadPart(file, Part::Kind::DvAvi);
+  EXPECT_TRUE(part.readable);
+  EXPECT_GE(part.frames, 15u);
+  // The preview goes on after the recording.
+  const std::uint64_t seen = engine_.renderer().framesReceived();
+  EXPECT_TRUE(RunUntil([&] { return engine_.renderer().framesReceived() >= seen + 5; }));
 }
 
 TEST_F(Plugins, two_hundred_activations_leave_nothing_behind) {

@@ -879,9 +879,19 @@ bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fi
       return BuildWav(engine, fileName, settings);
     case fcMp3:
       return BuildMp3(engine, fileName, settings);
-    case fcDvType1Native:
-      return engine.context.CurrentVideoSource &&
-             engine.context.CurrentVideoSource->Device->CaptureNative(engine, QString::fromStdString(fileName));
+    case fcDvType1Native: {
+      TCaptureDevice* device =
+          engine.context.CurrentVideoSource ? engine.context.CurrentVideoSource->Device : nullptr;
+      if (!device || !device->CaptureNative(engine, QString::fromStdString(fileName))) return false;
+      // A plug-in records on its own: the branch only says how it ends.
+      if (device->Kind == dkPlugIn) {
+        engine.branch = std::make_unique<TCaptureBranch>();
+        engine.branch->format = format;
+        engine.branch->fileName = fileName;
+        engine.branch->finishNative = [&engine, device] { return device->FinCaptureNative(engine); };
+      }
+      return true;
+    }
     default:
       qCWarning(lcCapture) << "no recording graph for the format" << format;
       return false;
@@ -1208,6 +1218,13 @@ bool SwapTail(TCaptureEngine& engine, TCaptureBranch& branch, const std::string&
 
 bool FinishCaptureFile(TCaptureEngine& engine, std::chrono::milliseconds timeout) {
   TCaptureBranch* branch = engine.branch.get();
+  if (branch && branch->finishNative) {
+    // The device sends the end through its own recording, which must run.
+    if (!engine.graph().Running()) qCWarning(lcCapture) << "the device finishes its file with the graph stopped";
+    const bool finished = std::exchange(branch->finishNative, nullptr)();
+    if (!finished) qCWarning(lcCapture) << "the device did not finish" << branch->fileName.c_str();
+    return finished;
+  }
   if (!branch || !branch->sink) return true;
   if (!engine.graph().Running()) {
     // Nothing flows to carry the end to the writer.
@@ -1223,6 +1240,8 @@ bool KillCaptureGraph(TCaptureEngine& engine) {
   if (!engine.context.dm) return false;
   std::unique_ptr<TCaptureBranch> branch = std::move(engine.branch);
   if (!branch) return true;
+  // A device's own recording not finished yet (a failed start) is taken out.
+  if (branch->finishNative) std::exchange(branch->finishNative, nullptr)();
   for (auto it = branch->elements.rbegin(); it != branch->elements.rend(); ++it) engine.graph().RemoveFilter(it->get());
   for (const auto& [tee, position] : branch->teeOutputs) engine.graph().ReleaseTeeOutput(tee.get(), position);
   Tdm& dm = engine.dm();

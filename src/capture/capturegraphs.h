@@ -123,6 +123,10 @@ class TCaptureBranch {
         std::make_shared<std::atomic<std::uint64_t>>(GST_CLOCK_TIME_NONE);
   };
   std::vector<KeyFrameEncoder> keyFrameEncoders;
+  // A recording the device makes itself (a plug-in's native format): the
+  // device finishes its file, while the stream still runs; empty for the
+  // program's own branches. Cleared once it has run.
+  std::function<bool()> finishNative;
 };
 
 // The sample rate of recorded sound.
