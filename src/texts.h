@@ -509,6 +509,9 @@ inline constexpr char kCommandFullScreenOff[] = "Enlever le plein écran";
 inline constexpr char kCommandExitFullScreen[] = "Interrompre";
 inline constexpr char kCommandShortcutsShow[] = "Afficher les raccourcis";
 inline constexpr char kCommandShortcutsHide[] = "Masquer les raccourcis";
+inline constexpr char kPluginFolderChanged[] =
+    "Les plugs-in trouvés dans le dossier %1\nne seront activés qu'au prochain lancement de Tessivo\n\n"
+    "Vous devriez le relancer maintenant.";
 // The shortcut window.
 inline constexpr char kShortcutsCaption[] = "Les commandes de %1";
 inline constexpr char kShortcutsFunctions[] = "Fonctions";

@@ -22,6 +22,7 @@ class Folders : public ::testing::Test {
     installation_.writeIni("");
     parameters_ = BuildParameterTable(list_, installation_.defaults());
     hooks_.tell = [this](const QString& text) { told_ << text; };
+    hooks_.inform = [this](const QString& text) { informed_ << text; };
     hooks_.showPanel = [this](int panel) { panels_ << panel; };
     hooks_.videoGauge = [this](std::int64_t total) { videoTotal_ = total; };
     naming_ = std::make_unique<TFolderNaming>(folders_, sources_, parameters_, hooks_);
@@ -39,7 +40,7 @@ class Folders : public ::testing::Test {
   TSourcesFrame sources_;
   TFolderHooks hooks_;
   std::unique_ptr<TFolderNaming> naming_;
-  QStringList told_;
+  QStringList told_, informed_;
   QList<int> panels_;
   std::int64_t videoTotal_ = -1;
 };
@@ -136,3 +137,21 @@ TEST_F(Folders, images_their_type_and_the_panels_the_labels_open) {
 }
 
 }  // namespace
+
+TEST_F(Folders, another_plugin_folder_is_kept_for_the_next_run_and_said_once) {
+  Start("/tmp/videos/");
+  parameters_.PluginsDir->value = "/opt/tessivo/";
+  QString answer = "/opt/tessivo";  // the dialog's folder, without its separator
+  folders_.PlugInDirEdit->choose = [&](const QString&) { return answer; };
+  folders_.PlugInDirEdit->Choose();
+  EXPECT_TRUE(informed_.isEmpty());  // the same folder: nothing said
+  answer = "/home/u/plugins";
+  folders_.PlugInDirEdit->Choose();
+  EXPECT_EQ(parameters_.PluginsDir->value, "/home/u/plugins/");
+  ASSERT_EQ(informed_.size(), 1);
+  EXPECT_EQ(informed_.front(),
+            "Les plugs-in trouvés dans le dossier /home/u/plugins/\nne seront activés qu'au prochain lancement de "
+            "Tessivo\n\nVous devriez le relancer maintenant.");
+  folders_.PlugInDirEdit->Choose();
+  EXPECT_EQ(informed_.size(), 1);
+}

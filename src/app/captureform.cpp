@@ -204,6 +204,7 @@ void TCaptureForm::BuildSourceSelection() {
   };
   folderHooks.MajStatusTextes = [this] { MajStatusTextes(); };
   folderHooks.tell = [this](const QString& text) { ShowProblem(text); };
+  folderHooks.inform = [this](const QString& text) { ShowInformation(text); };
   folderNaming_ = std::make_unique<TFolderNaming>(*dossiersFrame_, *sourcesFrame_, parameters_, folderHooks);
   if (!preview_) return;
   TSelectionHooks hooks;

@@ -39,6 +39,13 @@ TFolderNaming::TFolderNaming(TDossiersFrame& folders, TSourcesFrame& sources, co
   connect(folders_.PlugInDirEdit, &TPathEdit::changed, this, [this](const QString& text) {
     if (parameters_.PluginsDir) parameters_.PluginsDir->value = text;
   });
+  // The plug-ins are looked for at start-up only: another folder is for the
+  // next run, which the user is told.
+  connect(folders_.PlugInDirEdit, &TPathEdit::chosen, this, [this](const QString& folder) {
+    if (!parameters_.PluginsDir || folder == parameters_.PluginsDir->value) return;
+    parameters_.PluginsDir->value = folder;
+    if (hooks_.inform) hooks_.inform(QString::fromUtf8(texts::kPluginFolderChanged).arg(folder));
+  });
   connect(folders_.VideoRacineEdit, &QLineEdit::editingFinished, this, [this] { VideoAgain(); });
   connect(folders_.cbVideoDate, &QCheckBox::clicked, this, [this] { VideoAgain(); });
   connect(folders_.ImageRacineEdit, &QLineEdit::editingFinished, this, [this] { ImageAgain(); });

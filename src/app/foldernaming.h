@@ -26,6 +26,8 @@ struct TFolderHooks {
   std::function<void(int panel)> showPanel;
   std::function<void(const QString& folder)> openFolder;
   std::function<void(const QString& text)> tell;
+  // A message the user reads and closes.
+  std::function<void(const QString& text)> inform;
 };
 
 class TFolderNaming : public QObject {

@@ -53,6 +53,7 @@ void TPathEdit::Choose() {
   if (chosen.isEmpty()) return;
   // Folders keep the separator at their end, as the names are built.
   if (kind_ == Kind::Folder && !chosen.endsWith('/')) chosen += '/';
+  emit this->chosen(chosen);
   setText(chosen);
 }
 

@@ -26,6 +26,8 @@ class TPathEdit : public QWidget {
 
  signals:
   void changed(const QString& text);
+  // The dialog gave a path, before it is shown.
+  void chosen(const QString& path);
 
  private:
   Kind kind_;
