@@ -130,7 +130,7 @@ TEST(MainWindow, comes_up_and_goes_down_in_order) {
                          "FreezeCapture passed", "Exit ChargerPrefs1", "Exit FormShow"}));
   EXPECT_EQ(Between(lines, "Enter AppEventsIdle", "Exit AppEventsIdle"),
             (QStringList{"Enter AppEventsIdle", "Enter ChergerPrefs2", "optionsframe.populate passed",
-                         "Exit ChargerPrefs2 OK", "ChargerDrivers passed", "activervideo passed", "activeraudio passed",
+                         "Exit ChargerPrefs2 OK", "pluginaddtolist passed", "ChargerDrivers passed", "activervideo passed", "activeraudio passed",
                          "activerformatcapture passed", "play passed", "flip passed", "incruster.execute passed",
                          "erreur passed",
                          "Exit AppEventsIdle"}));

@@ -21,6 +21,7 @@
 #include "media/formats/dvcodes.h"
 #include "support/aviwalk.h"
 #include "support/readers.h"
+#include "support/rungraph.h"
 #include "support/tempfolder.h"
 
 namespace {
@@ -64,15 +65,7 @@ class Plugins : public ::testing::Test {
     return nullptr;
   }
   bool RunUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    std::string failure;
-    if (!Play(engine_, &failure)) {
-      ADD_FAILURE() << failure;
-      return false;
-    }
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
+    return RunGraphUntil(engine_, condition, milliseconds);
   }
   void TearDown() override {
     Stop(engine_);

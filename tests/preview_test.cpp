@@ -11,6 +11,7 @@
 #include "capture/videorenderer.h"
 #include "media/filters/vx_superposer.h"
 #include "support/rendererfeed.h"
+#include "support/rungraph.h"
 
 namespace {
 
@@ -65,15 +66,7 @@ class Preview : public ::testing::Test {
 
   // Runs the graph until the condition holds or the time is out.
   bool RunUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    std::string failure;
-    if (!Play(*engine_, &failure)) {
-      ADD_FAILURE() << failure;
-      return false;
-    }
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
+    return RunGraphUntil(*engine_, condition, milliseconds);
   }
 
   std::uint64_t Frames() const { return engine_->renderer().framesReceived(); }

@@ -6,12 +6,15 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <array>
+#include <type_traits>
 
 #include "capture/captureengine.h"
 #include "capture/mediamodule.h"
 #include "media/filters/vx_superposer.h"
 
 Q_LOGGING_CATEGORY(lcPlugins, "tessivo.plugins")
+
+static_assert(std::is_same_v<pi_killvideograph_t, pi_killaudiograph_t>);
 
 namespace {
 
@@ -167,18 +170,12 @@ class TPlugInCaptureDevice : public TCaptureDevice {
   }
 
   bool KillVideoGraph(TCaptureEngine& engine) override {
-    engine.graph().RemoveFilter(engine.context.dm->previewVideoControl.element.get());
-    if (engine.context.VideoTee) ReleaseTeeOutputs(engine, engine.context.VideoTee.get());
-    Kill<pi_killvideograph_t>(engine, "pi_killvideograph");
-    engine.context.VideoTee = {};
+    KillStream(engine, engine.context.dm->previewVideoControl, engine.context.VideoTee, "pi_killvideograph");
     return true;
   }
 
   bool KillAudioGraph(TCaptureEngine& engine) override {
-    engine.graph().RemoveFilter(engine.context.dm->previewAudioControl.element.get());
-    if (engine.context.AudioTee) ReleaseTeeOutputs(engine, engine.context.AudioTee.get());
-    Kill<pi_killaudiograph_t>(engine, "pi_killaudiograph");
-    engine.context.AudioTee = {};
+    KillStream(engine, engine.context.dm->previewAudioControl, engine.context.AudioTee, "pi_killaudiograph");
     return true;
   }
 
@@ -213,19 +210,19 @@ class TPlugInCaptureDevice : public TCaptureDevice {
     return true;
   }
 
-  // The program's own outputs of a plug-in tee go before the plug-in takes
-  // the tee out.
-  static void ReleaseTeeOutputs(TCaptureEngine& engine, GstElement* tee) {
-    for (int position = 8; position >= 1; --position) engine.graph().ReleaseTeeOutput(tee, position);
-  }
-
-  template <typename Function>
-  void Kill(TCaptureEngine& engine, const char* name) {
-    const auto kill = Find<Function>(name);
-    if (!kill) return;
-    GObject* iface = nullptr;
-    kill(&handle_, &iface, Graph(engine));
-    if (iface) g_object_unref(iface);
+  // The preview's control and the program's own outputs of the plug-in's
+  // tee go first; then the plug-in takes its part out. Both kill functions
+  // have the same arguments.
+  void KillStream(TCaptureEngine& engine, const Tdm::OwnFilter& control, gst::ElementPtr& tee, const char* name) {
+    engine.graph().RemoveFilter(control.element.get());
+    if (tee)
+      for (int position = 8; position >= 1; --position) engine.graph().ReleaseTeeOutput(tee.get(), position);
+    if (const auto kill = Find<pi_killvideograph_t>(name)) {
+      GObject* iface = nullptr;
+      kill(&handle_, &iface, Graph(engine));
+      if (iface) g_object_unref(iface);
+    }
+    tee = {};
   }
 
   std::unique_ptr<TLibrary> library_;
