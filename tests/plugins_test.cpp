@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 
 #include "capture/captureengine.h"
 #include "capture/capturegraphs.h"
@@ -211,6 +212,142 @@ TEST_F(Plugins, a_capture_session_records_the_plugins_format_and_finishes_it_at_
   // The preview goes on after the recording.
   const std::uint64_t seen = engine_.renderer().framesReceived();
   EXPECT_TRUE(RunUntil([&] { return engine_.renderer().framesReceived() >= seen + 5; }));
+}
+
+namespace {
+
+// Counts the buffers passing a pad, and can hold them there.
+class TeeInput {
+ public:
+  explicit TeeInput(GstElement* tee) : pad_(gst_element_get_static_pad(tee, "sink")) {
+    counting_ = gst::PadProbe(pad_.get(), GST_PAD_PROBE_TYPE_BUFFER, [count = count_](GstPad*, GstPadProbeInfo*) {
+      ++*count;
+      return GST_PAD_PROBE_OK;
+    });
+  }
+  // From now on nothing passes; what passed before has time to reach its
+  // file. Answers how many passed.
+  std::uint64_t HoldAndSettle() {
+    holding_ = gst::PadProbe(pad_.get(), GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM,
+                             [](GstPad*, GstPadProbeInfo*) { return GST_PAD_PROBE_OK; });
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return count_->load();
+  }
+
+ private:
+  graph::PadPtr pad_;
+  std::shared_ptr<std::atomic<std::uint64_t>> count_ = std::make_shared<std::atomic<std::uint64_t>>(0);
+  gst::PadProbe counting_, holding_;
+};
+
+void RunEvents(int milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+}  // namespace
+
+// A plug-in that re-points its recording, and one the host finishes and
+// starts again on held streams: either way the parts hold every picture
+// that came while recording, none twice.
+TEST_F(Plugins, a_cut_of_the_plugins_recording_goes_on_in_the_next_file_without_losing_a_frame) {
+  for (const QString& sample : {QString("sample"), QString("sample_norepoint")}) {
+    SCOPED_TRACE(sample.toStdString());
+    PluginFolder folder({sample});
+    TCaptureDeviceList fresh;
+    std::swap(video_, fresh);
+    List(folder);
+    ASSERT_TRUE(Activate());
+    Stop(engine_);
+    TeeInput pictures(engine_.context.VideoTee.get());
+    TCaptureSession session(engine_);
+    const QStringList files{folder.folder().file("partie1.avi"), folder.folder().file("partie2.avi"),
+                            folder.folder().file("partie3.avi")};
+    ASSERT_TRUE(session.Start(fcDvType1Native, files[0], TCaptureSettings()).ok());
+    RunEvents(1200);
+    EXPECT_TRUE(session.Cut(files[1]).ok());
+    RunEvents(1000);
+    EXPECT_TRUE(session.Cut(files[2]).ok());
+    RunEvents(800);
+    const std::uint64_t came = pictures.HoldAndSettle();
+    EXPECT_TRUE(session.Stop().ok());
+    std::uint64_t written = 0;
+    for (const QString& file : files) {
+      const Part part = ReadPart(file, Part::Kind::DvAvi);
+      EXPECT_TRUE(part.readable) << file.toStdString();
+      EXPECT_GE(part.frames, 10u) << file.toStdString();
+      written += part.frames;
+    }
+    EXPECT_EQ(written, came);
+    TearDown();
+    videoSource_.reset();
+    audioSource_.reset();
+  }
+}
+
+TEST_F(Plugins, the_host_records_dv_type_2_recompressed_from_the_plugins_pictures_and_sound) {
+  PluginFolder folder({"sample"});
+  List(folder);
+  ASSERT_TRUE(Activate());
+  ASSERT_TRUE(Play(engine_));
+  TCaptureSession session(engine_);
+  const QString file = folder.folder().file("recomp.avi");
+  ASSERT_TRUE(session.Start(fcDvType2Recompressed, file, TCaptureSettings()).ok());
+  RunEvents(1500);
+  EXPECT_TRUE(session.Stop().ok());
+  const Part part = ReadPart(file, Part::Kind::DvAvi);
+  EXPECT_TRUE(part.readable);
+  EXPECT_GE(part.frames, 20u);
+  EXPECT_GT(part.soundSeconds, 0.5);
+}
+
+// The native format a plug-in declares for its tee is recorded by the host
+// from that tee: here "dv type 2 natif" from a tee carrying DV, while the
+// preview shows the plug-in's decoding.
+TEST_F(Plugins, the_host_records_a_declared_native_format_from_the_plugins_tee) {
+  PluginFolder folder({"sample_dvtee"});
+  List(folder);
+  ASSERT_TRUE(Activate());
+  ASSERT_TRUE(Play(engine_));
+  const std::uint64_t seen = engine_.renderer().framesReceived();
+  EXPECT_TRUE(RunUntil([&] { return engine_.renderer().framesReceived() >= seen + 10; }));
+  // The tee's DV caps, once known, leave the declared formats alone.
+  EXPECT_EQ(Served()->NativeFormat1, fcDvType2Native);
+  EXPECT_EQ(Served()->NativeFormat2, 0);
+  TCaptureSession session(engine_);
+  const QString file = folder.folder().file("type2.avi");
+  ASSERT_TRUE(session.Start(fcDvType2Native, file, TCaptureSettings()).ok());
+  RunEvents(1500);
+  EXPECT_TRUE(session.Stop().ok());
+  const Part part = ReadPart(file, Part::Kind::DvAvi);
+  EXPECT_TRUE(part.readable);
+  EXPECT_GE(part.frames, 20u);
+  EXPECT_GT(part.soundSeconds, 0.5);
+  EXPECT_EQ(engine_.renderer().LatestFrame().size(), QSize(720, 576));
+}
+
+TEST_F(Plugins, a_plugin_giving_no_picture_pad_or_a_wrong_one_is_not_activated_and_leaves_nothing) {
+  for (const QString& sample : {QString("sample_nopad"), QString("sample_badpad")}) {
+    SCOPED_TRACE(sample.toStdString());
+    PluginFolder folder({sample});
+    TCaptureDeviceList fresh;
+    std::swap(video_, fresh);
+    List(folder);
+    ASSERT_TRUE(Served());
+    const int before = static_cast<int>(GST_BIN_NUMCHILDREN(GST_BIN(engine_.graph().pipeline())));
+    TVideoSource video(*Served(), 1);
+    EXPECT_FALSE(ActivateVideoSource(engine_, video));
+    EXPECT_EQ(engine_.context.CurrentVideoSource, nullptr);
+    EXPECT_EQ(static_cast<int>(GST_BIN_NUMCHILDREN(GST_BIN(engine_.graph().pipeline()))), before);
+    // The sound of the same device still works.
+    TAudioSource audio(*Served(), 1);
+    EXPECT_TRUE(ActivateAudioSource(engine_, audio));
+    EXPECT_TRUE(DeactivateAudioSource(engine_, audio, true));
+    EXPECT_EQ(static_cast<int>(GST_BIN_NUMCHILDREN(GST_BIN(engine_.graph().pipeline()))), before);
+  }
 }
 
 TEST_F(Plugins, two_hundred_activations_leave_nothing_behind) {

@@ -57,9 +57,18 @@
  *   natif" (recorded by pi_buildmuxgraph), 2 "dv type 2 natif", 3 and 4 the
  *   MPEG formats, 5 "avi natif"; 0 none.
  *
- * Threads: the host calls every function on its user-interface thread, the
- * graph functions (pi_set..., pi_kill..., pi_buildmuxgraph, pi_killmuxgraph)
- * with the pipeline stopped; pi_repointmux is the one called while it runs.
+ * Threads: the host calls every function on its user-interface thread. The
+ * source and stream functions (pi_set..., pi_kill...graph) and
+ * pi_buildmuxgraph at the start of a recording are called with the pipeline
+ * stopped. pi_killmuxgraph and pi_repointmux are called while it runs: the
+ * end of the stream must flow into the file.
+ *
+ * Cuts: the host goes on in the next file without stopping the pipeline.
+ * With pi_repointmux, the plug-in swaps its file between two frames. Without
+ * it (or when it answers 0), the host holds the buffers at the sink pads of
+ * both tees, calls pi_killmuxgraph and then pi_buildmuxgraph with the next
+ * name while the pipeline runs, brings every element the latter added to the
+ * pipeline's state, and lets the held buffers go: they begin the new file.
  *
  * Devices served by a plug-in have no tape transport: no transport exports
  * are defined in this version.

@@ -889,6 +889,12 @@ bool BuildCaptureGraph(TCaptureEngine& engine, int format, const std::string& fi
         engine.branch->format = format;
         engine.branch->fileName = fileName;
         engine.branch->finishNative = [&engine, device] { return device->FinCaptureNative(engine); };
+        engine.branch->repointNative = [&engine, device](const std::string& next) {
+          return device->RepointNative(engine, QString::fromStdString(next));
+        };
+        engine.branch->restartNative = [&engine, device](const std::string& next) {
+          return device->CaptureNative(engine, QString::fromStdString(next));
+        };
       }
       return true;
     }
@@ -1259,9 +1265,96 @@ bool KillCaptureGraph(TCaptureEngine& engine) {
   return true;
 }
 
+namespace {
+
+// Holds the streams at the given pads: each waits there with its next
+// buffer until the hold goes.
+class InputHold {
+ public:
+  explicit InputHold(const std::vector<GstPad*>& pads) : state_(std::make_shared<State>()) {
+    for (GstPad* pad : pads) {
+      if (!pad) continue;
+      ++expected_;
+      probes_.emplace_back(pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER),
+                           [state = state_, seen = std::make_shared<bool>(false)](GstPad*, GstPadProbeInfo*) {
+                             if (!std::exchange(*seen, true)) {
+                               const std::lock_guard lock(state->mutex);
+                               ++state->held;
+                               state->changed.notify_all();
+                             }
+                             return GST_PAD_PROBE_OK;
+                           });
+    }
+  }
+  bool WaitAllHeld(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(state_->mutex);
+    return state_->changed.wait_for(lock, timeout, [this] { return state_->held >= expected_; });
+  }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t held = 0;
+  };
+  std::shared_ptr<State> state_;
+  std::size_t expected_ = 0;
+  std::vector<gst::PadProbe> probes_;
+};
+
+std::vector<gst::ElementPtr> Children(GstBin* bin) {
+  std::vector<gst::ElementPtr> children;
+  gst::ForEach(gst_bin_iterate_elements(bin), [&children](GObject* child) {
+    children.push_back(gst::ElementPtr::Ref(GST_ELEMENT(child)));
+    return true;
+  });
+  return children;
+}
+
+// A cut of the device's own recording: re-pointed by the device, else
+// finished and started again in the next file while the device's streams
+// are held at its tees, so that no frame passes in between.
+bool CutNativeFile(TCaptureEngine& engine, TCaptureBranch& branch, const std::string& nextFileName,
+                   std::chrono::milliseconds timeout) {
+  if (branch.repointNative && branch.repointNative(nextFileName)) {
+    branch.fileName = nextFileName;
+    return true;
+  }
+  if (!branch.restartNative) return false;
+  const TCaptureContext& context = engine.context;
+  std::vector<PadPtr> inputs;
+  for (const gst::ElementPtr& tee : {context.VideoTee, context.AudioTee})
+    if (tee) inputs.emplace_back(gst_element_get_static_pad(tee.get(), "sink"));
+  std::vector<GstPad*> pads;
+  for (const PadPtr& pad : inputs) pads.push_back(pad.get());
+  GstBin* pipeline = GST_BIN(engine.graph().pipeline());
+  bool finished = false, restarted = false;
+  {
+    InputHold hold(pads);
+    if (!hold.WaitAllHeld(std::min(timeout, std::chrono::milliseconds(3000))))
+      qCWarning(lcCapture) << "the device's streams were not all held for the cut";
+    finished = branch.finishNative();
+    const std::vector<gst::ElementPtr> before = Children(pipeline);
+    restarted = branch.restartNative(nextFileName);
+    for (const gst::ElementPtr& child : Children(pipeline))
+      if (std::none_of(before.begin(), before.end(), [&child](const gst::ElementPtr& e) { return e.get() == child.get(); }))
+        restarted = gst_element_sync_state_with_parent(child.get()) && restarted;
+  }
+  if (!finished) qCWarning(lcCapture) << "the device did not finish" << branch.fileName.c_str();
+  branch.fileName = nextFileName;
+  if (!restarted) {
+    qCWarning(lcCapture) << "the device's recording cannot go on in" << nextFileName.c_str();
+    branch.finishNative = nullptr;
+  }
+  return finished && restarted;
+}
+
+}  // namespace
+
 bool CutCaptureFile(TCaptureEngine& engine, const std::string& nextFileName, const TCaptureSettings& /*settings*/,
                     std::chrono::milliseconds timeout) {
   TCaptureBranch* branch = engine.branch.get();
+  if (branch && branch->finishNative) return CutNativeFile(engine, *branch, nextFileName, timeout);
   if (!branch || !branch->sink || !engine.context.dm) return false;
   // The parts meet where the stream furthest on has come to.
   std::vector<PadPtr> streams;

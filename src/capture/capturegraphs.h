@@ -127,6 +127,9 @@ class TCaptureBranch {
   // device finishes its file, while the stream still runs; empty for the
   // program's own branches. Cleared once it has run.
   std::function<bool()> finishNative;
+  // A cut of such a recording: the device goes on in the next file while
+  // the stream runs (false when it cannot), or starts its recording again.
+  std::function<bool(const std::string& nextFileName)> repointNative, restartNative;
 };
 
 // The sample rate of recorded sound.

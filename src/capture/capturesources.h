@@ -68,6 +68,9 @@ class TCaptureDevice {
   // The device's own recording of its native stream to a file.
   virtual bool CaptureNative(TCaptureEngine& /*engine*/, const QString& /*fileName*/) { return false; }
   virtual bool FinCaptureNative(TCaptureEngine& /*engine*/) { return false; }
+  // Finishes the file of that recording and goes on in another while the
+  // stream runs, without losing a frame; false when the device cannot.
+  virtual bool RepointNative(TCaptureEngine& /*engine*/, const QString& /*fileName*/) { return false; }
   // The tee of the whole interleaved stream (DV camcorders only).
   virtual GstElement* InterleavedTee() const { return nullptr; }
   // The scene detector on the device's stream (DV camcorders only).

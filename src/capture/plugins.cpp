@@ -192,6 +192,14 @@ class TPlugInCaptureDevice : public TCaptureDevice {
     return kill != nullptr;
   }
 
+  bool RepointNative(TCaptureEngine& engine, const QString& fileName) override {
+    const auto repoint = Find<pi_repointmux_t>("pi_repointmux");
+    if (!repoint) return false;
+    if (repoint(&handle_, Graph(engine), fileName.toUtf8().constData()) == 1) return true;
+    qCWarning(lcPlugins) << Name << "could not re-point its recording to" << fileName;
+    return false;
+  }
+
  protected:
   GstElement* ExistingSource() const override { return source_.get(); }
 
@@ -202,7 +210,9 @@ class TPlugInCaptureDevice : public TCaptureDevice {
   }
   static GstBin* Graph(TCaptureEngine& engine) { return GST_BIN(engine.graph().pipeline()); }
 
+  // An output giving raw pictures, not linked yet.
   static bool IsRawVideo(GstPad* pad) {
+    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC || gst_pad_is_linked(pad)) return false;
     const gst::CapsPtr caps(gst_pad_query_caps(pad, nullptr));
     if (!caps || gst_caps_is_empty(caps.get())) return false;
     for (guint i = 0; i < gst_caps_get_size(caps.get()); ++i)

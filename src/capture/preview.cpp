@@ -92,7 +92,8 @@ void ApplyVideoFormat(TCaptureEngine& engine, const GstCaps* caps) {
   context.Compressed = format.compressed;
   context.AvgTimePerFrame = format.avgTimePerFrame;
   context.Fps = format.fps;
-  if (format.nativeFormat && context.CurrentVideoSource) {
+  // A plug-in says itself which formats it records natively.
+  if (format.nativeFormat && context.CurrentVideoSource && context.CurrentVideoSource->Device->Kind != dkPlugIn) {
     context.CurrentVideoSource->Device->NativeFormat1 = static_cast<std::uint8_t>(format.nativeFormat);
     context.CurrentVideoSource->Device->NativeFormat2 = 0;
   }

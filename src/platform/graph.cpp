@@ -267,7 +267,7 @@ PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
   // A queue taken out with a chain comes back to its output.
   for (std::size_t i = 0; i < queues.size() && static_cast<int>(i) < position; ++i) {
     if (Contains(queues[i].get())) continue;
-    const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(i));
+    const PadPtr teePad = TeePadFor(tee, static_cast<int>(i));
     const PadPtr queueSink(gst_element_get_static_pad(queues[i].get(), "sink"));
     if (!teePad || gst_pad_is_linked(teePad.get()) ||
         !AddFilter(queues[i].get(), NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(i + 1)) ||
@@ -276,7 +276,7 @@ PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
     gst_element_sync_state_with_parent(queues[i].get());
   }
   while (static_cast<int>(queues.size()) < position) {
-    const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(queues.size()));
+    const PadPtr teePad = TeePadFor(tee, static_cast<int>(queues.size()));
     auto queue = gst::ElementPtr::Sink(gst_element_factory_make("queue", nullptr));
     const std::string name = NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(queues.size() + 1);
     if (!teePad || !queue || !AddFilter(queue.get(), name)) return {};
@@ -295,11 +295,21 @@ void TMediaGraph::ReleaseTeeOutput(GstElement* tee, int position) {
   auto entry = std::find_if(teeQueues_.begin(), teeQueues_.end(), [tee](const auto& e) { return e.first == tee; });
   if (entry == teeQueues_.end() || position < 1 || position > static_cast<int>(entry->second.size())) return;
   auto& queues = entry->second;
-  RemoveFilter(queues[position - 1].get());
+  GstElement* queue = queues[position - 1].get();
+  const PadPtr queueIn(gst_element_get_static_pad(queue, "sink"));
+  PadPtr teePad(queueIn ? gst_pad_get_peer(queueIn.get()) : nullptr);
+  RemoveFilter(queue);
   if (position != static_cast<int>(queues.size())) return;
   queues.pop_back();
-  if (const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, position - 1))
+  if (!teePad) teePad = TeePadFor(tee, position - 1);
+  if (teePad && GST_OBJECT_PARENT(teePad.get()) == GST_OBJECT(tee) && !gst_pad_is_linked(teePad.get()))
     gst_element_release_request_pad(tee, teePad.get());
+}
+
+PadPtr TMediaGraph::TeePadFor(GstElement* tee, int index) const {
+  PadPtr pad = FindPin(tee, Direction::Output, {}, false, index);
+  if (pad && !gst_pad_is_linked(pad.get())) return pad;
+  return FindPin(tee, Direction::Output, {}, true, 0);
 }
 
 bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {
