@@ -551,3 +551,16 @@ inline constexpr char kCommandAboutFrame[] = "Panneau A propos...";
 inline constexpr char kVolumeLabel[] = "Volume";
 
 }  // namespace texts
+
+namespace texts {
+
+// Scripts: the outcome lines of a compilation and a run.
+inline constexpr char kScriptCompiled[] = "*** Compilation succeeded ***";
+inline constexpr char kScriptNotCompiled[] = "### Compilation Failed";
+inline constexpr char kScriptNotReady[] = "### Compilation non prête";
+inline constexpr char kScriptRan[] = "*** Exécution réussie ***";
+inline constexpr char kScriptRunFailed[] = "### Erreur pendant l'exécution: ";
+// A script calling ExecuteMacro while it runs (our own wording).
+inline constexpr char kScriptAlreadyRunning[] = "une macro ne peut pas en lancer une autre pendant son exécution";
+
+}  // namespace texts
