@@ -564,3 +564,66 @@ inline constexpr char kScriptRunFailed[] = "### Erreur pendant l'exécution: ";
 inline constexpr char kScriptAlreadyRunning[] = "une macro ne peut pas en lancer une autre pendant son exécution";
 
 }  // namespace texts
+
+namespace texts {
+
+// The script window's file manager.
+inline constexpr char kFileSaveQuestion[] =
+    "Voulez-vous sauver le fichier ouvert ?\r\nSinon, toutes les modifications seront perdues";
+inline constexpr char kFileOverwriteQuestion[] = "Voulez-vous écraser le fichier existant:\r\n";
+inline constexpr char kFileChooseOpen[] = "Sélectionnez le fichier à ouvrir";
+inline constexpr char kFileChooseTarget[] = "Sélectionner le fichier cible";
+inline constexpr char kFileNew[] = "Nouveau...";
+inline constexpr char kFileNewHint[] = "Ouvrir un nouveau fichier";
+inline constexpr char kFileInitialDir[] = "Dossier initial";
+inline constexpr char kFileInitialDirHint[] =
+    "Si vous changez ce dossier, alors les fichiers à ouvrir y seront recherchés";
+inline constexpr char kFileOpen[] = "Ouvrir...";
+inline constexpr char kFileOpenHint[] = "Ouvrir un fichier";
+inline constexpr char kFileCurrent[] = "Fichier Courant";
+inline constexpr char kFileCurrentHint[] = "Fichier courant actuellement ouvert";
+inline constexpr char kFileOpenLast[] = "Fichier précédent";
+inline constexpr char kFileOpenLastHint[] = "Ouvrir le fichier précédent au démarrage";
+inline constexpr char kFilePaste[] = "Coller";
+inline constexpr char kFilePasteHint[] = "Coller un fichier";
+inline constexpr char kFileSave[] = "Enregistrer";
+inline constexpr char kFileSaveHint[] = "Enregistrer le fichier courant";
+inline constexpr char kFileSaveAs[] = "Enregistrer sous...";
+inline constexpr char kFileSaveAsHint[] = "Nommer et Enregistrer le fichier courant";
+inline constexpr char kFileClose[] = "Fermer";
+inline constexpr char kFileCloseHint[] = "Fermer le fichier sélectionné";
+inline constexpr char kFileParentFolder[] = "Dossier parent";
+inline constexpr char kFileParentFolderHint[] = "Ouvrir le dossier parent du fichier sélectionné";
+inline constexpr char kFileRecentHint[] = "Ouvrir le fichier récemment utilisé";
+
+}  // namespace texts
+
+namespace texts {
+
+// The script window.
+inline constexpr char kScriptWindowTitle[] = "Script pour ";
+inline constexpr char kScriptClosePageHint[] = "Fermer la page des scripts";
+inline constexpr char kScriptMenu[] = "Scripts";
+inline constexpr char kScriptMacroMenu[] = "Macros";
+inline constexpr char kScriptShowHelp[] = "Afficher l'Aide";
+inline constexpr char kScriptClose[] = "Fermer";
+inline constexpr char kScriptExecute[] = "Exécuter";
+inline constexpr char kScriptExecuteHint[] = "Exécuter la macro";
+inline constexpr char kScriptStart[] = "Démarrer";
+inline constexpr char kScriptStartHint[] = "Commencer à  enregistrer une macro";
+inline constexpr char kScriptStop[] = "Arrêter";
+inline constexpr char kScriptStopHint[] = "Arrêter l'enregistrement de la macro";
+inline constexpr char kScriptFormSave[] = "ScriptFormSave";
+inline constexpr char kScriptStateNew[] = "Nouveau";
+inline constexpr char kScriptStateOpened[] = "Ouvert";
+inline constexpr char kScriptStateModified[] = "Modifié";
+inline constexpr char kScriptStateSaved[] = "Enregistré";
+inline constexpr char kScriptMacroHeader[] = "//Macro enregistrée le ";
+inline constexpr char kScriptMacroAt[] = " à ";
+inline constexpr char kScriptOpenTitle[] = "Ouvrir un script";
+inline constexpr char kScriptOpenFilter[] = "Fichiers textes (*.txt);;Tous Fichiers  (*)";
+inline constexpr char kScriptSaveTitle[] = "Enregistrer le script";
+inline constexpr char kScriptDefault1[] = "//Ecrivez un script entre begin et end.";
+inline constexpr char kScriptDefault2[] = "//N'oubliez pas de finir chaque commande par ;";
+
+}  // namespace texts

@@ -52,9 +52,10 @@ void TCustomAbstractAction::RecordAndApply(const QString& macroLine, const std::
     apply();
     return;
   }
-  // Stopping a recording, or showing the script window, is not part of the
-  // macro being recorded.
-  const bool silent = InternalId == QLatin1String("naStopMacro") || ScriptName == QLatin1String("Script");
+  // Stopping a recording, executing the macro (which would run itself), or
+  // showing the script window, is not part of the macro being recorded.
+  const bool silent = InternalId == QLatin1String("naStopMacro") || InternalId == QLatin1String("naExecuteMacro") ||
+                      ScriptName == QLatin1String("Script");
   if (!silent) macro.Record(macroLine);
   macro.nesting = true;
   try {
@@ -355,6 +356,12 @@ bool TCheckAction::SaveToPrefs(TOrbelinPreferences& preferences) {
 }
 
 // --- Lists ----------------------------------------------------------------
+
+QList<ScriptProcedure> TCustomOBActionList::ScriptProcedures() const {
+  QList<ScriptProcedure> procedures;
+  for (TCustomAbstractAction* action : actions_) procedures += action->RegisterScript();
+  return procedures;
+}
 
 TCustomAbstractAction* TCustomOBActionList::FindByInternalId(const QString& id) const {
   for (TCustomAbstractAction* action : actions_)

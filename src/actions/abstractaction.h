@@ -106,6 +106,9 @@ class TValueAction : public TCustomAbstractAction {
   const T& value() const { return value_; }
   // Stores the value, records it into a running macro and applies it.
   virtual void SetValue(const T& value);
+  // Stores the value only: the owner's own bookkeeping, neither recorded
+  // nor applied.
+  void SetQuietly(const T& value) { value_ = value; }
 
   void ExecuteFromUser() override;
   void ResetAction() override;
@@ -227,6 +230,8 @@ class TCustomOBActionList {
   void Add(TCustomAbstractAction* action) { actions_ << action; }
   const QList<TCustomAbstractAction*>& actions() const { return actions_; }
   TCustomAbstractAction* FindByInternalId(const QString& id) const;
+  // What the list's commands offer scripts, in the list's order.
+  QList<ScriptProcedure> ScriptProcedures() const;
 
   std::function<void()> OnLoadFromPrefs, OnSaveToPrefs;
   // Every action that takes part in the preferences; false when one failed.

@@ -4,32 +4,43 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
+#include <functional>
+#include <utility>
 
+// The recording of a macro. Its lines go where the recording's owner says
+// (the script window's editor, whose text is the macro), or are kept here
+// when it names no place.
 class TMacroRecorder {
  public:
-  bool active() const { return lines_.has_value(); }
-  void Start() { lines_ = QStringList(); }
-  // Ends the recording and hands its lines over.
+  bool active() const { return active_; }
+  void Start(std::function<void(const QString& line)> append = {}) {
+    active_ = true;
+    append_ = std::move(append);
+    lines_.clear();
+  }
+  // Ends the recording and hands over the lines kept here.
   QStringList Stop() {
-    QStringList recorded = lines_.value_or(QStringList());
-    lines_.reset();
-    return recorded;
+    active_ = false;
+    append_ = nullptr;
+    return std::exchange(lines_, {});
   }
   void Record(const QString& line) {
-    if (lines_) *lines_ << line;
+    if (!active_) return;
+    if (append_)
+      append_(line);
+    else
+      lines_ << line;
   }
-  const QStringList& lines() const {
-    static const QStringList none;
-    return lines_ ? *lines_ : none;
-  }
+  const QStringList& lines() const { return lines_; }
 
   // True while an applied action is being recorded, so that the actions it
   // applies in turn are not recorded again.
   bool nesting = false;
 
  private:
-  std::optional<QStringList> lines_;
+  bool active_ = false;
+  std::function<void(const QString& line)> append_;
+  QStringList lines_;
 };
 
 struct TActionContext {

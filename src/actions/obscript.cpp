@@ -104,7 +104,14 @@ TOBScript::TOBScript(Desktop desktop) : desktop_(std::move(desktop)) {
   engine_.onRegister = [this](TScriptEngine& engine) { Register(engine); };
 }
 
-void TOBScript::Attach(std::function<QList<ScriptProcedure>()> commands) { attached_.push_back(std::move(commands)); }
+int TOBScript::Attach(std::function<QList<ScriptProcedure>()> commands) {
+  attached_.emplace_back(++lastAttachment_, std::move(commands));
+  return lastAttachment_;
+}
+
+void TOBScript::Detach(int attachment) {
+  std::erase_if(attached_, [attachment](const auto& entry) { return entry.first == attachment; });
+}
 
 void TOBScript::Register(TScriptEngine& engine) {
   RegisterFunctions(engine);
@@ -118,7 +125,7 @@ void TOBScript::Register(TScriptEngine& engine) {
   for (const auto& [name, value] : kColours) engine.AddConstant(name, "TColor", Value::Int(value));
   for (const char* name : kGraphicsClasses) engine.AddOpaqueType(name);
   if (OnCompile) OnCompile(engine);
-  for (const auto& commands : attached_)
+  for (const auto& [number, commands] : attached_)
     for (const ScriptProcedure& procedure : commands()) engine.AddProcedure(procedure.declaration, procedure.call);
 }
 

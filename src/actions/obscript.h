@@ -39,7 +39,9 @@ class TOBScript {
 
   // Lists whose persistable commands scripts may call by their script name,
   // registered after everything else at every compilation.
-  void Attach(std::function<QList<ScriptProcedure>()> commands);
+  // Answers the attachment's number, for Detach.
+  int Attach(std::function<QList<ScriptProcedure>()> commands);
+  void Detach(int attachment);
 
   bool CompileScript();
   bool RunScript();
@@ -57,7 +59,8 @@ class TOBScript {
   Desktop desktop_;
   script::TScriptEngine engine_;
   bool compiled_ = false;
-  std::vector<std::function<QList<ScriptProcedure>()>> attached_;
+  std::vector<std::pair<int, std::function<QList<ScriptProcedure>()>>> attached_;
+  int lastAttachment_ = 0;
   // The search of findfirst and findnext: its folder, with "/", and the
   // names still to give.
   QString searchFolder_;

@@ -13,11 +13,11 @@
 #include <QStackedWidget>
 #include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "app/captureform.h"
+#include "app/commandicon.h"
 #include "actions/keys.h"
 #include "app/identity.h"
 #include "app/sourceselection.h"
@@ -51,23 +51,6 @@ struct CommandRow {
 
 constexpr QSize kToolButtonSize(29, 28);
 constexpr int kIconPixels = 20;
-
-// The command's image, drawn from its SVG at the sizes a button shows;
-// empty when the program has none for it.
-QIcon CommandIcon(const QString& name) {
-  QSvgRenderer drawing(QStringLiteral(":/icons/%1.svg").arg(name));
-  QIcon icon;
-  if (!drawing.isValid()) return icon;
-  for (const int pixels : {kIconPixels, 2 * kIconPixels}) {
-    QPixmap image(pixels, pixels);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    drawing.render(&painter);
-    painter.end();
-    icon.addPixmap(image);
-  }
-  return icon;
-}
 
 }  // namespace
 

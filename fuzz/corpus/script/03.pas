@@ -1,0 +1,5 @@
+var i: Integer;
+begin
+  i := 1
+  i := 2;
+end.

@@ -1,0 +1,4 @@
+var i: Integer;
+begin
+  i := 'texte';
+end.

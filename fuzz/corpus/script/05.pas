@@ -1,0 +1,3 @@
+begin
+  if 'a' + 1 = 2 then ;
+end.

@@ -1,0 +1,3 @@
+begin
+  while 1 do ;
+end.

@@ -1,0 +1,3 @@
+begin
+  showmessage('pas fini);
+end.

@@ -1,0 +1,3 @@
+begin
+  { jamais fermé
+end.

@@ -1,0 +1,4 @@
+var i: Integer;
+begin
+  i := 4 / 2;
+end.

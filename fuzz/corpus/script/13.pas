@@ -1,0 +1,5 @@
+begin
+  try
+  except
+  end;
+end.

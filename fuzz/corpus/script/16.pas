@@ -1,0 +1,5 @@
+procedure P(a, b: Integer);
+begin end;
+begin
+  P(1);
+end.

@@ -1,0 +1,4 @@
+const C = 1;
+begin
+  C := 2;
+end.

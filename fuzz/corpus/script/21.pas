@@ -1,0 +1,6 @@
+procedure P;
+begin end;
+var i: Integer;
+begin
+  i := P;
+end.

@@ -1,0 +1,4 @@
+procedure P; forward;
+begin
+  P;
+end.

@@ -1,0 +1,6 @@
+var i, j: Integer;
+begin
+  case i of
+    j: ;
+  end;
+end.

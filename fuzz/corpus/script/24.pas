@@ -1,0 +1,2 @@
+var f: TFont;
+begin end.

@@ -1,0 +1,2 @@
+var t: array[1..2000000] of Integer;
+begin end.

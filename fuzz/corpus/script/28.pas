@@ -1,0 +1,2 @@
+const C = 1 div 0;
+begin end.

@@ -1,0 +1,2 @@
+{$IFDEF X}
+begin end.

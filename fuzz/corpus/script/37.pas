@@ -1,0 +1,2 @@
+{$ENDIF}
+begin end.

@@ -1,0 +1,5 @@
+var i, j: Integer;
+begin
+  j := 0;
+  i := 10 div j;
+end.

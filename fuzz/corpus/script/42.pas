@@ -1,0 +1,4 @@
+var i, j: Integer;
+begin
+  i := 10 mod j;
+end.

@@ -1,0 +1,5 @@
+var s: string;
+begin
+  s := 'abc';
+  showmessage(s[0]);
+end.

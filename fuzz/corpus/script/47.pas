@@ -1,0 +1,5 @@
+var i: Integer;
+begin
+  i := -1;
+  showmessage(Chr(i));
+end.
