@@ -627,3 +627,17 @@ inline constexpr char kScriptDefault1[] = "//Ecrivez un script entre begin et en
 inline constexpr char kScriptDefault2[] = "//N'oubliez pas de finir chaque commande par ;";
 
 }  // namespace texts
+
+namespace texts {
+
+// The command help window.
+inline constexpr char kHelpWindowTitle[] = "Aide pour Raccourcis, Script et Macros";
+inline constexpr char kHelpSortByName[] = "Ordre alphabétique";
+inline constexpr char kHelpSortByKey[] = "Trier par Raccourcis";
+inline constexpr char kHelpSortBySwitch[] = "Trier par Switch";
+inline constexpr char kHelpSwitch[] = "Switch:";
+inline constexpr char kHelpNoSwitch[] = "N/A";
+inline constexpr char kHelpPageApplication[] = "Application";
+inline constexpr char kHelpPageScripts[] = "Scripts";
+
+}  // namespace texts

@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 
@@ -228,4 +230,98 @@ TEST_F(ScriptWindow, closing_while_a_script_runs_stops_it_and_closes_after) {
   EXPECT_TRUE(closed);
   EXPECT_FALSE(form_.isVisible());
   EXPECT_TRUE(MemoLines().back().endsWith("script arrêté par l'utilisateur")) << MemoLines().back().toStdString();
+}
+
+#include "app/helpform.h"
+
+// The help window: the fields of the chosen command, "N/A" without a
+// switch, the three sorts, a double-click running it, a page change showing
+// that page's choice.
+TEST(HelpWindow, shows_each_commands_fields_sorts_three_ways_and_runs_a_double_clicked_command) {
+  TActionContext context;
+  QObject owner;
+  TCustomOBActionList application, scripts;
+  int helped = 0;
+  auto* help = new TCheckAction(context, &owner);
+  help->ScriptName = "Help";
+  help->Switch = "h";
+  help->setShortcut(QKeySequence(Qt::Key_F1));
+  help->setToolTip("Afficher l'aide");
+  help->Comments = QStringList{"Montre la page d'aide."};
+  help->OnAfterTrueApply = [&] { ++helped; };
+  help->OnAfterFalseApply = [&] { ++helped; };
+  auto* about = new TNopeAction(context, &owner);
+  about->ScriptName = "About";
+  about->Switch = "a";
+  about->setShortcut(QKeySequence(Qt::Key_F12));
+  auto* zoom = new TWidestringAction(context, &owner);
+  zoom->ScriptName = "zoom";
+  zoom->setShortcut(QKeySequence(Qt::Key_F2));
+  for (TCustomAbstractAction* action : std::initializer_list<TCustomAbstractAction*>{help, about, zoom})
+    application.Add(action);
+  auto* run = new TNopeAction(context, &owner);
+  run->ScriptName = "ExecuteMacro";
+  scripts.Add(run);
+
+  THelpForm window;
+  window.AddPage("Application", application);
+  window.AddPage("Scripts", scripts);
+  const auto names = [&](int page) {
+    QStringList shown;
+    for (int row = 0; row < window.Page(page)->count(); ++row) shown << window.Page(page)->item(row)->text();
+    return shown;
+  };
+  EXPECT_EQ(window.windowTitle(), "Aide pour Raccourcis, Script et Macros");
+  EXPECT_EQ(names(0), (QStringList{"About", "Help", "zoom"}));  // case left aside
+  window.SetSort(THelpForm::Sort::Key);
+  EXPECT_EQ(names(0), (QStringList{"Help", "About", "zoom"}));  // F1, F12, F2 as texts
+  window.SetSort(THelpForm::Sort::Switch);
+  EXPECT_EQ(names(0), (QStringList{"About", "Help", "zoom"}));  // no switch last
+
+  window.Page(0)->setCurrentRow(1);
+  EXPECT_EQ(window.leName->text(), "Help    F1");
+  EXPECT_EQ(window.leHint->text(), "Afficher l'aide");
+  EXPECT_EQ(window.leSyntaxe->toPlainText(), "procedure setHelp(const fisTrue:Boolean);\nprocedure Help;");
+  EXPECT_EQ(window.leSwitch->text(), "Switch: /h +h -h");
+  EXPECT_EQ(window.leCommentaire->text(), "Montre la page d'aide.");
+  window.Page(0)->setCurrentRow(2);
+  EXPECT_EQ(window.leSwitch->text(), "N/A");
+
+  window.pages->setCurrentIndex(1);
+  EXPECT_EQ(window.leName->text(), "ExecuteMacro    ");
+  window.pages->setCurrentIndex(0);
+  EXPECT_EQ(window.leName->text(), "zoom    F2");
+
+  emit window.Page(0)->itemDoubleClicked(window.Page(0)->item(1));
+  EXPECT_EQ(helped, 1);
+  EXPECT_TRUE(help->IsChecked());
+}
+
+// What a user sees after running a script: kept as a picture when
+// TESSIVO_SCREENSHOTS names a folder.
+TEST_F(ScriptWindow, a_run_shows_its_messages_under_the_coloured_script) {
+  form_.resize(800, 560);
+  form_.ShowForm();
+  form_.Editor->setPlainText(
+      "{ Compte les fichiers texte d'un dossier }\n"
+      "var f: widestring; n: Integer;\n"
+      "begin\n"
+      "  n := 0;\n"
+      "  f := findfirst('/tmp', '*.txt');\n"
+      "  while f <> '' do begin Inc(n); f := findnext; end;\n"
+      "  findclose;\n"
+      "  showmessage(IntToStr(n) + ' fichier(s)'); // le résultat\n"
+      "end.");
+  form_.naExecuteMacro->trigger();
+  EXPECT_EQ(MemoLines(), (QStringList{"*** Compilation succeeded ***", "*** Exécution réussie ***"}));
+  ASSERT_EQ(shown_.size(), 1);
+  EXPECT_TRUE(shown_[0].endsWith(" fichier(s)"));
+  // The reserved words are drawn bold in maroon.
+  const QTextBlock begin = form_.Editor->document()->findBlockByNumber(2);
+  const QList<QTextLayout::FormatRange> formats = begin.layout()->formats();
+  ASSERT_FALSE(formats.isEmpty());
+  EXPECT_EQ(formats[0].format.foreground().color(), QColor(128, 0, 0));
+  EXPECT_EQ(formats[0].format.fontWeight(), QFont::Bold);
+  if (const QString folder = qEnvironmentVariable("TESSIVO_SCREENSHOTS"); !folder.isEmpty())
+    form_.grab().save(folder + "/script-window.png");
 }

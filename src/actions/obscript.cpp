@@ -194,6 +194,30 @@ void TOBScript::RegisterFunctions(TScriptEngine& engine) {
   });
 }
 
+namespace {
+
+// "procedure setHelp(const a:Boolean);" gives "setHelp".
+QString RoutineName(const QString& declaration) {
+  const QString text = declaration.trimmed();
+  const qsizetype space = text.indexOf(' ');
+  if (space < 0) return {};
+  qsizetype end = space + 1;
+  while (end < text.size() && (text[end].isLetterOrNumber() || text[end] == '_')) ++end;
+  return text.mid(space + 1, end - space - 1);
+}
+
+}  // namespace
+
+QStringList TOBScript::RoutineNames() const {
+  QStringList names{"findfirst", "findnext", "findclose", "showmessage", "sleep", "processmessages",
+                    "forcedirectories", "changefileext", "deletefiletorecyclebin", "renamefile", "extractfilename",
+                    "extractfilepath", "extractfileext"};
+  for (const auto& [number, commands] : attached_)
+    for (const ScriptProcedure& procedure : commands())
+      for (const QString& line : procedure.declaration.split('\n')) names << RoutineName(line);
+  return names;
+}
+
 bool TOBScript::CompileScript() {
   // A macro compiling or running a script while it runs (ExecuteMacro)
   // ends with an error; what it runs is left as it is.

@@ -43,6 +43,10 @@ class TOBScript {
   int Attach(std::function<QList<ScriptProcedure>()> commands);
   void Detach(int attachment);
 
+  // The names of the routines the program and the attached lists give
+  // scripts, for the editor to show them.
+  QStringList RoutineNames() const;
+
   bool CompileScript();
   bool RunScript();
   bool compiled() const { return compiled_; }

@@ -229,6 +229,7 @@ void TScriptForm::BuildMenus() {
 }
 
 void TScriptForm::ShowForm() {
+  highlighter_->SetRoutineNames(script_.RoutineNames());
   show();
   FormResize();
   raise();
