@@ -261,3 +261,18 @@ TEST(Scripts, the_trash_takes_exactly_the_named_file) {
   EXPECT_TRUE(QFile::exists(folder.file("data/Trash/files/garde.txt")));
   qunsetenv("XDG_DATA_HOME");
 }
+
+TEST(Scripts, a_constant_registered_twice_with_its_value_is_no_conflict_another_value_is) {
+  TOBScript component({});
+  int value = 255;
+  component.OnCompile = [&](script::TScriptEngine& engine) {
+    engine.AddConstant("clRed", "TColor", script::Value::Int(value));
+  };
+  component.Script = "begin showmessage(IntToStr(clRed)); end.";
+  EXPECT_TRUE(component.CompileScript());
+  value = 1;
+  EXPECT_FALSE(component.CompileScript());
+  EXPECT_TRUE(component.Messages.first().contains("identificateur redéclaré : clRed"))
+      << component.Messages.first().toStdString();
+  EXPECT_EQ(component.Messages.last(), "### Compilation Failed");
+}

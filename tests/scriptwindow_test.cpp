@@ -99,6 +99,17 @@ TEST_F(ScriptWindow, a_recorded_macro_compiles_and_restores_the_state_it_recorde
   EXPECT_EQ(revealed_.size(), 1);
 }
 
+TEST_F(ScriptWindow, a_new_or_opened_file_ends_the_recording_first) {
+  folder_.write("autre.txt", "begin end.");
+  form_.naStartMacro->trigger();
+  form_.ficman().naNewFile->ApplyAction();
+  EXPECT_FALSE(context_.macro.active());
+  form_.naStartMacro->trigger();
+  ASSERT_TRUE(form_.ficman().Open(folder_.file("autre.txt")));
+  EXPECT_FALSE(context_.macro.active());
+  EXPECT_EQ(form_.Editor->toPlainText(), "begin end.");
+}
+
 // The main window's own commands are not persistable: toggling full screen
 // while recording leaves the macro empty.
 class ScriptWindowBesideTheMainWindow : public SimulatedWindow {};
