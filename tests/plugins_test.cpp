@@ -288,20 +288,25 @@ TEST_F(Plugins, a_cut_of_the_plugins_recording_goes_on_in_the_next_file_without_
   }
 }
 
-TEST_F(Plugins, the_host_records_dv_type_2_recompressed_from_the_plugins_pictures_and_sound) {
-  PluginFolder folder({"sample"});
-  List(folder);
-  ASSERT_TRUE(Activate());
-  ASSERT_TRUE(Play(engine_));
-  TCaptureSession session(engine_);
-  const QString file = folder.folder().file("recomp.avi");
-  ASSERT_TRUE(session.Start(fcDvType2Recompressed, file, TCaptureSettings()).ok());
+// A second and a half of the format, recorded by a session into the folder,
+// read back: a DV AVI with its pictures and its sound.
+void ExpectRecorded(TCaptureEngine& engine, int format, const QString& file) {
+  TCaptureSession session(engine);
+  ASSERT_TRUE(session.Start(format, file, TCaptureSettings()).ok());
   RunEvents(1500);
   EXPECT_TRUE(session.Stop().ok());
   const Part part = ReadPart(file, Part::Kind::DvAvi);
   EXPECT_TRUE(part.readable);
   EXPECT_GE(part.frames, 20u);
   EXPECT_GT(part.soundSeconds, 0.5);
+}
+
+TEST_F(Plugins, the_host_records_dv_type_2_recompressed_from_the_plugins_pictures_and_sound) {
+  PluginFolder folder({"sample"});
+  List(folder);
+  ASSERT_TRUE(Activate());
+  ASSERT_TRUE(Play(engine_));
+  ExpectRecorded(engine_, fcDvType2Recompressed, folder.folder().file("recomp.avi"));
 }
 
 // The native format a plug-in declares for its tee is recorded by the host
@@ -317,15 +322,7 @@ TEST_F(Plugins, the_host_records_a_declared_native_format_from_the_plugins_tee) 
   // The tee's DV caps, once known, leave the declared formats alone.
   EXPECT_EQ(Served()->NativeFormat1, fcDvType2Native);
   EXPECT_EQ(Served()->NativeFormat2, 0);
-  TCaptureSession session(engine_);
-  const QString file = folder.folder().file("type2.avi");
-  ASSERT_TRUE(session.Start(fcDvType2Native, file, TCaptureSettings()).ok());
-  RunEvents(1500);
-  EXPECT_TRUE(session.Stop().ok());
-  const Part part = ReadPart(file, Part::Kind::DvAvi);
-  EXPECT_TRUE(part.readable);
-  EXPECT_GE(part.frames, 20u);
-  EXPECT_GT(part.soundSeconds, 0.5);
+  ExpectRecorded(engine_, fcDvType2Native, folder.folder().file("type2.avi"));
   EXPECT_EQ(engine_.renderer().LatestFrame().size(), QSize(720, 576));
 }
 

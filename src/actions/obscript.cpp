@@ -218,13 +218,16 @@ QStringList TOBScript::RoutineNames() const {
   return names;
 }
 
-bool TOBScript::CompileScript() {
+bool TOBScript::RefuseWhileRunning() {
   // A macro compiling or running a script while it runs (ExecuteMacro)
   // ends with an error; what it runs is left as it is.
-  if (engine_.running()) {
-    engine_.Abort(QString::fromUtf8(texts::kScriptAlreadyRunning));
-    return false;
-  }
+  if (!engine_.running()) return false;
+  engine_.Abort(QString::fromUtf8(texts::kScriptAlreadyRunning));
+  return true;
+}
+
+bool TOBScript::CompileScript() {
+  if (RefuseWhileRunning()) return false;
   Messages.clear();
   compiled_ = engine_.Compile(Script, Messages);
   Messages << QString::fromUtf8(compiled_ ? texts::kScriptCompiled : texts::kScriptNotCompiled);
@@ -232,10 +235,7 @@ bool TOBScript::CompileScript() {
 }
 
 bool TOBScript::RunScript() {
-  if (engine_.running()) {
-    engine_.Abort(QString::fromUtf8(texts::kScriptAlreadyRunning));
-    return false;
-  }
+  if (RefuseWhileRunning()) return false;
   Messages.clear();
   if (!compiled_) {
     Messages << QString::fromUtf8(texts::kScriptNotReady);

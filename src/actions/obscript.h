@@ -57,6 +57,7 @@ class TOBScript {
   script::TScriptEngine& engine() { return engine_; }
 
  private:
+  bool RefuseWhileRunning();
   void Register(script::TScriptEngine& engine);
   void RegisterFunctions(script::TScriptEngine& engine);
 

@@ -68,25 +68,23 @@ TScriptForm::TScriptForm(TActionContext& context, TOBScript& script, const QStri
   raScriptFormSave->SetQuietly(raScriptFormSave->DefaultValue);
   raScriptFormSave->InternalApply = [this] { setGeometry(raScriptFormSave->value().ToQRect()); };
   raScriptFormSave->InternalBeforeSave = [this](TRectValue& value) { value = TRectValue::FromQRect(geometry()); };
-  naExecuteMacro = new TNopeAction(context, this);
-  naExecuteMacro->InternalId = "naExecuteMacro";
+  const auto macroCommand = [this, &context](const char* id, const char* caption, const char* hint, Qt::Key key,
+                                             void (TScriptForm::*afterApply)()) {
+    auto* action = new TNopeAction(context, this);
+    action->InternalId = QString::fromLatin1(id);
+    action->setText(Text(caption));
+    action->setToolTip(Text(hint));
+    action->setShortcut(QKeySequence(key));
+    action->OnAfterApply = [this, afterApply] { (this->*afterApply)(); };
+    return action;
+  };
+  naExecuteMacro = macroCommand("naExecuteMacro", texts::kScriptExecute, texts::kScriptExecuteHint, Qt::Key_F5,
+                                &TScriptForm::naExecuteMacroAfterApply);
   naExecuteMacro->ScriptName = "ExecuteMacro";
-  naExecuteMacro->setText(Text(texts::kScriptExecute));
-  naExecuteMacro->setToolTip(Text(texts::kScriptExecuteHint));
-  naExecuteMacro->setShortcut(QKeySequence(Qt::Key_F5));
-  naExecuteMacro->OnAfterApply = [this] { naExecuteMacroAfterApply(); };
-  naStartMacro = new TNopeAction(context, this);
-  naStartMacro->InternalId = "naStartMacro";
-  naStartMacro->setText(Text(texts::kScriptStart));
-  naStartMacro->setToolTip(Text(texts::kScriptStartHint));
-  naStartMacro->setShortcut(QKeySequence(Qt::Key_F3));
-  naStartMacro->OnAfterApply = [this] { naStartMacroAfterApply(); };
-  naStopMacro = new TNopeAction(context, this);
-  naStopMacro->InternalId = "naStopMacro";
-  naStopMacro->setText(Text(texts::kScriptStop));
-  naStopMacro->setToolTip(Text(texts::kScriptStopHint));
-  naStopMacro->setShortcut(QKeySequence(Qt::Key_F4));
-  naStopMacro->OnAfterApply = [this] { naStopMacroAfterApply(); };
+  naStartMacro = macroCommand("naStartMacro", texts::kScriptStart, texts::kScriptStartHint, Qt::Key_F3,
+                              &TScriptForm::naStartMacroAfterApply);
+  naStopMacro = macroCommand("naStopMacro", texts::kScriptStop, texts::kScriptStopHint, Qt::Key_F4,
+                             &TScriptForm::naStopMacroAfterApply);
   for (TCustomAbstractAction* action :
        std::initializer_list<TCustomAbstractAction*>{raScriptFormSave, naExecuteMacro, naStartMacro, naStopMacro}) {
     list_.Add(action);
