@@ -184,3 +184,13 @@ TEST(Mail, the_address_decodes_to_exactly_the_subject_and_body) {
   EXPECT_EQ(QUrl::fromPercentEncoding(parts[0].mid(8)), subject);
   EXPECT_EQ(QUrl::fromPercentEncoding(parts[1].mid(5)), "a&b?c#d%e+f é\r\nligne 2\r\nligne 3");
 }
+
+// Found by the fuzzer: a line break written as it is in the mark-up is a
+// paragraph of its own, so that alignments and links stay on their lines.
+TEST(LinkMarkup, a_line_break_written_in_the_text_ends_a_paragraph_too) {
+  const markup::Parsed p = Parse("un\r\ndeux<BR CENTER>trois\nquatre<URL x>lien</URL>");
+  EXPECT_EQ(p.text, "un\ndeux\ntrois\nquatrelien");
+  ASSERT_EQ(p.paragraphs.size(), 4u);
+  EXPECT_EQ(p.paragraphs[1], Align::Center);
+  EXPECT_EQ(p.text.mid(p.links[0].start, p.links[0].end - p.links[0].start), "lien");
+}

@@ -30,7 +30,17 @@ class Builder {
  public:
   explicit Builder(const Colours& colours) : colours_(colours) { out_.paragraphs.push_back(Align::Control); }
 
-  void Character(QChar c) { out_.text += c; }
+  // A line break written in the mark-up is one too: it ends a paragraph,
+  // as the widget will show it. A carriage return is left out.
+  void Character(QChar c) {
+    if (c == '\r') return;
+    if (c == '\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+      out_.text += '\n';
+      out_.paragraphs.push_back(Align::Control);
+      return;
+    }
+    out_.text += c;
+  }
 
   void Tag(const QString& tag) {
     const qsizetype blank = tag.indexOf(' ');
