@@ -641,3 +641,21 @@ inline constexpr char kHelpPageApplication[] = "Application";
 inline constexpr char kHelpPageScripts[] = "Scripts";
 
 }  // namespace texts
+
+namespace texts {
+
+// The application manager's commands.
+inline constexpr char kAppScript[] = "Script";
+inline constexpr char kAppHelp[] = "Aide";
+inline constexpr char kAppAbout[] = "A propos";
+inline constexpr char kAppOptions[] = "Options";
+inline constexpr char kAppCustom[] = "Frame Personnalisée";
+inline constexpr char kAppEMail[] = "E-mail";
+inline constexpr char kAppHomePage[] = "Homepage";
+inline constexpr char kAppMailSubject[] = "A propos de %1";
+
+// The project's addresses, under a domain kept for examples.
+inline constexpr char kHomePageAddress[] = "https://tessivo.example.org/";
+inline constexpr char kContactAddress[] = "contact@tessivo.example.org";
+
+}  // namespace texts

@@ -1,4 +1,6 @@
 #include "app/captureform.h"
+
+#include "app/applicationmanager.h"
 #include "app/raccourcisform.h"
 
 #include <QCheckBox>
@@ -652,11 +654,11 @@ void TCaptureForm::gpChangeMode(TSavePreferences mode) {
   if (parameterList_) parameterList_->setMode(mode);
 }
 
-void TCaptureForm::gpLoadPrefs() { am_.LoadFromPrefs(*preferences_); }
+void TCaptureForm::gpLoadPrefs() { appliMan_->list().LoadFromPrefs(*preferences_); }
 
 void TCaptureForm::gpSavePrefs() {
   SauverPrefs();
-  am_.SaveToPrefs(*preferences_);
+  appliMan_->list().SaveToPrefs(*preferences_);
 }
 
 void TCaptureForm::RebuildPreview() {
@@ -758,3 +760,5 @@ QRect TCaptureForm::DefaultCamcorderRect() const {
   const QRect frame = frameGeometry();
   return QRect(frame.left(), frame.top() + frame.height(), kCamcorderWindowWidth, kCamcorderWindowHeight);
 }
+
+const TCustomOBActionList& TCaptureForm::am() const { return appliMan_->list(); }

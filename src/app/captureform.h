@@ -34,6 +34,7 @@ class TCpuMeter;
 class TExtraireFrame;
 class TListeFrame;
 class TcamForm;
+class TOBAppliMan;
 class TRaccourcisForm;
 class TIncrusterFrame;
 class TOptionsFrame;
@@ -159,7 +160,8 @@ class TCaptureForm : public QMainWindow {
   // The main window's commands in list order, and the persistable commands
   // of the application manager.
   const TActionList& al() const { return al_; }
-  const TCustomOBActionList& am() const { return am_; }
+  const TCustomOBActionList& am() const;
+  TOBAppliMan& appliMan() { return *appliMan_; }
   TActionContext& actionContext() { return actionContext_; }
   TScript& script() { return script_; }
   TRaccourcisForm* raccourcisForm() const { return raccourcis_; }
@@ -476,7 +478,7 @@ class TCaptureForm : public QMainWindow {
 
   TActionContext actionContext_;
   TActionList al_;
-  TCustomOBActionList am_;
+  std::unique_ptr<TOBAppliMan> appliMan_;
   TSwitch switch_;
   TOBSwitch obSwitch_;
   TScript script_;

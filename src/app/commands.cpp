@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include "app/captureform.h"
+#include "app/applicationmanager.h"
 #include "app/commandicon.h"
 #include "actions/keys.h"
 #include "app/identity.h"
@@ -242,58 +243,16 @@ void TCaptureForm::CreateCommands() {
 }
 
 void TCaptureForm::CreateApplicationManagerCommands() {
-  auto* naQuit = new TNopeAction(actionContext_, this);
-  naQuit->setObjectName("naQuit");
-  naQuit->InternalId = "naQuit";
-  naQuit->ScriptName = "Quit";
-  naQuit->setText(QString::fromUtf8(texts::kCommandQuit));
-  naQuit->InternalApply = [this] { close(); };
-  am_.Add(naQuit);
-
-  // The main window's bounds, applied as soon as they are loaded; the first
-  // time, the window's size centred on its screen.
-  auto* raFormSave = new TRectAction(actionContext_, this);
-  raFormSave->setObjectName("raFormSave");
-  raFormSave->InternalId = "raFormSave";
-  raFormSave->ScriptName = "FormSave";
-  raFormSave->ApplyWhenLoad = true;
-  raFormSave->InternalDefault = [this](TRectValue& value) {
-    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QSize area = shown ? shown->availableGeometry().size() : size();
-    const QPoint topLeft((area.width() - width()) / 2, (area.height() - height()) / 2);
-    value = TRectValue::FromQRect(QRect(topLeft, size()));
-  };
-  raFormSave->InternalBeforeSave = [this](TRectValue& value) { value = TRectValue::FromQRect(geometry()); };
-  raFormSave->InternalApply = [this, raFormSave] {
-    const QRect bounds = raFormSave->value().ToQRect();
-    if (bounds.width() >= minimumWidth() && bounds.height() >= minimumHeight()) setGeometry(bounds);
-  };
-  am_.Add(raFormSave);
-
-  // The camcorder windows' bounds, under the main window the first time.
-  for (int number = 1; number <= 2; ++number) {
-    auto* raCam = new TRectAction(actionContext_, this);
-    raCam->setObjectName(QStringLiteral("raCam%1").arg(number));
-    raCam->InternalId = raCam->objectName();
-    raCam->ScriptName = number == 1 ? QStringLiteral("raCam1") : QStringLiteral("Cam2");
-    raCam->setText(QStringLiteral("Cam%1").arg(number));
-    raCam->ApplyWhenLoad = true;
-    raCam->InternalDefault = [this](TRectValue& value) { value = TRectValue::FromQRect(DefaultCamcorderRect()); };
-    raCam->InternalBeforeSave = [this, number](TRectValue& value) {
-      value = TRectValue::FromQRect(camForm(number)->geometry());
-    };
-    raCam->InternalApply = [this, number, raCam] {
-      const QRect bounds = raCam->value().ToQRect();
-      if (bounds.width() > 0 && bounds.height() > 0) camForm(number)->setGeometry(bounds);
-    };
-    am_.Add(raCam);
-  }
-
-  for (TCustomAbstractAction* action : am_.actions()) {
+  appliMan_ = std::make_unique<TOBAppliMan>(*this, actionContext_, identity::FullTitle());
+  appliMan_->camcorderWindow = [this](int number) -> QWidget* { return camForm(number); };
+  appliMan_->defaultCamcorderRect = [this] { return DefaultCamcorderRect(); };
+  // Their keys reach them through the key dispatch only, after the main
+  // list's.
+  for (TCustomAbstractAction* action : appliMan_->list().actions()) {
     action->setShortcutContext(Qt::WidgetShortcut);
     addAction(action);
   }
-  obSwitch_.Attach(am_);
+  obSwitch_.Attach(appliMan_->list());
 }
 
 void TCaptureForm::acQuitterExecute(QObject*) { close(); }
@@ -305,7 +264,7 @@ void TCaptureForm::InstallKeyDispatch() {
   keys_.second = [this](QKeyCombination key) {
     if (secondKeyList_) return secondKeyList_(key);
     QList<QAction*> actions;
-    for (TCustomAbstractAction* action : am_.actions()) actions << action;
+    for (TCustomAbstractAction* action : appliMan_->list().actions()) actions << action;
     return FirstWithKey(actions, key);
   };
   qApp->installEventFilter(this);
