@@ -276,3 +276,22 @@ TEST(Scripts, a_constant_registered_twice_with_its_value_is_no_conflict_another_
       << component.Messages.first().toStdString();
   EXPECT_EQ(component.Messages.last(), "### Compilation Failed");
 }
+
+#include <QProcess>
+
+TEST(Scripts, the_headless_runner_prints_the_messages_and_what_showmessage_shows) {
+  TempFolder folder;
+  folder.write("essai.txt", QString("begin showmessage('Bonjour l''été'); end.").toUtf8());
+  folder.write("faux.txt", "begin x := 1; end.");
+  QProcess runner;
+  runner.start(TESSIVO_SCRIPT_TOOL, {folder.file("essai.txt")});
+  ASSERT_TRUE(runner.waitForFinished(60000));
+  EXPECT_EQ(runner.exitCode(), 0);
+  EXPECT_EQ(QString::fromUtf8(runner.readAllStandardOutput()),
+            "*** Compilation succeeded ***\nBonjour l'été\n*** Exécution réussie ***\n");
+  runner.start(TESSIVO_SCRIPT_TOOL, {folder.file("faux.txt")});
+  ASSERT_TRUE(runner.waitForFinished(60000));
+  EXPECT_EQ(runner.exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(runner.readAllStandardOutput()),
+            "[Erreur] (1:7) identificateur non déclaré : x\n### Compilation Failed\n### Compilation non prête\n");
+}

@@ -267,7 +267,7 @@ PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
   // A queue taken out with a chain comes back to its output.
   for (std::size_t i = 0; i < queues.size() && static_cast<int>(i) < position; ++i) {
     if (Contains(queues[i].get())) continue;
-    const PadPtr teePad = TeePadFor(tee, static_cast<int>(i));
+    const PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(i));
     const PadPtr queueSink(gst_element_get_static_pad(queues[i].get(), "sink"));
     if (!teePad || gst_pad_is_linked(teePad.get()) ||
         !AddFilter(queues[i].get(), NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(i + 1)) ||
@@ -276,7 +276,9 @@ PadPtr TMediaGraph::TeeOutput(GstElement* tee, int position) {
     gst_element_sync_state_with_parent(queues[i].get());
   }
   while (static_cast<int>(queues.size()) < position) {
-    const PadPtr teePad = TeePadFor(tee, static_cast<int>(queues.size()));
+    PadPtr teePad = FindPin(tee, Direction::Output, {}, false, static_cast<int>(queues.size()));
+    // A plug-in's tee holds pads of its own: the output takes a free one.
+    if (teePad && gst_pad_is_linked(teePad.get())) teePad = FindPin(tee, Direction::Output, {}, true, 0);
     auto queue = gst::ElementPtr::Sink(gst_element_factory_make("queue", nullptr));
     const std::string name = NameOf(GST_OBJECT(tee)) + "_out" + std::to_string(queues.size() + 1);
     if (!teePad || !queue || !AddFilter(queue.get(), name)) return {};
@@ -301,15 +303,8 @@ void TMediaGraph::ReleaseTeeOutput(GstElement* tee, int position) {
   RemoveFilter(queue);
   if (position != static_cast<int>(queues.size())) return;
   queues.pop_back();
-  if (!teePad) teePad = TeePadFor(tee, position - 1);
-  if (teePad && GST_OBJECT_PARENT(teePad.get()) == GST_OBJECT(tee) && !gst_pad_is_linked(teePad.get()))
-    gst_element_release_request_pad(tee, teePad.get());
-}
-
-PadPtr TMediaGraph::TeePadFor(GstElement* tee, int index) const {
-  PadPtr pad = FindPin(tee, Direction::Output, {}, false, index);
-  if (pad && !gst_pad_is_linked(pad.get())) return pad;
-  return FindPin(tee, Direction::Output, {}, true, 0);
+  if (!teePad) teePad = FindPin(tee, Direction::Output, {}, false, position - 1);
+  if (teePad) gst_element_release_request_pad(tee, teePad.get());
 }
 
 bool TMediaGraph::Run(std::chrono::milliseconds timeout, std::string* error) {

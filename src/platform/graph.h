@@ -133,10 +133,6 @@ class TMediaGraph : NonCopyable {
  private:
   static gboolean BusWatch(GstBus* bus, GstMessage* message, gpointer self);
   gst::ElementPtr pipeline_;
-  // The tee's pad for its output at `index` (from 0): that pad, or a free
-  // one when something else holds it (a plug-in's tee has pads of its own).
-  PadPtr TeePadFor(GstElement* tee, int index) const;
-
   std::vector<std::pair<GstElement*, std::vector<gst::ElementPtr>>> teeQueues_;
   guint watch_ = 0;
   int autoNumber_ = 0;
