@@ -659,3 +659,21 @@ inline constexpr char kHomePageAddress[] = "https://tessivo.example.org/";
 inline constexpr char kContactAddress[] = "contact@tessivo.example.org";
 
 }  // namespace texts
+
+namespace texts {
+
+// The error panel.
+inline constexpr char kErrorSorry[] = "Orbelin est désolé:";
+inline constexpr char kErrorFatal[] = " a rencontré une erreur fatale";
+inline constexpr char kErrorPotential[] = " a diagnostiqué des problèmes potentiels";
+inline constexpr char kErrorOnYourSystem[] = " sur votre système:";
+inline constexpr char kErrorAdvice[] =
+    "Vous devriez m'envoyer un <mail %1>e-mail</mail> sur ce problème, en y mettant le maximum d'indications pour le "
+    "diagnostiquer... J'étudie tous les e-mails reçus, mais je n'y réponds malheureusement que très rarement faute "
+    "de temps.<br><br>Pour avoir une aide sur l'utilisation de <COLOR Navy><B>%2</B></COLOR>, des informations, des "
+    "mises à jour éventuelles, vous pouvez aussi vous rendre sur <url %3>mon site web</url>.";
+inline constexpr char kErrorQuit[] = "Quitter";
+inline constexpr char kErrorMailSubject[] = "Erreur de %1";
+inline constexpr char kErrorMailBody[] = "L'erreur suivante s'est produite:\r\n%1\r\n\r\n";
+
+}  // namespace texts

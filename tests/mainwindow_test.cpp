@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QUrl>
+
+#include "app/erreurframe.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -178,6 +182,45 @@ TEST(MainWindow, devices_that_cannot_be_listed_are_reported_and_the_start_goes_o
   EXPECT_EQ(form.statusBar()->currentMessage(), "impossible de charger les sources vidéo.");
   EXPECT_TRUE(lines.contains("Exit AppEventsIdle"));
   EXPECT_FALSE(form.startingUp());
+  // The error panel says it, as a fatal error: its button ends the program.
+  TErreurFrame& panel = *form.erreurFrame();
+  EXPECT_TRUE(panel.isVisible());
+  EXPECT_TRUE(panel.fatal());
+  EXPECT_EQ(panel.JvLabel1->text(), "Orbelin est désolé:");
+  EXPECT_TRUE(panel.LinkEdit1->toPlainText().startsWith(
+      "Tessivo a rencontré une erreur fatale sur votre système:\n\nimpossible de charger les sources vidéo.\n"))
+      << panel.LinkEdit1->toPlainText().toStdString();
+  EXPECT_EQ(panel.pos(), QPoint(0, 0));
+  int ended = 0;
+  panel.terminate = [&] { ++ended; };
+  panel.FermerErreurBtn->click();
+  EXPECT_EQ(ended, 1);
+  form.close();
+}
+
+TEST(MainWindow, a_problem_that_is_not_fatal_gives_the_window_its_size_back_and_mails_the_error) {
+  Installation installation;
+  installation.writeIni("");
+  TCaptureEngine engine;
+  TCaptureForm form(WithEngine(installation, engine));
+  ShowAndStart(form);
+  const QSize before = form.size();
+  TErreurFrame& panel = *form.erreurFrame();
+  panel.AfficherErreur("a&b?c#d%e+f é <b>", false);
+  EXPECT_TRUE(panel.LinkEdit1->toPlainText().startsWith("Tessivo a diagnostiqué des problèmes potentiels"));
+  EXPECT_TRUE(panel.LinkEdit1->toPlainText().contains("a&b?c#d%e+f é ‹b>"));  // shown, not read as mark-up
+  QList<QByteArray> opened;
+  panel.openAddress = [&](const QByteArray& address) { opened << address; };
+  panel.LinkEdit1->OnMailClick("contact@tessivo.example.org");
+  ASSERT_EQ(opened.size(), 1);
+  const QByteArray body = opened[0].mid(opened[0].indexOf("&body=") + 6);
+  EXPECT_TRUE(QUrl::fromPercentEncoding(body).startsWith("L'erreur suivante s'est produite:\r\na&b?c#d%e+f é <b>\r\n\r\n"));
+  int ended = 0;
+  panel.terminate = [&] { ++ended; };
+  panel.FermerErreurBtn->click();
+  EXPECT_EQ(ended, 0);
+  EXPECT_FALSE(panel.isVisible());
+  EXPECT_EQ(form.size(), before);
   form.close();
 }
 

@@ -1,6 +1,7 @@
 #include "app/captureform.h"
 
 #include "app/applicationmanager.h"
+#include "app/erreurframe.h"
 #include "app/raccourcisform.h"
 
 #include <QCheckBox>
@@ -562,7 +563,10 @@ void TCaptureForm::AppEventsIdle() {
                  {"erreur",
                   [this] {
                     // Shown in the status bar until the error panel exists.
-                    if (!startupErrors_.isEmpty()) ShowProblem(startupErrors_.trimmed());
+                    if (!startupErrors_.isEmpty()) {
+                      ShowProblem(startupErrors_.trimmed());
+                      erreurFrame_->AfficherErreur(startupErrors_.trimmed(), true);
+                    }
                     TraceLine("erreur passed");
                   }},
              });

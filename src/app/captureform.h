@@ -35,6 +35,7 @@ class TExtraireFrame;
 class TListeFrame;
 class TcamForm;
 class TOBAppliMan;
+class TErreurFrame;
 class TRaccourcisForm;
 class TIncrusterFrame;
 class TOptionsFrame;
@@ -162,6 +163,7 @@ class TCaptureForm : public QMainWindow {
   const TActionList& al() const { return al_; }
   const TCustomOBActionList& am() const;
   TOBAppliMan& appliMan() { return *appliMan_; }
+  TErreurFrame* erreurFrame() const { return erreurFrame_; }
   TActionContext& actionContext() { return actionContext_; }
   TScript& script() { return script_; }
   TRaccourcisForm* raccourcisForm() const { return raccourcis_; }
@@ -479,6 +481,7 @@ class TCaptureForm : public QMainWindow {
   TActionContext actionContext_;
   TActionList al_;
   std::unique_ptr<TOBAppliMan> appliMan_;
+  TErreurFrame* erreurFrame_ = nullptr;  // a child of the window
   TSwitch switch_;
   TOBSwitch obSwitch_;
   TScript script_;

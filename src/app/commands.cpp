@@ -19,6 +19,7 @@
 #include "app/captureform.h"
 #include "app/applicationmanager.h"
 #include "app/commandicon.h"
+#include "app/erreurframe.h"
 #include "actions/keys.h"
 #include "app/identity.h"
 #include "app/sourceselection.h"
@@ -253,6 +254,8 @@ void TCaptureForm::CreateApplicationManagerCommands() {
     addAction(action);
   }
   obSwitch_.Attach(appliMan_->list());
+  erreurFrame_ = new TErreurFrame(*this);
+  erreurFrame_->fullTitle = identity::FullTitle();
 }
 
 void TCaptureForm::acQuitterExecute(QObject*) { close(); }
