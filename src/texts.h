@@ -677,3 +677,25 @@ inline constexpr char kErrorMailSubject[] = "Erreur de %1";
 inline constexpr char kErrorMailBody[] = "L'erreur suivante s'est produite:\r\n%1\r\n\r\n";
 
 }  // namespace texts
+
+namespace texts {
+
+// The about panel.
+inline constexpr char kAboutMaker[] = "Orbelin";
+inline constexpr char kAboutHome[] = "* <URL %1>Homepage de <b>%2</b></URL>";
+inline constexpr char kAboutMail[] = "* <mail %1>E-mail de <b>%2</b></mail>";
+inline constexpr char kAboutCredits[] =
+    "<b>%1</b> est écrit par <b>%2</b>. Il s'appuie sur <url https://www.qt.io/>Qt</url>, "
+    "<url https://gstreamer.freedesktop.org/>GStreamer</url> et <url https://libjpeg-turbo.org/>libjpeg-turbo</url>. ";
+inline constexpr char kAboutUpdated[] = "Sa dernière mise à jour date du %1.";
+inline constexpr char kAboutSite[] =
+    "Pour avoir une aide sur son utilisation ou des mises à jour éventuelles rendez-vous sur <url %1>mon site web</url>. "
+    "Profitez-en pour cliquer sur les liens de mes sponsors.";
+inline constexpr char kAboutMails[] =
+    "Je lis tous les <mail %1>e-mail</mail> que je reçois. Mais je réponds rarement, faute de temps !";
+inline constexpr char kAboutMailHint[] = "Cliquez pour envoyer un e-mail à %1";
+inline constexpr char kAboutUrlHint[] = "Cliquez ici pour ouvrir le site web %1\r\ndans votre navigateur par défaut";
+// The product's page of help and updates.
+inline constexpr char kWebPageAddress[] = "https://tessivo.example.org/aide/";
+
+}  // namespace texts

@@ -84,3 +84,28 @@ TEST_F(AppliMan, the_first_bounds_centre_the_window_and_the_mail_names_the_progr
       << opened[0].constData();
   EXPECT_EQ(opened[1], "https://tessivo.example.org/");
 }
+
+#include "app/aproposframe.h"
+
+TEST_F(AppliMan, the_about_panel_names_the_program_its_credits_and_its_addresses) {
+  Start();
+  TAproposFrame& about = *form_->aproposFrame();
+  EXPECT_EQ(about.JvLabel1->text(), "Tessivo 6.1.3 fr");
+  const QString text = about.le1->toPlainText();
+  for (const char* credited : {"Qt", "GStreamer", "libjpeg-turbo", "Orbelin", "20/04/2022"})
+    EXPECT_TRUE(text.contains(credited)) << credited;
+  EXPECT_EQ(about.leHome->toPlainText(), "* Homepage de Tessivo");
+  EXPECT_EQ(about.leMail->toPlainText(), "* E-mail de Orbelin");
+  EXPECT_EQ(about.leMail->OnMailHint("contact@tessivo.example.org"),
+            "Cliquez pour envoyer un e-mail à contact@tessivo.example.org");
+  EXPECT_EQ(about.leHome->OnUrlHint("https://tessivo.example.org/"),
+            "Cliquez ici pour ouvrir le site web https://tessivo.example.org/\r\ndans votre navigateur par défaut");
+  QList<QByteArray> opened;
+  about.openAddress = [&](const QByteArray& address) { opened << address; };
+  about.leMail->OnMailClick("contact@tessivo.example.org");
+  ASSERT_EQ(opened.size(), 1);
+  EXPECT_TRUE(opened[0].startsWith("mailto:contact@tessivo.example.org?subject=A%20propos%20de%20Tessivo%206.1.3%20fr"));
+  // Alt+A's panel holds it.
+  form_->findChild<QAction*>("acApropos")->trigger();
+  EXPECT_TRUE(about.isVisible());
+}

@@ -1,6 +1,7 @@
 #include "app/captureform.h"
 
 #include "app/applicationmanager.h"
+#include "app/aproposframe.h"
 #include "app/erreurframe.h"
 #include "app/raccourcisform.h"
 
@@ -165,6 +166,8 @@ void TCaptureForm::BuildWidgets() {
       sidePanels_->addWidget(optionsFrame_);
     else if (panel == pnCapturedFiles)
       sidePanels_->addWidget(listeFrame_);
+    else if (panel == pnAbout)
+      sidePanels_->addWidget(aproposFrame_ = new TAproposFrame(sidePanels_));
     else
       sidePanels_->addWidget(new QWidget(sidePanels_));
   }
@@ -312,6 +315,7 @@ void TCaptureForm::FormShow() {
   TraceLine("Enter FormShow");
   videoDisplay_->show();
   setWindowTitle(identity::MainWindowCaption());
+  aproposFrame_->InitApropos(identity::FullTitle(), identity::BuildDateText());
   ChargerPrefs1();
   AnnulerAlarme();
   AfficherPreview();

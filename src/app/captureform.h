@@ -36,6 +36,7 @@ class TListeFrame;
 class TcamForm;
 class TOBAppliMan;
 class TErreurFrame;
+class TAproposFrame;
 class TRaccourcisForm;
 class TIncrusterFrame;
 class TOptionsFrame;
@@ -164,6 +165,7 @@ class TCaptureForm : public QMainWindow {
   const TCustomOBActionList& am() const;
   TOBAppliMan& appliMan() { return *appliMan_; }
   TErreurFrame* erreurFrame() const { return erreurFrame_; }
+  TAproposFrame* aproposFrame() const { return aproposFrame_; }
   TActionContext& actionContext() { return actionContext_; }
   TScript& script() { return script_; }
   TRaccourcisForm* raccourcisForm() const { return raccourcis_; }
@@ -482,6 +484,7 @@ class TCaptureForm : public QMainWindow {
   TActionList al_;
   std::unique_ptr<TOBAppliMan> appliMan_;
   TErreurFrame* erreurFrame_ = nullptr;  // a child of the window
+  TAproposFrame* aproposFrame_ = nullptr;  // side panel 8
   TSwitch switch_;
   TOBSwitch obSwitch_;
   TScript script_;
