@@ -194,3 +194,17 @@ TEST(LinkMarkup, a_line_break_written_in_the_text_ends_a_paragraph_too) {
   EXPECT_EQ(p.paragraphs[1], Align::Center);
   EXPECT_EQ(p.text.mid(p.links[0].start, p.links[0].end - p.links[0].start), "lien");
 }
+
+// Filled while disabled, the text still takes the enabled colour.
+TEST(LinkEdit, plain_text_takes_the_controls_enabled_text_colour) {
+  TLinkEdit edit;
+  QPalette p = edit.palette();
+  p.setColor(QPalette::Active, QPalette::Text, Qt::darkGreen);
+  p.setColor(QPalette::Inactive, QPalette::Text, Qt::darkGreen);
+  p.setColor(QPalette::Disabled, QPalette::Text, Qt::lightGray);
+  edit.setPalette(p);
+  edit.SetRichText("texte");
+  QTextCursor cursor(edit.document());
+  cursor.setPosition(2);
+  EXPECT_EQ(cursor.charFormat().foreground().color(), QColor(Qt::darkGreen));
+}

@@ -20,8 +20,8 @@ void TLinkEdit::SetRichText(const QString& markup) {
   colours.url = UrlColor;
   colours.mail = MailColor;
   colours.custom = LinkColor;
-  colours.buttonFace = palette().color(QPalette::Button);
-  colours.workspace = palette().color(QPalette::Dark);
+  colours.buttonFace = palette().color(QPalette::Active, QPalette::Button);
+  colours.workspace = palette().color(QPalette::Active, QPalette::Dark);
   parsed_ = markup::Parse(markup, colours);
   setPlainText(parsed_.text);
   QTextCursor cursor(document());
@@ -32,7 +32,8 @@ void TLinkEdit::SetRichText(const QString& markup) {
     format.setFontItalic(run.format.italic);
     format.setFontUnderline(run.format.underline);
     format.setFontStrikeOut(run.format.strikeOut);
-    format.setForeground(run.format.colour.value_or(palette().color(QPalette::Text)));
+    // The control is disabled while it is filled: its enabled colour.
+    format.setForeground(run.format.colour.value_or(palette().color(QPalette::Active, QPalette::Text)));
     // Qt shows no size below one point.
     format.setFontPointSize(run.format.points ? std::max(1, *run.format.points) : base.pointSizeF());
     format.setFontFamilies({run.format.family.value_or(base.family())});
