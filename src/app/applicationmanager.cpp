@@ -30,6 +30,17 @@ TCheckAction* TOBAppliMan::Check(const char* id, const char* script, const char*
   return action;
 }
 
+TNopeAction* TOBAppliMan::Plain(const char* id, const char* script, const char* caption, const QString& key) {
+  auto* action = new TNopeAction(context_, &owner_);
+  action->setObjectName(QString::fromLatin1(id));
+  action->InternalId = action->objectName();
+  action->ScriptName = QString::fromLatin1(script);
+  action->setText(Text(caption));
+  action->setShortcut(QKeySequence(key));
+  list_.Add(action);
+  return action;
+}
+
 TRectAction* TOBAppliMan::CameraRect(int number) {
   auto* raCam = new TRectAction(context_, &owner_);
   raCam->setObjectName(QStringLiteral("raCam%1").arg(number));
@@ -97,32 +108,14 @@ TOBAppliMan::TOBAppliMan(QWidget& window, TActionContext& context, const QString
   exclusive(caOptions, {caAbout, caCustom});
   exclusive(caCustom, {caAbout, caOptions});
 
-  naQuit = new TNopeAction(context_, &owner_);
-  naQuit->setObjectName("naQuit");
-  naQuit->InternalId = "naQuit";
-  naQuit->ScriptName = "Quit";
-  naQuit->setText(Text(texts::kCommandQuit));
-  naQuit->setShortcut(QKeySequence("Alt+F4"));
+  naQuit = Plain("naQuit", "Quit", texts::kCommandQuit, "Alt+F4");
   naQuit->InternalApply = [this] { window_.close(); };
-  list_.Add(naQuit);
-  naEMail = new TNopeAction(context_, &owner_);
-  naEMail->setObjectName("naEMail");
-  naEMail->InternalId = "naEMail";
-  naEMail->ScriptName = "EMail";
-  naEMail->setText(Text(texts::kAppEMail));
-  naEMail->setShortcut(QKeySequence("Alt+F5"));
+  naEMail = Plain("naEMail", "EMail", texts::kAppEMail, "Alt+F5");
   naEMail->InternalApply = [this, fullTitle] {
     openAddress(MailtoAddress(Text(texts::kContactAddress), Text(texts::kAppMailSubject).arg(fullTitle), {}));
   };
-  list_.Add(naEMail);
-  naHomePage = new TNopeAction(context_, &owner_);
-  naHomePage->setObjectName("naHomePage");
-  naHomePage->InternalId = "naHomePage";
-  naHomePage->ScriptName = "HomePage";
-  naHomePage->setText(Text(texts::kAppHomePage));
-  naHomePage->setShortcut(QKeySequence("Alt+F6"));
+  naHomePage = Plain("naHomePage", "HomePage", texts::kAppHomePage, "Alt+F6");
   naHomePage->InternalApply = [this] { openAddress(QByteArray(texts::kHomePageAddress)); };
-  list_.Add(naHomePage);
 
   // The main window's bounds, applied as soon as they are loaded; the first
   // time, the window's size centred on its screen.

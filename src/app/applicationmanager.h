@@ -50,6 +50,7 @@ class TOBAppliMan {
 
  private:
   TCheckAction* Check(const char* id, const char* script, const char* caption, const QString& key);
+  TNopeAction* Plain(const char* id, const char* script, const char* caption, const QString& key);
   TRectAction* CameraRect(int number);
 
   QWidget& window_;
