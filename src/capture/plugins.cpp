@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLoggingCategory>
 #include <array>
+#include <memory>
 #include <type_traits>
 
 #include "capture/captureengine.h"
@@ -230,7 +231,8 @@ class TPlugInCaptureDevice : public TCaptureDevice {
     if (const auto kill = Find<pi_killvideograph_t>(name)) {
       GObject* iface = nullptr;
       kill(&handle_, &iface, Graph(engine));
-      if (iface) g_object_unref(iface);
+      // A new reference the plug-in hands over: released with its owner.
+      const std::unique_ptr<GObject, decltype(&g_object_unref)> released(iface, &g_object_unref);
     }
     tee = {};
   }
